@@ -1,0 +1,20 @@
+#include "CPageCountApp.h"
+
+#include "CPageCountDlg.h"
+
+CPageCountApp::CPageCountApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // The caption of every message box without one of its own.
+    setApplicationName(QStringLiteral("Pagewick"));
+    setApplicationVersion(QStringLiteral("1.02"));
+    setQuitOnLastWindowClosed(false);
+}
+
+bool CPageCountApp::InitInstance(bool bShowSplash)
+{
+    // A bare name: the help viewer looks it up relative to the current directory.
+    m_strHelpFilePath = QStringLiteral("Pagewick.chm");
+    CPageCountDlg dlg(nullptr, bShowSplash);
+    dlg.exec();
+    return false;
+}

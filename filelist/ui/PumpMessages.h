@@ -1,0 +1,13 @@
+// The message pump of long operations.
+#pragma once
+
+// Dispatches every waiting event and returns when none is left. Paced: a call within about a
+// sixtieth of a second of the last dispatch returns at once, so a loop that calls it per row
+// neither repaints nor pays for the event queue per row.
+void PumpMessages();
+
+// The same without the pacing, for the moments that must show at once (a dialog appearing).
+void PumpMessagesNow();
+
+// Milliseconds between two paced dispatches.
+constexpr int kPumpIntervalMs = 16;

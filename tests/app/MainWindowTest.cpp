@@ -1,0 +1,379 @@
+#include "app/core/MainLayout.h"
+#include "app/ui/CPageCountDlg.h"
+#include "app/ui/DialogBuilder.h"
+#include "filelist/core/CFileListModel.h"
+#include "res/DialogTemplates.h"
+#include "res/resource.h"
+#include "support/ModalBox.h"
+#include "support/TempDir.h"
+#include "support/ui/CHyperLink.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindow : public testing::Test {
+protected:
+    MainWindow() : dlg(nullptr, false) {}
+
+    template <class T>
+    T* Control(int nId)
+    {
+        T* p = FindControlAs<T>(dlg.GetClient(), nId);
+        EXPECT_NE(p, nullptr) << nId;
+        return p;
+    }
+    QString Items() { return Control<QLineEdit>(IDC_ITEMS)->text(); }
+    QString Pages() { return Control<QLineEdit>(IDC_PAGES)->text(); }
+
+    CPageCountDlg dlg;
+};
+
+TEST_F(MainWindow, StartsWithEmptyListZeroTotalsAndClearBox)
+{
+    dlg.show();
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Pagewick v1.02  -= By Quorbel =-"));
+    EXPECT_EQ(Items(), QStringLiteral("0"));
+    EXPECT_EQ(Pages(), QStringLiteral("0"));
+    EXPECT_TRUE(Control<QLineEdit>(IDC_ITEMS)->isReadOnly());
+    EXPECT_TRUE(Control<QLineEdit>(IDC_PAGES)->isReadOnly());
+    QCheckBox* pCheck = Control<QCheckBox>(IDC_SUB_FOLDERS);
+    EXPECT_EQ(pCheck->text(), QStringLiteral("Scan Includes Sub Folders"));
+    EXPECT_FALSE(pCheck->isChecked());
+    EXPECT_EQ(Control<QPushButton>(IDC_COUNT_FILES)->text(), QStringLiteral("&Count files in list"));
+    EXPECT_EQ(Control<QPushButton>(IDC_CLOSE)->text(), QStringLiteral("&Close"));
+    EXPECT_FALSE(Control<QPushButton>(IDC_COUNT_FILES)->isDefault());
+    EXPECT_FALSE(Control<QPushButton>(IDC_CLOSE)->isDefault());
+    EXPECT_EQ(Control<QLabel>(IDC_ITEMS_LABEL)->text(), QStringLiteral("Items:"));
+    EXPECT_EQ(Control<QLabel>(IDC_PAGES_LABEL)->text(), QStringLiteral("Pages:"));
+    CHyperLink* pLink = Control<CHyperLink>(IDC_WEBSITE);
+    EXPECT_EQ(pLink->text(), QStringLiteral("Go to Quorbel Website"));
+    EXPECT_TRUE(pLink->font().underline());
+    EXPECT_FALSE(pLink->GetLinkUrl().isEmpty());
+
+    QStringList labels;
+    for (QLabel* pLabel : dlg.GetClient()->findChildren<QLabel*>())
+        labels << pLabel->text();
+    EXPECT_TRUE(labels.contains(QStringLiteral("Drag & Drop files into list below"))) << qPrintable(labels.join('|'));
+}
+
+TEST_F(MainWindow, ControlsCarryIdsAndReadableNames)
+{
+    const struct {
+        int nId;
+        const char* pszName;
+    } expected[] = {
+        {IDC_COUNT_FILES, "Count files in list"}, {IDC_FILE_LIST, "File list"},
+        {IDC_SUB_FOLDERS, "Scan Includes Sub Folders"}, {IDC_CLOSE, "Close"},
+        {IDC_ITEMS, "Items"}, {IDC_ITEMS_LABEL, "Items"}, {IDC_PAGES, "Pages"},
+        {IDC_PAGES_LABEL, "Pages"}, {IDC_WEBSITE, "Go to Quorbel Website"},
+    };
+    for (const auto& e : expected) {
+        QWidget* pControl = FindControl(dlg.GetClient(), e.nId);
+        ASSERT_NE(pControl, nullptr) << e.nId;
+        EXPECT_EQ(pControl->accessibleName(), QString::fromUtf8(e.pszName)) << e.nId;
+    }
+}
+
+TEST_F(MainWindow, ListHasSevenColumnsAtTheirWidthsWithGridAndRowSelection)
+{
+    QTableView* pList = dlg.GetListView();
+    const struct {
+        const char* pszHeading;
+        int nWidth;
+    } columns[] = {{"Use", 45},     {"Filename", 260}, {"FileSize", 70}, {"Status", 90},
+                   {"Pages", 75},   {"Created", 120},  {"Modified", 120}};
+    ASSERT_EQ(pList->model()->columnCount(), 7);
+    for (int c = 0; c < 7; ++c) {
+        EXPECT_EQ(pList->model()->headerData(c, Qt::Horizontal).toString(), QString::fromUtf8(columns[c].pszHeading));
+        EXPECT_EQ(pList->columnWidth(c), columns[c].nWidth) << c;
+    }
+    EXPECT_TRUE(pList->showGrid());
+    EXPECT_TRUE(pList->horizontalHeader()->sectionsMovable());
+    EXPECT_EQ(pList->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_EQ(pList->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(pList->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(pList->verticalHeader()->isVisible());
+    EXPECT_EQ(pList->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+}
+
+// The menu bar as the user sees it: pop-ups, items with their shortcut texts, separators, ids.
+struct SMenuLine {
+    const char* pszPopup;
+    const char* pszText;    // null: separator
+    int nId;
+};
+
+const SMenuLine kMenuTree[] = {
+    {"&File", "&Scan Directories for Files", 32771}, {"&File", nullptr, 0},
+    {"&File", "Load File List", 32789},              {"&File", "Append File List", 32792},
+    {"&File", nullptr, 0},                           {"&File", "Save File List", 32790},
+    {"&File", "SaveAs File List", 32791},            {"&File", nullptr, 0},
+    {"&File", "&Exit", 32772},
+    {"F&ilter", "Remove Non TIF Files From List", 32779},
+    {"&Action", "&Select All", 32775},               {"&Action", "&Clear All", 32776},
+    {"&Action", "Reset All Page Counts", 32788},     {"&Action", nullptr, 0},
+    {"&Action", "&Reset Count (Selected)", 32786},   {"&Action", "&Delete (Selected)\tDELETE", 32773},
+    {"&Action", nullptr, 0},                         {"&Action", "&Open", 32774},
+    {"&Action", nullptr, 0},                         {"&Action", "Move Up\ta", 32802},
+    {"&Action", "Move Down\tz", 32803},
+    {"&Sort", "Sort By Use", 32785},                 {"&Sort", "Sort By Filename", 32780},
+    {"&Sort", "Sort By Filesize", 32781},            {"&Sort", "&Sort By Status", 32783},
+    {"&Sort", "Sort By Page Count", 32784},          {"&Sort", "Sort By Created Date", 32806},
+    {"&Sort", "Sort By Modified Date", 32808},
+    {"&Reports", "&Generate CSV Report", 32777},     {"&Reports", "&Generate Text Report", 32778},
+    {"&Help", "Go to Website Homepage", 32796},      {"&Help", "&HTML Help", 32799},
+    {"&Help", nullptr, 0},                           {"&Help", "Email Bug/Suggestion/Comments", 32798},
+    {"&Help", nullptr, 0},                           {"&Help", "&About Pagewick...", 16},
+};
+
+TEST_F(MainWindow, MenuBarHasEveryPopupItemSeparatorAndId)
+{
+    QList<SMenuLine> actual;
+    QList<QByteArray> keep;
+    for (QAction* pPopupAction : dlg.GetMenuBar()->actions()) {
+        keep << pPopupAction->text().toUtf8();
+        const char* pszPopup = keep.last().constData();
+        for (QAction* pItem : pPopupAction->menu()->actions()) {
+            if (pItem->isSeparator()) {
+                actual.append({pszPopup, nullptr, 0});
+                continue;
+            }
+            keep << pItem->text().toUtf8();
+            actual.append({pszPopup, keep.last().constData(), pItem->data().toInt()});
+        }
+    }
+    ASSERT_EQ(actual.size(), int(std::size(kMenuTree)));
+    for (int i = 0; i < actual.size(); ++i) {
+        const SMenuLine& want = kMenuTree[i];
+        EXPECT_STREQ(actual[i].pszPopup, want.pszPopup) << i;
+        if (!want.pszText) {
+            EXPECT_EQ(actual[i].pszText, nullptr) << i << " should be a separator";
+            continue;
+        }
+        ASSERT_NE(actual[i].pszText, nullptr) << i;
+        EXPECT_STREQ(actual[i].pszText, want.pszText) << i;
+        EXPECT_EQ(actual[i].nId, want.nId) << i;
+    }
+}
+
+TEST_F(MainWindow, EveryMenuItemReachesItsHandler)
+{
+    CModalCloser closer;    // whatever box or chooser a command opens is dismissed
+    QSignalSpy spy(&dlg, &CPageCountDlg::commandDispatched);
+    for (const SMenuLine& line : kMenuTree) {
+        // Exit ends the window; it has a test of its own.
+        if (!line.pszText || line.nId == ID_FILE_EXIT)
+            continue;
+        QAction* pAction = dlg.GetMenuBar()->findChild<QAction*>(QString::number(line.nId));
+        ASSERT_NE(pAction, nullptr) << line.nId;
+        pAction->trigger();
+        ASSERT_FALSE(spy.isEmpty()) << line.nId;
+        EXPECT_EQ(spy.takeFirst().at(0).toInt(), line.nId);
+        EXPECT_TRUE(spy.isEmpty()) << line.nId;
+        spy.clear();
+    }
+    EXPECT_FALSE(dlg.IsClosing());
+}
+
+struct SHandlerCase {
+    int nId;
+    const char* pszHandler;
+};
+
+const SHandlerCase kMessageMap[] = {
+    {16, "OnSysCommand"},          {1000, "OnCountFiles"},          {32772, "OnExit"},
+    {1004, "OnExit"},              {32771, "OnFileScanDirectories"}, {32774, "OpenSelected"},
+    {32773, "DeleteSelected"},     {32787, "DeleteSelected"},        {32775, "SelectAll"},
+    {32776, "ClearAll"},           {32786, "ResetCountSelected"},    {32788, "ResetAllCounts"},
+    {32800, "MoveSelectedUp"},     {32801, "MoveSelectedDown"},      {32802, "MoveSelectedUp"},
+    {32803, "MoveSelectedDown"},   {32804, "MoveSelectedUp"},        {32805, "MoveSelectedDown"},
+    {32779, "RemoveNonTiffFiles"}, {32780, "OnSortByFilename"},      {32781, "OnSortByFilesize"},
+    {32783, "OnSortByStatus"},     {32784, "OnSortByPageCount"},     {32785, "OnSortByUse"},
+    {32806, "OnSortByCreated"},    {32808, "OnSortByModified"},      {32789, "OnFileLoadList"},
+    {32792, "OnFileAppendList"},   {32790, "OnFileSaveList"},        {32791, "OnFileSaveListAs"},
+    {32796, "OnHelpWebsite"},      {32798, "OnHelpEmail"},           {32777, "OnReportsCsv"},
+    {32778, "OnReportsText"},      {32799, "OnHelp"},
+};
+
+TEST(MessageMap, EveryCommandIdIsWiredToItsHandler)
+{
+    int nCount = 0;
+    CPageCountDlg::CommandMap(&nCount);
+    EXPECT_EQ(nCount, int(std::size(kMessageMap)));
+    for (const SHandlerCase& c : kMessageMap)
+        EXPECT_EQ(CPageCountDlg::HandlerName(c.nId), QString::fromLatin1(c.pszHandler)) << c.nId;
+    EXPECT_TRUE(CPageCountDlg::HandlerName(4711).isEmpty());
+}
+
+struct SKeyCase {
+    Qt::Key eKey;
+    Qt::KeyboardModifiers eModifiers;
+    int nCommand;
+};
+
+class MainWindowAccelerators : public MainWindow, public testing::WithParamInterface<SKeyCase> {};
+
+TEST_P(MainWindowAccelerators, KeyRoutesToItsCommand)
+{
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    dlg.activateWindow();
+    dlg.GetListView()->setFocus();
+    QSignalSpy spy(&dlg, &CPageCountDlg::commandDispatched);
+    QTest::keyClick(dlg.GetListView(), GetParam().eKey, GetParam().eModifiers);
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toInt(), GetParam().nCommand);
+    EXPECT_TRUE(dlg.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MainWindowAccelerators,
+                         testing::Values(SKeyCase{Qt::Key_A, Qt::ControlModifier, ID_ACCEL_MOVEUP},
+                                         SKeyCase{Qt::Key_Delete, Qt::NoModifier, ID_ACCEL_DELETE},
+                                         SKeyCase{Qt::Key_Z, Qt::ControlModifier, ID_ACCEL_MOVEDOWN}));
+
+// Every way of ending the window ends its modal loop, which is what ends the program.
+enum class EEnding { ExitCommand, CloseButton, CloseBox, EnterKey, EscKey, EnterOnField };
+
+class MainWindowEnding : public testing::TestWithParam<EEnding> {};
+
+TEST_P(MainWindowEnding, EndsTheModalLoop)
+{
+    CPageCountDlg dlg(nullptr, false);
+    bool bTriggered = false;
+    QTimer::singleShot(0, &dlg, [&] {
+        bTriggered = true;
+        switch (GetParam()) {
+        case EEnding::ExitCommand:
+            dlg.GetMenuBar()->findChild<QAction*>(QString::number(ID_FILE_EXIT))->trigger();
+            break;
+        case EEnding::CloseButton:
+            QTest::mouseClick(FindControl(dlg.GetClient(), IDC_CLOSE), Qt::LeftButton);
+            break;
+        case EEnding::CloseBox:
+            dlg.close();
+            break;
+        case EEnding::EnterKey:
+            dlg.GetListView()->setFocus();
+            QTest::keyClick(dlg.GetListView(), Qt::Key_Return);
+            break;
+        case EEnding::EscKey:
+            dlg.GetListView()->setFocus();
+            QTest::keyClick(dlg.GetListView(), Qt::Key_Escape);
+            break;
+        case EEnding::EnterOnField:
+            FindControl(dlg.GetClient(), IDC_ITEMS)->setFocus();
+            QTest::keyClick(FindControl(dlg.GetClient(), IDC_ITEMS), Qt::Key_Enter, Qt::KeypadModifier);
+            break;
+        }
+    });
+    // A safety net, so a way that fails to end the loop fails the test instead of hanging it.
+    QTimer::singleShot(5000, &dlg, [&] { dlg.QDialog::done(99); });
+    const int nResult = dlg.exec();
+    EXPECT_TRUE(bTriggered);
+    EXPECT_NE(nResult, 99);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_TRUE(dlg.IsClosing());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWay, MainWindowEnding,
+                         testing::Values(EEnding::ExitCommand, EEnding::CloseButton, EEnding::CloseBox,
+                                         EEnding::EnterKey, EEnding::EscKey, EEnding::EnterOnField));
+
+TEST_F(MainWindow, EnterOnTheCountButtonPressesItInsteadOfEnding)
+{
+    dlg.show();
+    QSignalSpy spy(&dlg, &CPageCountDlg::commandDispatched);
+    QPushButton* pCount = Control<QPushButton>(IDC_COUNT_FILES);
+    pCount->setFocus();
+    CModalCloser closer;    // an empty list's count run ends with its box
+    QTest::keyClick(pCount, Qt::Key_Return);
+    ASSERT_GE(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toInt(), IDC_COUNT_FILES);
+    EXPECT_FALSE(dlg.IsClosing());
+}
+
+TEST_F(MainWindow, LayoutFollowsTheTableAtEverySize)
+{
+    dlg.show();
+    const QRect checkBefore = Control<QCheckBox>(IDC_SUB_FOLDERS)->geometry();
+    for (const QSize size : {QSize(640, 480), QSize(1000, 700)}) {
+        dlg.resize(size);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(dlg.size(), size);
+        QWidget* pClient = dlg.GetClient();
+        EXPECT_EQ(pClient->width(), size.width());
+        EXPECT_EQ(pClient->y() + pClient->height(), size.height());
+        const int nLinkHeight = Control<CHyperLink>(IDC_WEBSITE)->height();
+        for (const SControlPlace& p : MainWindowLayout(pClient->width(), pClient->height(), nLinkHeight))
+            EXPECT_EQ(FindControl(pClient, p.nId)->geometry(), p.rc) << p.nId << " at " << size.width();
+        const QRect count = Control<QPushButton>(IDC_COUNT_FILES)->geometry();
+        EXPECT_LE(std::abs(count.center().x() - (pClient->width() + 8) / 2), 1);
+        EXPECT_EQ(Control<QCheckBox>(IDC_SUB_FOLDERS)->geometry(), checkBefore);
+        // The link's underlined text fits in its height.
+        EXPECT_GE(nLinkHeight, Control<CHyperLink>(IDC_WEBSITE)->fontMetrics().height());
+    }
+}
+
+TEST_F(MainWindow, LayoutAlsoHoldsForAWindowAtTheTopOfTheScreen)
+{
+    dlg.show();
+    dlg.move(0, 0);
+    dlg.resize(700, 500);
+    QCoreApplication::processEvents();
+    QWidget* pClient = dlg.GetClient();
+    EXPECT_EQ(Control<QTableView>(IDC_FILE_LIST)->geometry(), QRect(0, 25, 700, pClient->height() + 46 - 115));
+}
+
+TEST_F(MainWindow, ItemsFollowsInsertsAndDeletesWhilePagesStays)
+{
+    CTempDir dir;
+    const QString strA = dir.Write(QStringLiteral("a.tif"), "II*\0");
+    dlg.m_nPages = 7;
+    dlg.UpdateData(false);
+    dlg.AppendFileRow(strA, QStringLiteral("Yes"));
+    dlg.AppendFileRow(strA, QStringLiteral("Yes"));
+    dlg.AppendFileRow(dir.Path(QStringLiteral("missing.tif")), QStringLiteral("Yes"));
+    EXPECT_EQ(Items(), QStringLiteral("3"));
+    EXPECT_EQ(dlg.m_nItems, 3);
+    dlg.GetModel()->removeRows(0, 2);
+    EXPECT_EQ(Items(), QStringLiteral("1"));
+    EXPECT_EQ(Pages(), QStringLiteral("7"));
+    dlg.GetModel()->AppendRows({MakeFileRecord(strA, QStringLiteral("No")), MakeFileRecord(strA, QStringLiteral("Yes"))});
+    EXPECT_EQ(Items(), QStringLiteral("3"));
+    dlg.GetModel()->Clear();
+    EXPECT_EQ(Items(), QStringLiteral("0"));
+    EXPECT_EQ(Pages(), QStringLiteral("7"));
+}
+
+TEST_F(MainWindow, WritingTheTotalsKeepsTheSubFolderTick)
+{
+    Control<QCheckBox>(IDC_SUB_FOLDERS)->setChecked(true);
+    dlg.AppendFileRow(QStringLiteral("/nonexistent/x.tif"), QStringLiteral("Yes"));
+    dlg.UpdateData(false);
+    EXPECT_TRUE(Control<QCheckBox>(IDC_SUB_FOLDERS)->isChecked());
+    dlg.UpdateData(true);
+    EXPECT_EQ(dlg.m_bSubFolders, 1);
+}
+
+TEST_F(MainWindow, ListExposesItsCellsToAccessibility)
+{
+    dlg.AppendFileRow(QStringLiteral("/nonexistent/x.tif"), QStringLiteral("Yes"));
+    const QModelIndex cell = dlg.GetListView()->model()->index(0, 1);
+    EXPECT_EQ(cell.data(Qt::DisplayRole).toString(), QStringLiteral("/nonexistent/x.tif"));
+    EXPECT_EQ(dlg.GetListView()->accessibleName(), QStringLiteral("File list"));
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+#include "filelist/core/FileRecord.h"
+#include "support/TempDir.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+QString LocalText(const QDateTime& t)
+{
+    return t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+TEST(FileRecord, NormalFileGetsSizeReadyAndBothTimes)
+{
+    CTempDir dir;
+    const QString strPath = dir.Write(QStringLiteral("scan 1, page.tif"), QByteArray(1234, 'x'));
+    const QDateTime modified(QDate(2011, 5, 18), QTime(9, 4, 5));
+    ASSERT_TRUE(CTempDir::SetTimes(strPath, modified));
+    const FileRecord rec = MakeFileRecord(strPath, QStringLiteral("Yes"));
+    EXPECT_EQ(rec[COL_USE], QStringLiteral("Yes"));
+    EXPECT_EQ(rec[COL_FILENAME], strPath);
+    EXPECT_EQ(rec[COL_FILESIZE], QStringLiteral("1234"));
+    EXPECT_EQ(rec[COL_STATUS], QStringLiteral("Ready."));
+    EXPECT_EQ(rec[COL_PAGES], QString());
+    EXPECT_EQ(rec[COL_MODIFIED], QStringLiteral("2011-05-18 09:04:05"));
+    // Created is the birth time where the file system keeps one, else the last-write time.
+    const QDateTime birth = QFileInfo(strPath).birthTime();
+    EXPECT_EQ(rec[COL_CREATED], birth.isValid() ? LocalText(birth) : rec[COL_MODIFIED]);
+    EXPECT_EQ(FormatModifiedTime(strPath), rec[COL_MODIFIED]);
+    EXPECT_EQ(FormatCreatedTime(strPath), rec[COL_CREATED]);
+}
+
+TEST(FileRecord, EmptyFileShowsZeroAndItsRealTimes)
+{
+    CTempDir dir;
+    const QString strPath = dir.Write(QStringLiteral("empty.tif"), QByteArray());
+    const FileRecord rec = MakeFileRecord(strPath, QStringLiteral("Yes"));
+    EXPECT_EQ(rec[COL_FILESIZE], QStringLiteral("0"));
+    EXPECT_EQ(rec[COL_MODIFIED], LocalText(QFileInfo(strPath).lastModified()));
+    EXPECT_FALSE(rec[COL_CREATED].isEmpty());
+}
+
+TEST(FileRecord, UnopenablePathsGetZeroAndNoTimes)
+{
+    CTempDir dir;
+    const QString strFifo = dir.Path(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0600), 0);
+    const QString strSocket = dir.Path(QStringLiteral("sock"));
+    const int fdSocket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, QFile::encodeName(strSocket).constData(), sizeof addr.sun_path - 1);
+    ASSERT_EQ(::bind(fdSocket, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const QString strLocked = dir.Write(QStringLiteral("locked.tif"), "II*\0");
+    ::chmod(QFile::encodeName(strLocked).constData(), 0);
+    const bool bRoot = ::geteuid() == 0;     // root opens any file
+
+    const struct {
+        QString strPath;
+        bool bUnopenable;
+    } cases[] = {
+        {dir.Path(QStringLiteral("missing.tif")), true},
+        {dir.Path(QString()), true},            // the directory itself
+        {QStringLiteral("/dev/null"), true},    // a device
+        {strFifo, true},                        // never blocks on a FIFO without a writer
+        {strSocket, true},
+        {strLocked, !bRoot},
+        {QString(), true},
+    };
+    for (const auto& c : cases) {
+        const FileRecord rec = MakeFileRecord(c.strPath, QStringLiteral("No"));
+        EXPECT_EQ(rec[COL_USE], QStringLiteral("No"));
+        EXPECT_EQ(rec[COL_FILENAME], c.strPath);
+        EXPECT_EQ(rec[COL_STATUS], QStringLiteral("Ready.")) << qPrintable(c.strPath);
+        if (c.bUnopenable) {
+            EXPECT_EQ(rec[COL_FILESIZE], QStringLiteral("0")) << qPrintable(c.strPath);
+            EXPECT_EQ(rec[COL_CREATED], QString()) << qPrintable(c.strPath);
+            EXPECT_EQ(rec[COL_MODIFIED], QString()) << qPrintable(c.strPath);
+        }
+    }
+    ::close(fdSocket);
+}
+
+TEST(FileRecord, SizeIsTheTrue64BitLength)
+{
+    CTempDir dir;
+    const QString strPath = dir.WriteSized(QStringLiteral("big.tif"), (qint64(5) << 30) + 7);
+    EXPECT_EQ(MakeFileRecord(strPath, QStringLiteral("Yes"))[COL_FILESIZE], QStringLiteral("5368709127"));
+}
+
+TEST(FileRecord, PathsWithOddCharactersAreKeptAsGiven)
+{
+    CTempDir dir;
+    const QString strPath = dir.Write(QStringLiteral("Größe \"quoted\", 'x' ü.tif"), "MM");
+    const FileRecord rec = MakeFileRecord(strPath, QStringLiteral("Yes"));
+    EXPECT_EQ(rec[COL_FILENAME], strPath);
+    EXPECT_EQ(rec[COL_FILESIZE], QStringLiteral("2"));
+}
+
+TEST(FileRecord, DateTextIsFixedWidthLocalTime)
+{
+    // Times are shown in the machine's zone; fix it for this test.
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    const struct {
+        qint64 nSecs;
+        const char* pszText;
+    } cases[] = {
+        {1305709445, "2011-05-18 09:04:05"},
+        {0, "1970-01-01 00:00:00"},
+        {-86400 * 365, "1969-01-01 00:00:00"},     // before 1970
+        {-2208988800LL, "1900-01-01 00:00:00"},
+        {253402300799LL, "9999-12-31 23:59:59"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatDateTime(c.nSecs), QString::fromLatin1(c.pszText)) << c.nSecs;
+    // A time the calendar cannot hold gives no text instead of stopping the program.
+    EXPECT_EQ(FormatDateTime(std::numeric_limits<qint64>::max()), QString());
+
+    // The same instant in another zone shows another text.
+    ::setenv("TZ", "Asia/Tokyo", 1);
+    ::tzset();
+    EXPECT_EQ(FormatDateTime(1305709445), QStringLiteral("2011-05-18 18:04:05"));
+    ::unsetenv("TZ");
+    ::tzset();
+}
+
+TEST(FileRecord, PagesValueReadsLeadingDigitsAsAtoiDoes)
+{
+    const struct {
+        const char* pszText;
+        qint64 nValue;
+    } cases[] = {{"", 0}, {"0", 0}, {"12", 12}, {"  7", 7}, {"5abc", 5}, {"abc", 0}, {"-3", -3}, {"+4", 4},
+                 {"1048576", 1048576}};
+    for (const auto& c : cases)
+        EXPECT_EQ(PagesValue(QString::fromLatin1(c.pszText)), c.nValue) << c.pszText;
+}
+
+}  // namespace

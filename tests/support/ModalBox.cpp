@@ -1,0 +1,115 @@
+#include "ModalBox.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+
+#include <gtest/gtest.h>
+
+QMessageBox::StandardButtons ButtonsOf(const QMessageBox* pBox)
+{
+    QMessageBox::StandardButtons buttons;
+    for (QAbstractButton* pButton : pBox->buttons())
+        buttons |= pBox->standardButton(pButton);
+    return buttons;
+}
+
+CModalBoxes::CModalBoxes()
+{
+    m_timer.setInterval(10);
+    connect(&m_timer, &QTimer::timeout, this, &CModalBoxes::Poll);
+    m_timer.start();
+}
+
+CModalBoxes::~CModalBoxes()
+{
+    for (const SPending& p : m_pending)
+        ADD_FAILURE() << "expected box never came: " << qPrintable(p.bMessageBox ? p.box.strText : p.strDialogCaption);
+}
+
+void CModalBoxes::Expect(const SExpectedBox& box, QMessageBox::StandardButton eAnswer)
+{
+    m_pending.append(SPending{true, box, eAnswer, QString(), {}});
+}
+
+void CModalBoxes::ExpectDialog(const QString& strCaption, std::function<void(QWidget*)> answer)
+{
+    m_pending.append(SPending{false, SExpectedBox(), QMessageBox::NoButton, strCaption, std::move(answer)});
+}
+
+bool CModalBoxes::WaitAllAnswered(int nTimeoutMs)
+{
+    QDeadlineTimer deadline(nTimeoutMs);
+    while (!m_pending.isEmpty() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return m_pending.isEmpty();
+}
+
+void CModalBoxes::Poll()
+{
+    QWidget* pModal = QApplication::activeModalWidget();
+    if (!pModal || !pModal->isVisible() || pModal == m_pLastAnswered)
+        return;
+    SSeenBox seen;
+    seen.strClass = QString::fromLatin1(pModal->metaObject()->className());
+    seen.strCaption = pModal->windowTitle();
+    auto* pBox = qobject_cast<QMessageBox*>(pModal);
+    if (pBox) {
+        seen.strText = pBox->text();
+        for (QAbstractButton* pButton : pBox->buttons())
+            seen.buttons.append(pButton->text());
+        seen.eIcon = pBox->icon();
+    }
+    m_seen.append(seen);
+    m_pLastAnswered = pModal;
+
+    if (m_pending.isEmpty()) {
+        ADD_FAILURE() << "unexpected modal " << qPrintable(seen.strClass) << " \"" << qPrintable(seen.strCaption)
+                      << "\": " << qPrintable(seen.strText);
+        if (auto* pDialog = qobject_cast<QDialog*>(pModal))
+            pDialog->reject();
+        else
+            pModal->close();
+        return;
+    }
+    const SPending expected = m_pending.takeFirst();
+    if (expected.bMessageBox) {
+        if (!pBox) {
+            ADD_FAILURE() << "expected a message box, got " << qPrintable(seen.strClass);
+            if (auto* pDialog = qobject_cast<QDialog*>(pModal))
+                pDialog->reject();
+            return;
+        }
+        EXPECT_EQ(seen.strCaption, expected.box.strCaption);
+        EXPECT_EQ(seen.strText, expected.box.strText);
+        EXPECT_EQ(ButtonsOf(pBox), expected.box.buttons) << qPrintable(seen.strText);
+        EXPECT_EQ(seen.eIcon, expected.box.eIcon) << qPrintable(seen.strText);
+        QAbstractButton* pAnswer = pBox->button(expected.eAnswer);
+        if (pAnswer)
+            pAnswer->click();
+        else {
+            ADD_FAILURE() << "the box has no button for the answer";
+            pBox->reject();
+        }
+        return;
+    }
+    EXPECT_EQ(seen.strCaption, expected.strDialogCaption);
+    expected.answerDialog(pModal);
+}
+
+CModalCloser::CModalCloser()
+{
+    m_timer.setInterval(5);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        QWidget* pModal = QApplication::activeModalWidget();
+        if (!pModal || !pModal->isVisible())
+            return;
+        ++m_nClosed;
+        if (auto* pDialog = qobject_cast<QDialog*>(pModal))
+            pDialog->reject();
+        else
+            pModal->close();
+    });
+    m_timer.start();
+}
