@@ -4,6 +4,7 @@
 #include "CSplashDlg.h"
 #include "DialogBuilder.h"
 #include "app/core/MainLayout.h"
+#include "count/ui/CountRun.h"
 #include "filelist/core/CFileListModel.h"
 #include "res/Menus.h"
 #include "res/resource.h"
@@ -368,9 +369,13 @@ void CPageCountDlg::dropEvent(QDropEvent* pEvent)
     OnDropFiles(pEvent->mimeData()->urls());
 }
 
+void CPageCountDlg::OnCountFiles()
+{
+    RunCountFiles(*this);
+}
+
 // Handlers whose subsystems are still to come do nothing yet.
 void CPageCountDlg::OnSysCommand() {}
-void CPageCountDlg::OnCountFiles() {}
 void CPageCountDlg::OnDropFiles(const QList<QUrl>&) {}
 void CPageCountDlg::OnFileScanDirectories() {}
 void CPageCountDlg::OpenSelected() {}

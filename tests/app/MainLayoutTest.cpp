@@ -20,6 +20,11 @@ struct SLayoutCase {
     QRect expected;
 };
 
+void PrintTo(const SLayoutCase& c, std::ostream* pOut)
+{
+    *pOut << c.nId << " at " << c.cx << "x" << c.cy;
+}
+
 class MainLayoutTable : public testing::TestWithParam<SLayoutCase> {};
 
 TEST_P(MainLayoutTable, ControlGoesWhereTheTableSays)

@@ -224,6 +224,11 @@ struct SKeyCase {
     int nCommand;
 };
 
+void PrintTo(const SKeyCase& c, std::ostream* pOut)
+{
+    *pOut << c.nCommand;
+}
+
 class MainWindowAccelerators : public MainWindow, public testing::WithParamInterface<SKeyCase> {};
 
 TEST_P(MainWindowAccelerators, KeyRoutesToItsCommand)

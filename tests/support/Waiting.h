@@ -1,0 +1,33 @@
+// Runs an action from a timer as soon as a condition holds. Timers keep firing inside the nested
+// loops of modal boxes and long operations, so this reaches into a running command.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+class CWhen : public QObject {
+    Q_OBJECT
+public:
+    CWhen(std::function<bool()> condition, std::function<void()> action, int nIntervalMs = 2)
+        : m_condition(std::move(condition)), m_action(std::move(action))
+    {
+        m_timer.setInterval(nIntervalMs);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (m_bDone || !m_condition())
+                return;
+            m_bDone = true;
+            m_timer.stop();
+            m_action();
+        });
+        m_timer.start();
+    }
+    bool Done() const { return m_bDone; }
+
+private:
+    QTimer m_timer;
+    std::function<bool()> m_condition;
+    std::function<void()> m_action;
+    bool m_bDone = false;
+};
