@@ -7,7 +7,7 @@ set -eu
 cd "$(dirname "$0")"
 
 PACKAGES="cmake make g++ qt6-base-dev libtiff-dev libgtest-dev fonts-liberation2 fonts-dejavu-core"
-BENCH_PACKAGES="libtiff-tools"
+BENCH_PACKAGES="libtiff-tools python3"
 BUILD_DIR=${PAGEWICK_BUILD_DIR:-build}
 
 install_missing() {
@@ -45,7 +45,7 @@ bench)
     install_missing $PACKAGES $BENCH_PACKAGES
     build
     shift
-    exec bench/run.sh "$BUILD_DIR" "$@"
+    exec python3 bench/run.py "$BUILD_DIR" "$@"
     ;;
 *)
     echo "usage: $0 start | test | bench" >&2

@@ -19,11 +19,11 @@ bool IsTiffFile(const QString& strPath)
     return ReadFileHead(strPath, szHead, 3) >= 0 && HasTiffSignature(szHead);
 }
 
-int CountPages(const QString& strPath)
+int CountPages(const QString& strPath, SFileFacts* pFacts)
 {
     // Three bytes keep every file that is not TIFF away from libtiff.
     char szHead[8] = {};
-    if (ReadFileHead(strPath, szHead, 3) < 0)
+    if (ReadFileHead(strPath, szHead, 3, pFacts) < 0)
         return PAGES_READ_ERROR;
     if (!HasTiffSignature(szHead))
         return PAGES_NOT_TIFF;

@@ -19,4 +19,7 @@ bool IsTiffFile(const QString& strPath);
 // open the file, otherwise the number of image directories in its main chain (sub-directories
 // below a directory are not pages). Always returns, whatever the chain does; libtiff itself ends
 // the walk after 1,048,576 directories.
-int CountPages(const QString& strPath);
+// pFacts, when given, receives the file's size and times from the same look at the file (all
+// zero with -1).
+struct SFileFacts;
+int CountPages(const QString& strPath, SFileFacts* pFacts = nullptr);

@@ -87,28 +87,47 @@ private:
             if (!ShouldCount(m_model.GetRecord(nRow), m_bRecountAll))
                 continue;
             const QString strPath = m_model.GetText(nRow, COL_FILENAME);
-            const QString strStatus = m_model.GetText(nRow, COL_STATUS);
-            const QPersistentModelIndex row(m_model.index(nRow, 0));
-            m_model.SetText(nRow, COL_STATUS, QLatin1String(FileText::kProcessing));
-            m_dlg.m_pProcessingDlg->SetFile(strPath);
-            m_dlg.m_pProcessingDlg->SetProgress(cursor.Next() - 1, m_model.GetRowCount());
-            PumpMessages();
-
-            // While a file takes its time the window stays alive, showing which file it is.
-            std::optional<int> result;
-            while (!StopRequested() && !(result = m_ahead.Take(strPath, kPumpIntervalMs)))
-                PumpMessages();
-            const int nAt = FindCountedRow(m_model, row, strPath);
+            // Usually the count is there, or comes with the workers' next batch.
+            std::optional<int> result = m_ahead.Take(strPath, kPumpIntervalMs);
             if (!result) {
-                // Stopped: the row gets back the status it had; its count is not taken.
-                if (nAt >= 0)
-                    m_model.SetText(nAt, COL_STATUS, strStatus);
-                return false;
-            }
-            if (nAt >= 0)
+                // The workers are not there yet: show the row as being counted and keep the window
+                // alive, with this file's path on screen, until its count comes.
+                const QString strStatus = m_model.GetText(nRow, COL_STATUS);
+                const QPersistentModelIndex row(m_model.index(nRow, 0));
+                m_model.SetText(nRow, COL_STATUS, QLatin1String(FileText::kProcessing));
+                ShowProgress(strPath, cursor.Next() - 1);
+                PumpMessagesNow();
+                while (!StopRequested() && !(result = m_ahead.Take(strPath, kPumpIntervalMs))) {
+                    ShowProgress(strPath, cursor.Next() - 1);
+                    PumpMessages();
+                }
+                const int nAt = FindCountedRow(m_model, row, strPath);
+                if (!result) {
+                    // Stopped: the row gets back the status it had; its count is not taken.
+                    if (nAt >= 0)
+                        m_model.SetText(nAt, COL_STATUS, strStatus);
+                    return false;
+                }
+                if (nAt < 0)
+                    continue;   // the row went while it was counted
                 WriteResult(nAt, *result);
+            } else {
+                WriteResult(nRow, *result);
+            }
+            // What the user sees follows at the pump's pace, not per row.
+            if (PumpDue()) {
+                ShowProgress(strPath, cursor.Next());
+                m_dlg.UpdateData(false);
+                PumpMessagesNow();
+            }
         }
         return !StopRequested();
+    }
+
+    void ShowProgress(const QString& strPath, int nRowsDone)
+    {
+        m_dlg.m_pProcessingDlg->SetFile(strPath);
+        m_dlg.m_pProcessingDlg->SetProgress(nRowsDone, m_model.GetRowCount());
     }
 
     void WriteResult(int nRow, int nResult)
@@ -117,8 +136,6 @@ private:
             m_model.SetText(nRow, COL_PAGES, QString::number(nResult));
             m_model.SetText(nRow, COL_STATUS, QLatin1String(FileText::kDone));
             m_dlg.m_nPages += nResult;
-            m_dlg.UpdateData(false);
-            PumpMessages();
         } else {
             m_model.SetText(nRow, COL_PAGES, QString());
             m_model.SetText(nRow, COL_STATUS, QLatin1String(nResult == PAGES_READ_ERROR ? FileText::kReadError
@@ -129,7 +146,10 @@ private:
     CPageCountDlg& m_dlg;
     CFileListModel& m_model;
     bool m_bRecountAll;
-    CCountAhead m_ahead;
+    // One worker: the GUI thread has the other core for the rows and the painting. Every TIFFOpen
+    // maps its file, and a second worker in the same process made single-page files slower, as
+    // the two contend for the process's memory map.
+    CCountAhead m_ahead{1};
 };
 
 }  // namespace

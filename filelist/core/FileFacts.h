@@ -15,8 +15,9 @@ struct SFileFacts {
 bool ReadFileFacts(const QString& strPath, SFileFacts* pFacts);
 
 // Reads up to nBytes from the start of a readable regular file into pBuffer; the number of bytes
-// read, or -1 when the path is empty, not a regular file, or cannot be opened.
-int ReadFileHead(const QString& strPath, char* pBuffer, int nBytes);
+// read, or -1 when the path is empty, not a regular file, or cannot be opened. pFacts, when
+// given, receives the file's facts from the same look (all zero with -1).
+int ReadFileHead(const QString& strPath, char* pBuffer, int nBytes, SFileFacts* pFacts = nullptr);
 
 // Local calendar time of a time stamp; false when the platform cannot convert it.
 struct SLocalTime {

@@ -23,53 +23,48 @@ int OpenForReading(const QByteArray& path)
     return fd;
 }
 
-bool IsRegularFile(const QByteArray& path, struct statx* pStx)
+// Opens a path for reading only when it is a regular file, so that no device, FIFO or socket is
+// ever opened; fills the facts from the same stat. -1 when the path is not a readable regular file.
+int OpenRegularFile(const QString& strPath, SFileFacts* pFacts)
 {
-    if (::statx(AT_FDCWD, path.constData(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, pStx) != 0)
-        return false;
-    return S_ISREG(pStx->stx_mode);
+    *pFacts = SFileFacts();
+    if (strPath.isEmpty())
+        return -1;
+    const QByteArray path = QFile::encodeName(strPath);
+    struct statx stx;
+    if (::statx(AT_FDCWD, path.constData(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &stx) != 0 ||
+        !S_ISREG(stx.stx_mode))
+        return -1;
+    const int fd = OpenForReading(path);
+    if (fd < 0)
+        return -1;
+    pFacts->nSize = qint64(stx.stx_size);
+    pFacts->nModified = stx.stx_mtime.tv_sec;
+    const bool bHasBirth = (stx.stx_mask & STATX_BTIME) && stx.stx_btime.tv_sec != 0;
+    pFacts->nCreated = bHasBirth ? stx.stx_btime.tv_sec : stx.stx_mtime.tv_sec;
+    return fd;
 }
 
 }  // namespace
 
 bool ReadFileFacts(const QString& strPath, SFileFacts* pFacts)
 {
-    *pFacts = SFileFacts();
-    if (strPath.isEmpty())
-        return false;
-    const QByteArray path = QFile::encodeName(strPath);
-    struct statx stx;
-    if (!IsRegularFile(path, &stx))
-        return false;
     // The facts count only for a file we may read, as the list promises what the count will find.
-    const int fd = OpenForReading(path);
+    const int fd = OpenRegularFile(strPath, pFacts);
     if (fd < 0)
         return false;
     ::close(fd);
-    pFacts->nSize = qint64(stx.stx_size);
-    pFacts->nModified = stx.stx_mtime.tv_sec;
-    const bool bHasBirth = (stx.stx_mask & STATX_BTIME) && stx.stx_btime.tv_sec != 0;
-    pFacts->nCreated = bHasBirth ? stx.stx_btime.tv_sec : stx.stx_mtime.tv_sec;
     return true;
 }
 
-int ReadFileHead(const QString& strPath, char* pBuffer, int nBytes)
+int ReadFileHead(const QString& strPath, char* pBuffer, int nBytes, SFileFacts* pFacts)
 {
-    if (strPath.isEmpty())
-        return -1;
-    const QByteArray path = QFile::encodeName(strPath);
-    struct statx stx;
-    if (!IsRegularFile(path, &stx))
-        return -1;
-    const int fd = OpenForReading(path);
+    SFileFacts facts;
+    const int fd = OpenRegularFile(strPath, &facts);
+    if (pFacts)
+        *pFacts = facts;
     if (fd < 0)
         return -1;
-    // Checked again on the open descriptor, so a device or FIFO is never read from.
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
     int nRead = 0;
     while (nRead < nBytes) {
         const ssize_t n = ::read(fd, pBuffer + nRead, size_t(nBytes - nRead));

@@ -57,16 +57,21 @@ QString FormatModifiedTime(const QString& strPath)
 
 FileRecord MakeFileRecord(const QString& strPath, const QString& strUse)
 {
+    // One look at the file gives the size and both times.
+    SFileFacts facts;
+    return MakeFileRecord(strPath, strUse, ReadFileFacts(strPath, &facts) ? &facts : nullptr);
+}
+
+FileRecord MakeFileRecord(const QString& strPath, const QString& strUse, const SFileFacts* pFacts)
+{
     FileRecord rec;
     rec[COL_USE] = strUse;
     rec[COL_FILENAME] = strPath;
     rec[COL_STATUS] = QString::fromLatin1(FileText::kReady);
-    // One look at the file gives the size and both times.
-    SFileFacts facts;
-    if (ReadFileFacts(strPath, &facts)) {
-        rec[COL_FILESIZE] = QString::number(facts.nSize);
-        rec[COL_CREATED] = FormatDateTime(facts.nCreated);
-        rec[COL_MODIFIED] = FormatDateTime(facts.nModified);
+    if (pFacts) {
+        rec[COL_FILESIZE] = QString::number(pFacts->nSize);
+        rec[COL_CREATED] = FormatDateTime(pFacts->nCreated);
+        rec[COL_MODIFIED] = FormatDateTime(pFacts->nModified);
     } else {
         rec[COL_FILESIZE] = QStringLiteral("0");
     }

@@ -46,5 +46,9 @@ QString FormatModifiedTime(const QString& strPath);
 // empty Pages, Created, Modified. Nothing is checked first: any path gets its row.
 FileRecord MakeFileRecord(const QString& strPath, const QString& strUse);
 
+struct SFileFacts;
+// The same row from facts already read; null facts stand for a file that cannot be read.
+FileRecord MakeFileRecord(const QString& strPath, const QString& strUse, const SFileFacts* pFacts);
+
 // The leading decimal digits of a text as the C library's atoi reads them (0 for none).
 qint64 PagesValue(const QString& strPages);

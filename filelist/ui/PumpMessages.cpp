@@ -13,12 +13,16 @@ QElapsedTimer& LastPump()
 
 }  // namespace
 
+bool PumpDue()
+{
+    const QElapsedTimer& last = LastPump();
+    return !last.isValid() || last.elapsed() >= kPumpIntervalMs;
+}
+
 void PumpMessages()
 {
-    QElapsedTimer& last = LastPump();
-    if (last.isValid() && last.elapsed() < kPumpIntervalMs)
-        return;
-    PumpMessagesNow();
+    if (PumpDue())
+        PumpMessagesNow();
 }
 
 void PumpMessagesNow()

@@ -6,6 +6,10 @@
 // neither repaints nor pays for the event queue per row.
 void PumpMessages();
 
+// True when the next PumpMessages() would dispatch: the moment to bring what the user sees up
+// to date, instead of doing so for every row.
+bool PumpDue();
+
 // The same without the pacing, for the moments that must show at once (a dialog appearing).
 void PumpMessagesNow();
 

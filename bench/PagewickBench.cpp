@@ -1,0 +1,404 @@
+// Benchmark tool: writes the corpus and times one operation per call, printing seconds.
+// bench/run.sh calls it several times per operation and reports medians and ratios.
+//
+//   pagewick-bench corpus DIR             write the counting corpus (deterministic)
+//   pagewick-bench tree DIR N             write a tree of N small files for the scan
+//   pagewick-bench list DIR               print the corpus files, one per line, in walk order
+//   pagewick-bench count LIST             CountPages on each file, one thread
+//   pagewick-bench libtiff-walk LIST      minimal libtiff walk: open, read-directory loop, close
+//   pagewick-bench raw-walk LIST          follow the directory chain, parsing no tags
+//   pagewick-bench gui-count LIST         the window's count run, from the button to "Done."
+#include "app/ui/CPageCountDlg.h"
+#include "count/core/CountAhead.h"
+#include "count/core/PageCounter.h"
+#include "filelist/core/CFileListModel.h"
+#include "filelist/core/DirectoryWalker.h"
+#include "res/resource.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMessageBox>
+#include <QTextStream>
+#include <QTimer>
+
+#include <tiffio.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+namespace {
+
+// ---- corpus ------------------------------------------------------------------------------------
+
+// A scanned-looking bilevel page: lines of "words" of varying length, deterministic per variant.
+std::vector<uint8_t> DrawPage(int nWidth, int nHeight, unsigned nSeed)
+{
+    const int nRowBytes = (nWidth + 7) / 8;
+    std::vector<uint8_t> bits(size_t(nRowBytes) * size_t(nHeight), 0);
+    std::mt19937 rng(nSeed);
+    const int nMargin = nWidth / 12;
+    for (int y = nHeight / 14; y + 30 < nHeight - nHeight / 14; y += 52 + int(rng() % 8)) {
+        int x = nMargin;
+        const int nLineEnd = nWidth - nMargin - int(rng() % (nWidth / 4));
+        while (x < nLineEnd) {
+            const int nWord = 20 + int(rng() % 120);
+            for (int wx = x; wx < std::min(x + nWord, nLineEnd); wx += 4 + int(rng() % 5)) {
+                const int nGlyphTop = y + int(rng() % 6);
+                const int nGlyphHeight = 14 + int(rng() % 10);
+                for (int gy = nGlyphTop; gy < nGlyphTop + nGlyphHeight; ++gy) {
+                    if (rng() % 5 == 0)
+                        continue;
+                    bits[size_t(gy) * size_t(nRowBytes) + size_t(wx / 8)] |= uint8_t(0x80 >> (wx % 8));
+                }
+            }
+            x += nWord + 12 + int(rng() % 10);
+        }
+    }
+    return bits;
+}
+
+// G4-encodes a page once; the corpus writes the encoded strip into many files.
+std::vector<uint8_t> EncodeG4(const std::vector<uint8_t>& bits, int nWidth, int nHeight, const char* pszScratch)
+{
+    TIFF* pTiff = TIFFOpen(pszScratch, "w");
+    TIFFSetField(pTiff, TIFFTAG_IMAGEWIDTH, uint32_t(nWidth));
+    TIFFSetField(pTiff, TIFFTAG_IMAGELENGTH, uint32_t(nHeight));
+    TIFFSetField(pTiff, TIFFTAG_BITSPERSAMPLE, uint16_t(1));
+    TIFFSetField(pTiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(1));
+    TIFFSetField(pTiff, TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_MINISWHITE));
+    TIFFSetField(pTiff, TIFFTAG_COMPRESSION, uint16_t(COMPRESSION_CCITTFAX4));
+    TIFFSetField(pTiff, TIFFTAG_ROWSPERSTRIP, uint32_t(nHeight));
+    const int nRowBytes = (nWidth + 7) / 8;
+    for (int y = 0; y < nHeight; ++y)
+        TIFFWriteScanline(pTiff, const_cast<uint8_t*>(&bits[size_t(y) * size_t(nRowBytes)]), uint32_t(y), 0);
+    TIFFWriteDirectory(pTiff);
+    TIFFClose(pTiff);
+    pTiff = TIFFOpen(pszScratch, "r");
+    const tmsize_t nSize = TIFFRawStripSize(pTiff, 0);
+    std::vector<uint8_t> strip(static_cast<size_t>(nSize));
+    TIFFReadRawStrip(pTiff, 0, strip.data(), nSize);
+    TIFFClose(pTiff);
+    ::unlink(pszScratch);
+    return strip;
+}
+
+struct SPage {
+    int nWidth, nHeight;
+    const std::vector<uint8_t>* pStrip;
+};
+
+bool WritePages(const QString& strPath, const std::vector<SPage>& pages, bool bBigEndian, bool bBigTiff)
+{
+    QByteArray mode = "w";
+    mode += bBigEndian ? "b" : "l";
+    if (bBigTiff)
+        mode += "8";
+    TIFF* pTiff = TIFFOpen(QFile::encodeName(strPath).constData(), mode.constData());
+    if (!pTiff)
+        return false;
+    for (size_t p = 0; p < pages.size(); ++p) {
+        const SPage& page = pages[p];
+        TIFFSetField(pTiff, TIFFTAG_SUBFILETYPE, uint32_t(FILETYPE_PAGE));
+        TIFFSetField(pTiff, TIFFTAG_IMAGEWIDTH, uint32_t(page.nWidth));
+        TIFFSetField(pTiff, TIFFTAG_IMAGELENGTH, uint32_t(page.nHeight));
+        TIFFSetField(pTiff, TIFFTAG_BITSPERSAMPLE, uint16_t(1));
+        TIFFSetField(pTiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(1));
+        TIFFSetField(pTiff, TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_MINISWHITE));
+        TIFFSetField(pTiff, TIFFTAG_COMPRESSION, uint16_t(COMPRESSION_CCITTFAX4));
+        TIFFSetField(pTiff, TIFFTAG_ROWSPERSTRIP, uint32_t(page.nHeight));
+        TIFFSetField(pTiff, TIFFTAG_XRESOLUTION, 300.0f);
+        TIFFSetField(pTiff, TIFFTAG_YRESOLUTION, 300.0f);
+        TIFFSetField(pTiff, TIFFTAG_RESOLUTIONUNIT, uint16_t(RESUNIT_INCH));
+        TIFFSetField(pTiff, TIFFTAG_PAGENUMBER, uint16_t(p), uint16_t(pages.size()));
+        TIFFSetField(pTiff, TIFFTAG_SOFTWARE, "pagewick-bench");
+        TIFFWriteRawStrip(pTiff, 0, const_cast<uint8_t*>(page.pStrip->data()), tmsize_t(page.pStrip->size()));
+        if (!TIFFWriteDirectory(pTiff)) {
+            TIFFClose(pTiff);
+            return false;
+        }
+    }
+    TIFFClose(pTiff);
+    return true;
+}
+
+void WriteFile(const QString& strPath, const QByteArray& bytes)
+{
+    QFile f(strPath);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}
+
+// Classic little-endian chain of tiny directories, with a link that can point anywhere.
+QByteArray TinyChain(int nPages, int nLoopTo, uint32_t nBadLastNext)
+{
+    QByteArray b("II*\0\x08\0\0\0", 8);
+    std::vector<int> ifdAt;
+    auto put16 = [&](uint16_t v) { b.append(char(v & 0xFF)); b.append(char(v >> 8)); };
+    auto put32 = [&](uint32_t v) { put16(uint16_t(v)); put16(uint16_t(v >> 16)); };
+    std::vector<int> nextAt;
+    for (int i = 0; i < nPages; ++i) {
+        ifdAt.push_back(int(b.size()));
+        put16(8);
+        const uint16_t tags[8][2] = {{256, 1}, {257, 1}, {258, 1}, {259, 1}, {262, 0}, {273, 0}, {278, 1}, {279, 1}};
+        for (const auto& t : tags) {
+            put16(t[0]);
+            put16(t[0] == 273 || t[0] == 279 ? 4 : 3);
+            put32(1);
+            put32(t[0] == 273 ? 0 : t[1]);
+        }
+        nextAt.push_back(int(b.size()));
+        put32(0);
+    }
+    auto patch = [&](int at, uint32_t v) {
+        for (int k = 0; k < 4; ++k)
+            b[at + k] = char((v >> (8 * k)) & 0xFF);
+    };
+    for (int i = 0; i + 1 < nPages; ++i)
+        patch(nextAt[size_t(i)], uint32_t(ifdAt[size_t(i + 1)]));
+    if (nLoopTo >= 0)
+        patch(nextAt.back(), uint32_t(ifdAt[size_t(nLoopTo)]));
+    else if (nBadLastNext)
+        patch(nextAt.back(), nBadLastNext);
+    return b;
+}
+
+int WriteCorpus(const QString& strDir)
+{
+    QDir().mkpath(strDir + QStringLiteral("/single"));
+    QDir().mkpath(strDir + QStringLiteral("/multi"));
+    QDir().mkpath(strDir + QStringLiteral("/huge"));
+    QDir().mkpath(strDir + QStringLiteral("/other"));
+    QDir().mkpath(strDir + QStringLiteral("/damaged"));
+    const QByteArray scratch = QFile::encodeName(strDir + QStringLiteral("/.scratch.tif"));
+
+    std::fprintf(stderr, "encoding pages...\n");
+    std::vector<std::vector<uint8_t>> strips;
+    for (unsigned v = 0; v < 16; ++v)
+        strips.push_back(EncodeG4(DrawPage(1700, 2200, 1000 + v), 1700, 2200, scratch.constData()));
+    const std::vector<uint8_t> small = EncodeG4(DrawPage(64, 64, 7), 64, 64, scratch.constData());
+
+    std::fprintf(stderr, "single-page files...\n");
+    for (int i = 0; i < 3000; ++i) {
+        const std::vector<SPage> pages = {{1700, 2200, &strips[size_t(i % 16)]}};
+        WritePages(strDir + QStringLiteral("/single/page%1.tif").arg(i, 4, 10, QLatin1Char('0')), pages, i % 2 == 1,
+                   false);
+    }
+    std::fprintf(stderr, "50-page files...\n");
+    for (int i = 0; i < 200; ++i) {
+        std::vector<SPage> pages;
+        for (int p = 0; p < 50; ++p)
+            pages.push_back({1700, 2200, &strips[size_t((i + p) % 16)]});
+        WritePages(strDir + QStringLiteral("/multi/doc%1.tif").arg(i, 3, 10, QLatin1Char('0')), pages, i % 2 == 1,
+                   false);
+    }
+    std::fprintf(stderr, "10000-page files...\n");
+    for (int i = 0; i < 4; ++i) {
+        const std::vector<SPage> pages(10000, SPage{64, 64, &small});
+        WritePages(strDir + QStringLiteral("/huge/stack%1.tif").arg(i), pages, i >= 2, i == 3);
+    }
+    std::fprintf(stderr, "other files...\n");
+    std::mt19937 rng(42);
+    for (int i = 0; i < 2000; ++i) {
+        const QString strBase = strDir + QStringLiteral("/other/file%1").arg(i, 4, 10, QLatin1Char('0'));
+        switch (i % 3) {
+        case 0: {
+            QByteArray text;
+            for (int l = 0; l < 40; ++l)
+                text += "Invoice line " + QByteArray::number(int(rng() % 100000)) + ", amount due\n";
+            WriteFile(strBase + QStringLiteral(".txt"), text);
+            break;
+        }
+        case 1: {
+            QByteArray jpeg = QByteArray::fromHex("ffd8ffe000104a46494600010100000100010000");
+            jpeg += QByteArray(int(2000 + rng() % 20000), char(rng() % 256));
+            WriteFile(strBase + QStringLiteral(".jpg"), jpeg);
+            break;
+        }
+        default:
+            WriteFile(strBase + QStringLiteral(".dat"), QByteArray());
+        }
+    }
+    WriteFile(strDir + QStringLiteral("/damaged/loop.tif"), TinyChain(20, 5, 0));
+    WriteFile(strDir + QStringLiteral("/damaged/self-loop.tif"), TinyChain(1, 0, 0));
+    WriteFile(strDir + QStringLiteral("/damaged/past-end.tif"), TinyChain(3, -1, 0x7FFFFFF0u));
+    WriteFile(strDir + QStringLiteral("/damaged/bad-offset.tif"), TinyChain(4, -1, 5));
+    WriteFile(strDir + QStringLiteral("/damaged/mm-only.tif"), QByteArray("MM"));
+    return 0;
+}
+
+int WriteTree(const QString& strDir, int nFiles)
+{
+    // 100 directories per level, 10 files per directory where it ends: a deep-ish, wide tree.
+    for (int i = 0; i < nFiles; ++i) {
+        const QString strSub = QStringLiteral("%1/d%2/e%3").arg(strDir).arg(i / 1000, 3, 10, QLatin1Char('0')).arg((i / 10) % 100, 2, 10, QLatin1Char('0'));
+        if (i % 10 == 0)
+            QDir().mkpath(strSub);
+        WriteFile(QStringLiteral("%1/f%2.%3").arg(strSub).arg(i).arg(i % 2 ? QStringLiteral("tif") : QStringLiteral("txt")),
+                  i % 2 ? QByteArray("II*\0\x08\0\0\0", 8) : QByteArray("text"));
+    }
+    return 0;
+}
+
+// ---- timed operations ----------------------------------------------------------------------------
+
+QStringList ReadList(const QString& strList)
+{
+    QFile f(strList);
+    QStringList paths;
+    if (f.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : f.readAll().split('\n')) {
+            if (!line.isEmpty())
+                paths << QFile::decodeName(line);
+        }
+    }
+    return paths;
+}
+
+long LibtiffWalk(const QString& strPath)
+{
+    TIFF* pTiff = TIFFOpen(QFile::encodeName(strPath).constData(), "r");
+    if (!pTiff)
+        return 0;
+    long n = 1;
+    while (TIFFReadDirectory(pTiff))
+        ++n;
+    TIFFClose(pTiff);
+    return n;
+}
+
+// Follows the chain with pread only; no tag is parsed.
+long RawWalk(const QString& strPath)
+{
+    const int fd = ::open(QFile::encodeName(strPath).constData(), O_RDONLY);
+    if (fd < 0)
+        return -1;
+    uint8_t h[16];
+    long n = 0;
+    if (::pread(fd, h, 16, 0) >= 8 && (h[0] == 'I' || h[0] == 'M') && h[0] == h[1]) {
+        const bool be = h[0] == 'M';
+        auto u16 = [be](const uint8_t* p) { return be ? uint16_t(p[0] << 8 | p[1]) : uint16_t(p[1] << 8 | p[0]); };
+        auto u32 = [&](const uint8_t* p) { return be ? uint32_t(u16(p)) << 16 | u16(p + 2) : uint32_t(u16(p + 2)) << 16 | u16(p); };
+        auto u64 = [&](const uint8_t* p) { return be ? uint64_t(u32(p)) << 32 | u32(p + 4) : uint64_t(u32(p + 4)) << 32 | u32(p); };
+        const bool big = u16(h + 2) == 43;
+        uint64_t off = big ? u64(h + 8) : u32(h + 4);
+        std::vector<uint64_t> seen;
+        while (off && n < 1048576) {
+            uint8_t c[8];
+            if (::pread(fd, c, big ? 8 : 2, off_t(off)) != (big ? 8 : 2))
+                break;
+            const uint64_t cnt = big ? u64(c) : u16(c);
+            const uint64_t nextAt = off + (big ? 8 + cnt * 20 : 2 + cnt * 12);
+            uint8_t nx[8];
+            if (::pread(fd, nx, big ? 8 : 4, off_t(nextAt)) != (big ? 8 : 4))
+                break;
+            ++n;
+            off = big ? u64(nx) : u32(nx);
+            if (off && off <= nextAt && std::find(seen.begin(), seen.end(), off) != seen.end())
+                break;
+            if (off <= nextAt)
+                seen.push_back(off);
+        }
+    }
+    ::close(fd);
+    return n;
+}
+
+template <class F>
+int TimeOverList(const QString& strList, F fn)
+{
+    const QStringList paths = ReadList(strList);
+    QElapsedTimer t;
+    t.start();
+    long nSum = 0;
+    for (const QString& p : paths)
+        nSum += fn(p);
+    std::printf("%.6f %ld\n", double(t.nsecsElapsed()) / 1e9, nSum);
+    return 0;
+}
+
+int GuiCount(int argc, char** argv, const QString& strList)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pagewick"));
+    CPageCountDlg dlg(nullptr, false);
+    dlg.show();
+    QVector<FileRecord> rows;
+    for (const QString& p : ReadList(strList))
+        rows.append(MakeFileRecord(p, QStringLiteral("Yes")));
+    dlg.GetModel()->AppendRows(rows);
+    QCoreApplication::processEvents();
+    QElapsedTimer t;
+    qint64 nDoneAt = -1;
+    QTimer watch;
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (pBox && pBox->text() == QLatin1String("Done.")) {
+            nDoneAt = t.nsecsElapsed();
+            pBox->button(QMessageBox::Ok)->click();
+        }
+    });
+    watch.start();
+    t.start();
+    dlg.OnCommand(IDC_COUNT_FILES);
+    std::printf("%.6f %lld\n", double(nDoneAt) / 1e9, dlg.m_nPages);
+    return nDoneAt < 0 ? 1 : 0;
+}
+
+class CListPrinter : public IWalkHandler {
+public:
+    void FoundFile(const QString& strPath) override { std::printf("%s\n", QFile::encodeName(strPath).constData()); }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: pagewick-bench corpus|tree|list|count|libtiff-walk|raw-walk|gui-count ARGS\n");
+        return 2;
+    }
+    const QString strMode = QString::fromLatin1(argv[1]);
+    const QString strArg = QFile::decodeName(argv[2]);
+    if (strMode == QLatin1String("corpus"))
+        return WriteCorpus(strArg);
+    if (strMode == QLatin1String("tree") && argc > 3)
+        return WriteTree(strArg, std::atoi(argv[3]));
+    if (strMode == QLatin1String("list")) {
+        CListPrinter printer;
+        ScanDirectory(strArg, true, printer);
+        return 0;
+    }
+    if (strMode == QLatin1String("count"))
+        return TimeOverList(strArg, [](const QString& p) { return long(std::max(0, CountPages(p))); });
+    if (strMode == QLatin1String("count-par") && argc > 3) {
+        const QStringList paths = ReadList(strArg);
+        QElapsedTimer t;
+        t.start();
+        CCountAhead ahead(std::atoi(argv[3]));
+        ahead.Enqueue(paths);
+        long nSum = 0;
+        for (const QString& p : paths)
+            nSum += std::max(0, *ahead.Take(p, -1));
+        std::printf("%.6f %ld\n", double(t.nsecsElapsed()) / 1e9, nSum);
+        return 0;
+    }
+    if (strMode == QLatin1String("libtiff-walk"))
+        return TimeOverList(strArg, LibtiffWalk);
+    if (strMode == QLatin1String("raw-walk"))
+        return TimeOverList(strArg, RawWalk);
+    if (strMode == QLatin1String("gui-count"))
+        return GuiCount(argc, argv, strArg);
+    std::fprintf(stderr, "unknown mode %s\n", argv[1]);
+    return 2;
+}

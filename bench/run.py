@@ -1,0 +1,111 @@
+#!/usr/bin/env python3
+"""Pagewick benchmarks: medians of repeated runs and their ratios, all measured in one run.
+
+Operations are run in rounds (each round runs every operation once, in the same order), so a
+drift of the machine's speed touches all of them alike. A ratio is the median of the per-round
+ratios of the two operations it compares.
+
+usage: run.py BUILD_DIR [--reps N] [--corpus DIR] [--tree DIR] [--only counting|scan]
+"""
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def run_once(op):
+    """Seconds of one operation: its own report when it prints one, else the wall time."""
+    start = time.perf_counter()
+    out = subprocess.run(op["cmd"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, check=op.get("check", True))
+    elapsed = time.perf_counter() - start
+    return float(out.stdout.split()[0]) if op.get("inner") else elapsed
+
+
+def measure(ops, reps):
+    """Runs every operation once to warm the caches, then `reps` rounds; returns seconds per op."""
+    for op in ops.values():
+        run_once(op)
+    times = {name: [] for name in ops}
+    for _ in range(reps):
+        for name, op in ops.items():
+            times[name].append(run_once(op))
+    return times
+
+
+def report(title, times, rows):
+    print(f"\n{title}")
+    print(f"{'operation':60} {'median s':>9} {'ratio':>7}  {'goal':28} met")
+    for name, base, goal, check in rows:
+        med = statistics.median(times[name])
+        ratio = None
+        if base:
+            ratio = statistics.median(a / b for a, b in zip(times[name], times[base]))
+        r = f"{ratio:7.2f}" if ratio is not None else " " * 7
+        met = "" if check is None or ratio is None else ("yes" if check(ratio) else "NO")
+        print(f"{name:60} {med:9.3f} {r}  {goal:28} {met}")
+
+
+def counting(build, corpus, reps):
+    bench = os.path.join(build, "pagewick-bench")
+    if not os.path.isdir(corpus):
+        print(f"writing the corpus to {corpus} ...", flush=True)
+        subprocess.run([bench, "corpus", corpus], check=True, stderr=subprocess.DEVNULL)
+    lists = os.path.join(corpus, ".lists")
+    os.makedirs(lists, exist_ok=True)
+    all_list = os.path.join(lists, "all.txt")
+    single_list = os.path.join(lists, "single.txt")
+    with open(all_list, "wb") as f:
+        f.write(subprocess.run([bench, "list", corpus], stdout=subprocess.PIPE, check=True).stdout)
+    with open(all_list, "rb") as f:
+        files = [l for l in f.read().split(b"\n") if l]
+    with open(single_list, "wb") as f:
+        f.write(b"\n".join(l for l in files if b"/single/" in l) + b"\n")
+    print(f"corpus: {len(files)} files, {sum(os.path.getsize(p) for p in files) / 1e6:.0f} MB; {reps} rounds",
+          flush=True)
+    count_exe = os.path.join(build, "pagewick-count")
+    ops = {
+        "raw walk of the directory chains (no tags parsed)": {"cmd": [bench, "raw-walk", all_list], "inner": True},
+        "minimal libtiff walk, one core": {"cmd": [bench, "libtiff-walk", all_list], "inner": True},
+        "CountPages, one core": {"cmd": [bench, "count", all_list], "inner": True},
+        "tiffinfo (xargs)": {"cmd": ["sh", "-c", f"xargs -d '\\n' tiffinfo < '{all_list}' > /dev/null"],
+                             "check": False},
+        "pagewick-count -r": {"cmd": [count_exe, "-r", corpus]},
+        "pagewick-count -r -j 1": {"cmd": [count_exe, "-r", "-j", "1", corpus]},
+        "CountPages, one core, 3000 single-page files": {"cmd": [bench, "count", single_list], "inner": True},
+        "window count run, 3000 single-page files (button to Done.)": {
+            "cmd": [bench, "gui-count", single_list], "inner": True},
+    }
+    times = measure(ops, reps)
+    report("Counting (the whole corpus unless named)", times, [
+        ("raw walk of the directory chains (no tags parsed)", "minimal libtiff walk, one core", "reference", None),
+        ("minimal libtiff walk, one core", None, "baseline", None),
+        ("CountPages, one core", "minimal libtiff walk, one core", "<= 1.1", lambda r: r <= 1.1),
+        ("tiffinfo (xargs)", "pagewick-count -r", ">= 1.5 (tiffinfo / ours)", lambda r: r >= 1.5),
+        ("pagewick-count -r", None, "", None),
+        ("pagewick-count -r -j 1", "pagewick-count -r", "(one worker, for scale)", None),
+        ("CountPages, one core, 3000 single-page files", None, "baseline", None),
+        ("window count run, 3000 single-page files (button to Done.)",
+         "CountPages, one core, 3000 single-page files", "<= 1.5", lambda r: r <= 1.5),
+    ])
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("--reps", type=int, default=7)
+    parser.add_argument("--corpus", default=os.path.join(HERE, "out", "corpus"))
+    parser.add_argument("--only", choices=["counting", "scan"])
+    args = parser.parse_args()
+    if not shutil.which("tiffinfo"):
+        sys.exit("tiffinfo is missing (Debian package libtiff-tools)")
+    if args.only in (None, "counting"):
+        counting(args.build, args.corpus, args.reps)
+
+
+if __name__ == "__main__":
+    main()
