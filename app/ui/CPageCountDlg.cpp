@@ -6,6 +6,7 @@
 #include "app/core/MainLayout.h"
 #include "count/ui/CountRun.h"
 #include "filelist/core/CFileListModel.h"
+#include "filelist/ui/AddFiles.h"
 #include "res/Menus.h"
 #include "res/resource.h"
 #include "support/core/Addresses.h"
@@ -374,10 +375,23 @@ void CPageCountDlg::OnCountFiles()
     RunCountFiles(*this);
 }
 
+void CPageCountDlg::OnDropFiles(const QList<QUrl>& urls)
+{
+    RunDropFiles(*this, urls);
+}
+
+void CPageCountDlg::OnFileScanDirectories()
+{
+    RunScanDirectories(*this);
+}
+
+void CPageCountDlg::RemoveNonTiffFiles()
+{
+    RunRemoveNonTiffFiles(*this);
+}
+
 // Handlers whose subsystems are still to come do nothing yet.
 void CPageCountDlg::OnSysCommand() {}
-void CPageCountDlg::OnDropFiles(const QList<QUrl>&) {}
-void CPageCountDlg::OnFileScanDirectories() {}
 void CPageCountDlg::OpenSelected() {}
 void CPageCountDlg::DeleteSelected() {}
 void CPageCountDlg::SelectAll() {}
@@ -388,7 +402,6 @@ void CPageCountDlg::MoveSelectedUp() {}
 void CPageCountDlg::MoveSelectedDown() {}
 void CPageCountDlg::ToggleUse() {}
 void CPageCountDlg::ShowRowMenu() {}
-void CPageCountDlg::RemoveNonTiffFiles() {}
 void CPageCountDlg::SortByColumn(int) {}
 void CPageCountDlg::OnSortByUse() {}
 void CPageCountDlg::OnSortByFilename() {}

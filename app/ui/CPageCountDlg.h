@@ -19,7 +19,7 @@ class QTableView;
 class QUrl;
 
 // The long operations, of which only one may run at a time.
-enum class ELongOperation { None, CountRun, Scan, ListLoad };
+enum class ELongOperation { None, CountRun, Scan, ListLoad, Filter };
 
 class CPageCountDlg : public QDialog {
     Q_OBJECT

@@ -1,5 +1,6 @@
 // The directory walk of a scan: every file of a directory, and of its sub-directories when asked,
-// depth first with the entries of each directory in name order.
+// depth first with the entries of each directory in name order (letters compared without regard
+// to case).
 #pragma once
 
 #include <QString>

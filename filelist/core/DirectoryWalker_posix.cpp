@@ -17,8 +17,17 @@ namespace {
 
 struct SEntry {
     std::string name;
+    QString strName;
     bool bDirectory;
 };
+
+// Name order as the file systems of the program's first platform return it: letters compare
+// without regard to case, and only names equal but for case fall back to their exact text.
+bool NameLess(const SEntry& a, const SEntry& b)
+{
+    const int n = a.strName.compare(b.strName, Qt::CaseInsensitive);
+    return n != 0 ? n < 0 : a.name < b.name;
+}
 
 class CWalk {
 public:
@@ -44,11 +53,11 @@ public:
         m_handler.EnterDirectory(strDir);
         std::vector<SEntry> entries = ReadEntries(pDir, dirBytes);
         ::closedir(pDir);
-        std::sort(entries.begin(), entries.end(), [](const SEntry& a, const SEntry& b) { return a.name < b.name; });
+        std::sort(entries.begin(), entries.end(), NameLess);
         for (const SEntry& e : entries) {
             if (m_handler.StopRequested())
                 return false;
-            const QString strPath = JoinScanPath(strDir, QFile::decodeName(e.name.c_str()));
+            const QString strPath = JoinScanPath(strDir, e.strName);
             if (!e.bDirectory)
                 m_handler.FoundFile(strPath);
             else if (m_bSubFolders && e.name[0] != '.' && !Walk(strPath))
@@ -72,7 +81,7 @@ private:
                 const QByteArray path = dirBytes + '/' + pszName;
                 bDirectory = ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
             }
-            entries.push_back({pszName, bDirectory});
+            entries.push_back({pszName, QFile::decodeName(pszName), bDirectory});
         }
         return entries;
     }

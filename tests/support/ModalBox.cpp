@@ -67,18 +67,21 @@ void CModalBoxes::Poll()
     if (m_pending.isEmpty()) {
         ADD_FAILURE() << "unexpected modal " << qPrintable(seen.strClass) << " \"" << qPrintable(seen.strCaption)
                       << "\": " << qPrintable(seen.strText);
-        if (auto* pDialog = qobject_cast<QDialog*>(pModal))
-            pDialog->reject();
-        else
-            pModal->close();
+        QTimer::singleShot(0, pModal, [pModal] {
+            if (auto* pDialog = qobject_cast<QDialog*>(pModal))
+                pDialog->reject();
+            else
+                pModal->close();
+        });
         return;
     }
     const SPending expected = m_pending.takeFirst();
+    // Answers go out from an event of their own: an answer may open the next box, whose loop
+    // must not run inside this timer's handler (the timer would not fire again until it ends).
     if (expected.bMessageBox) {
         if (!pBox) {
             ADD_FAILURE() << "expected a message box, got " << qPrintable(seen.strClass);
-            if (auto* pDialog = qobject_cast<QDialog*>(pModal))
-                pDialog->reject();
+            QTimer::singleShot(0, pModal, [pModal] { pModal->close(); });
             return;
         }
         EXPECT_EQ(seen.strCaption, expected.box.strCaption);
@@ -86,16 +89,19 @@ void CModalBoxes::Poll()
         EXPECT_EQ(ButtonsOf(pBox), expected.box.buttons) << qPrintable(seen.strText);
         EXPECT_EQ(seen.eIcon, expected.box.eIcon) << qPrintable(seen.strText);
         QAbstractButton* pAnswer = pBox->button(expected.eAnswer);
-        if (pAnswer)
-            pAnswer->click();
-        else {
+        if (!pAnswer)
             ADD_FAILURE() << "the box has no button for the answer";
-            pBox->reject();
-        }
+        QTimer::singleShot(0, pBox, [pBox, pAnswer] {
+            if (pAnswer)
+                pAnswer->click();
+            else
+                pBox->reject();
+        });
         return;
     }
     EXPECT_EQ(seen.strCaption, expected.strDialogCaption);
-    expected.answerDialog(pModal);
+    const auto answer = expected.answerDialog;
+    QTimer::singleShot(0, pModal, [pModal, answer] { answer(pModal); });
 }
 
 CModalCloser::CModalCloser()

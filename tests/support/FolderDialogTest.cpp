@@ -1,0 +1,159 @@
+#include "support/ModalBox.h"
+#include "support/TempDir.h"
+#include "support/core/FolderPath.h"
+#include "support/ui/CFolderDialog.h"
+
+#include <QApplication>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QLineEdit* Edit(QWidget* pChooser)
+{
+    return pChooser->findChild<QLineEdit*>(QString::number(IDC_FOLDER_EDIT));
+}
+
+QPushButton* OkButton(QWidget* pChooser)
+{
+    return pChooser->findChild<QPushButton*>(QStringLiteral("1"));
+}
+
+// Types a folder into the chooser's edit box and presses OK.
+std::function<void(QWidget*)> TypeAndOk(const QString& strFolder)
+{
+    return [strFolder](QWidget* pChooser) {
+        QLineEdit* pEdit = Edit(pChooser);
+        pEdit->clear();
+        QTest::keyClicks(pEdit, strFolder);
+        QTest::mouseClick(OkButton(pChooser), Qt::LeftButton);
+    };
+}
+
+std::function<void(QWidget*)> Cancel()
+{
+    return [](QWidget* pChooser) { QTest::mouseClick(pChooser->findChild<QPushButton*>(QStringLiteral("2")), Qt::LeftButton); };
+}
+
+SExpectedBox InvalidBox(const QString& strFolder)
+{
+    return {QStringLiteral("Pagewick"), QStringLiteral("The folder:\n\n%1\n\nis invalid. Please reenter.").arg(strFolder),
+            QMessageBox::Ok, QMessageBox::Warning};
+}
+
+SExpectedBox CreateBox(const QString& strFolder)
+{
+    return {QStringLiteral("Pagewick"),
+            QStringLiteral("The folder:\n\n%1\n\ndoes not exist. Do you want the folder to be created?").arg(strFolder),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Question};
+}
+
+SExpectedBox CannotCreateBox(const QString& strFolder)
+{
+    return {QStringLiteral("Pagewick"),
+            QStringLiteral("The folder:\n\n%1\n\ncan not be created. Please double check.").arg(strFolder),
+            QMessageBox::Ok, QMessageBox::Warning};
+}
+
+const QString kCaption = QStringLiteral("Directory...");
+
+int RunChooser(QString* pPath = nullptr)
+{
+    CFolderDialog chooser(kCaption, QStringLiteral("Please choose your directory..."), QString());
+    const int nResult = chooser.DoModal();
+    if (pPath)
+        *pPath = chooser.GetPath();
+    return nResult;
+}
+
+TEST(FolderDialog, OkFollowsTheEditBoxAndTheTreeFillsIt)
+{
+    CTempDir dir;
+    CFolderDialog chooser(kCaption, QStringLiteral("Please choose your directory..."), QString());
+    chooser.show();
+    EXPECT_EQ(chooser.windowTitle(), kCaption);
+    EXPECT_TRUE(Edit(&chooser)->text().isEmpty());
+    EXPECT_FALSE(OkButton(&chooser)->isEnabled());
+    QTest::keyClicks(Edit(&chooser), QStringLiteral("x"));
+    EXPECT_TRUE(OkButton(&chooser)->isEnabled());
+    Edit(&chooser)->clear();
+    EXPECT_FALSE(OkButton(&chooser)->isEnabled());
+
+    auto* pTree = chooser.findChild<QTreeView*>(QString::number(IDC_FOLDER_TREE));
+    auto* pModel = qobject_cast<QFileSystemModel*>(pTree->model());
+    pTree->setCurrentIndex(pModel->index(dir.Path()));
+    EXPECT_EQ(Edit(&chooser)->text(), dir.Path());
+    EXPECT_TRUE(OkButton(&chooser)->isEnabled());
+    pTree->setCurrentIndex(pModel->index(QStringLiteral("/")));
+    EXPECT_EQ(Edit(&chooser)->text(), QStringLiteral("/"));
+}
+
+TEST(FolderDialog, InvalidTextKeepsTheChooserOpenWithTheFocusInTheBox)
+{
+    CTempDir dir;
+    bool bFocusInBox = false;
+    CModalBoxes boxes;
+    boxes.ExpectDialog(kCaption, TypeAndOk(QStringLiteral("C:")));
+    boxes.Expect(InvalidBox(QStringLiteral("C:")), QMessageBox::Ok);
+    boxes.ExpectDialog(kCaption, [&](QWidget* pChooser) {
+        bFocusInBox = pChooser->focusWidget() == Edit(pChooser);
+        TypeAndOk(dir.Path() + QStringLiteral("/"))(pChooser);
+    });
+    boxes.Expect(InvalidBox(dir.Path() + QStringLiteral("/")), QMessageBox::Ok);
+    boxes.ExpectDialog(kCaption, TypeAndOk(dir.Path()));
+    QString strPath;
+    EXPECT_EQ(RunChooser(&strPath), 1);
+    EXPECT_TRUE(boxes.AllAnswered());
+    EXPECT_TRUE(bFocusInBox);
+    EXPECT_EQ(strPath, dir.Path());
+}
+
+TEST(FolderDialog, MissingFolderIsCreatedOnYesOnly)
+{
+    CTempDir dir;
+    const QString strDeep = dir.Path(QStringLiteral("new/deeper"));
+    CModalBoxes boxes;
+    boxes.ExpectDialog(kCaption, TypeAndOk(strDeep));
+    boxes.Expect(CreateBox(strDeep), QMessageBox::No);
+    boxes.ExpectDialog(kCaption, [&](QWidget* pChooser) {
+        EXPECT_FALSE(FolderExists(dir.Path(QStringLiteral("new"))));
+        QTest::mouseClick(OkButton(pChooser), Qt::LeftButton);
+    });
+    boxes.Expect(CreateBox(strDeep), QMessageBox::Yes);
+    QString strPath;
+    EXPECT_EQ(RunChooser(&strPath), 1);
+    EXPECT_TRUE(boxes.AllAnswered());
+    EXPECT_EQ(strPath, strDeep);
+    EXPECT_TRUE(FolderExists(strDeep));
+}
+
+TEST(FolderDialog, FolderThatCannotBeCreatedIsReported)
+{
+    CTempDir dir;
+    dir.Write(QStringLiteral("file.txt"), "x");
+    const QString strBad = dir.Path(QStringLiteral("file.txt/sub"));
+    CModalBoxes boxes;
+    boxes.ExpectDialog(kCaption, TypeAndOk(strBad));
+    boxes.Expect(CreateBox(strBad), QMessageBox::Yes);
+    boxes.Expect(CannotCreateBox(strBad), QMessageBox::Ok);
+    boxes.ExpectDialog(kCaption, Cancel());
+    EXPECT_EQ(RunChooser(), -1);
+    EXPECT_TRUE(boxes.AllAnswered());
+}
+
+TEST(FolderDialog, CancelAndEscGiveMinusOne)
+{
+    CModalBoxes boxes;
+    boxes.ExpectDialog(kCaption, Cancel());
+    EXPECT_EQ(RunChooser(), -1);
+    boxes.ExpectDialog(kCaption, [](QWidget* pChooser) { QTest::keyClick(pChooser, Qt::Key_Escape); });
+    EXPECT_EQ(RunChooser(), -1);
+    EXPECT_TRUE(boxes.AllAnswered());
+}
+
+}  // namespace
