@@ -7,7 +7,7 @@ set -eu
 cd "$(dirname "$0")"
 
 PACKAGES="cmake make g++ qt6-base-dev libtiff-dev libgtest-dev fonts-liberation2 fonts-dejavu-core"
-BENCH_PACKAGES="libtiff-tools python3"
+BENCH_PACKAGES="libtiff-tools python3 strace"
 BUILD_DIR=${PAGEWICK_BUILD_DIR:-build}
 
 install_missing() {

@@ -8,7 +8,14 @@
 //   pagewick-bench libtiff-walk LIST      minimal libtiff walk: open, read-directory loop, close
 //   pagewick-bench raw-walk LIST          follow the directory chain, parsing no tags
 //   pagewick-bench gui-count LIST         the window's count run, from the button to "Done."
+//   pagewick-bench gui-scan DIR           the window's scan of DIR with sub-folders, from the chooser's
+//                                         OK to the removal question; also prints the list's repaints
+//                                         per second meanwhile
+//   pagewick-bench gui-filter DIR         lists every file under DIR (without reading them), then
+//                                         times "Remove Non TIF Files From List"
 #include "app/ui/CPageCountDlg.h"
+#include "app/ui/DialogBuilder.h"
+#include "support/ui/CFolderDialog.h"
 #include "count/core/CountAhead.h"
 #include "count/core/PageCounter.h"
 #include "filelist/core/CFileListModel.h"
@@ -17,6 +24,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTableView>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -355,6 +365,91 @@ int GuiCount(int argc, char** argv, const QString& strList)
     return nDoneAt < 0 ? 1 : 0;
 }
 
+// Counts the paints of a widget.
+class CPaintCounter : public QObject {
+public:
+    int nPaints = 0;
+    bool eventFilter(QObject*, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::Paint)
+            ++nPaints;
+        return false;
+    }
+};
+
+int GuiScan(int argc, char** argv, const QString& strDir)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pagewick"));
+    CPageCountDlg dlg(nullptr, false);
+    dlg.show();
+    FindControlAs<QCheckBox>(dlg.GetClient(), IDC_SUB_FOLDERS)->setChecked(true);
+    CPaintCounter paints;
+    dlg.GetListView()->viewport()->installEventFilter(&paints);
+    QElapsedTimer t;
+    qint64 nDoneAt = -1;
+    int nPaintsAtStart = 0;
+    QTimer watch;
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        QWidget* pModal = QApplication::activeModalWidget();
+        if (auto* pChooser = qobject_cast<CFolderDialog*>(pModal)) {
+            pChooser->findChild<QLineEdit*>(QString::number(IDC_FOLDER_EDIT))->setText(strDir);
+            nPaintsAtStart = paints.nPaints;
+            t.start();
+            pChooser->accept();
+        } else if (auto* pBox = qobject_cast<QMessageBox*>(pModal)) {
+            nDoneAt = t.nsecsElapsed();
+            pBox->button(QMessageBox::No)->click();
+        }
+    });
+    watch.start();
+    dlg.OnCommand(ID_FILE_SCANDIRECTORIES);
+    const double dSeconds = double(nDoneAt) / 1e9;
+    std::printf("%.6f %d rows, %.1f repaints/s\n", dSeconds, dlg.GetModel()->GetRowCount(),
+                double(paints.nPaints - nPaintsAtStart) / dSeconds);
+    return nDoneAt < 0 ? 1 : 0;
+}
+
+class CPathCollector : public IWalkHandler {
+public:
+    QVector<FileRecord> rows;
+    void FoundFile(const QString& strPath) override
+    {
+        rows.append(MakeFileRecord(strPath, QStringLiteral("Yes"), nullptr));
+    }
+};
+
+int GuiFilter(int argc, char** argv, const QString& strDir)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pagewick"));
+    CPageCountDlg dlg(nullptr, false);
+    dlg.show();
+    CPathCollector collect;
+    ScanDirectory(strDir, true, collect);
+    const int nRows = int(collect.rows.size());
+    dlg.GetModel()->AppendRows(collect.rows);
+    QCoreApplication::processEvents();
+    QElapsedTimer t;
+    qint64 nDoneAt = -1;
+    QTimer watch;
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            nDoneAt = t.nsecsElapsed();
+            pBox->button(QMessageBox::Ok)->click();
+        }
+    });
+    watch.start();
+    t.start();
+    dlg.OnCommand(ID_FILTER_REMOVENONTIF);
+    std::printf("%.6f %d of %d rows kept\n", double(nDoneAt) / 1e9, dlg.GetModel()->GetRowCount(), nRows);
+    return nDoneAt < 0 ? 1 : 0;
+}
+
 class CListPrinter : public IWalkHandler {
 public:
     void FoundFile(const QString& strPath) override { std::printf("%s\n", QFile::encodeName(strPath).constData()); }
@@ -399,6 +494,10 @@ int main(int argc, char** argv)
         return TimeOverList(strArg, RawWalk);
     if (strMode == QLatin1String("gui-count"))
         return GuiCount(argc, argv, strArg);
+    if (strMode == QLatin1String("gui-scan"))
+        return GuiScan(argc, argv, strArg);
+    if (strMode == QLatin1String("gui-filter"))
+        return GuiFilter(argc, argv, strArg);
     std::fprintf(stderr, "unknown mode %s\n", argv[1]);
     return 2;
 }

@@ -48,7 +48,9 @@ CFolderDialog::CFolderDialog(const QString& strCaption, const QString& strPrompt
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CFolderDialog::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &CFolderDialog::reject);
     connect(m_edit, &QLineEdit::textChanged, this, &CFolderDialog::OnEditChange);
-    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+    // Only a folder the user selects fills the box: the tree also moves its current item by
+    // itself (on focus, or as folders load), which must not overwrite what was typed.
+    connect(m_tree->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CFolderDialog::OnSelectionChanged);
 
     // The home folder is shown open, so the user starts near his files; an initial folder, when
@@ -76,14 +78,19 @@ int CFolderDialog::DoModal()
 
 void CFolderDialog::OnEditChange()
 {
+    if (m_bAccepted)
+        return;     // the accepted folder stays what it was
     m_strPath = m_edit->text();
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(!m_strPath.isEmpty());
 }
 
 void CFolderDialog::OnSelectionChanged()
 {
+    const QModelIndexList selected = m_tree->selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return;
     // Setting the text runs OnEditChange, which enables OK.
-    m_edit->setText(m_pModel->filePath(m_tree->currentIndex()));
+    m_edit->setText(m_pModel->filePath(selected.first()));
 }
 
 void CFolderDialog::accept()

@@ -91,6 +91,10 @@ TEST(FolderDialog, OkFollowsTheEditBoxAndTheTreeFillsIt)
     EXPECT_TRUE(OkButton(&chooser)->isEnabled());
     pTree->setCurrentIndex(pModel->index(QStringLiteral("/")));
     EXPECT_EQ(Edit(&chooser)->text(), QStringLiteral("/"));
+    // Moving the current item without selecting (as the tree does by itself) leaves the box alone.
+    QTest::keyClicks(Edit(&chooser), QStringLiteral("tmp"));
+    pTree->selectionModel()->setCurrentIndex(pModel->index(dir.Path()), QItemSelectionModel::NoUpdate);
+    EXPECT_EQ(Edit(&chooser)->text(), QStringLiteral("/tmp"));
 }
 
 TEST(FolderDialog, InvalidTextKeepsTheChooserOpenWithTheFocusInTheBox)
