@@ -11,6 +11,8 @@
 //   pagewick-bench gui-scan DIR           the window's scan of DIR with sub-folders, from the chooser's
 //                                         OK to the removal question; also prints the list's repaints
 //                                         per second meanwhile
+//   pagewick-bench screenshot DIR OUT.png writes a few scanned documents to DIR, lists and counts
+//                                         them, and saves a picture of the window (for the README)
 //   pagewick-bench gui-filter DIR         lists every file under DIR (without reading them), then
 //                                         times "Remove Non TIF Files From List"
 #include "app/ui/CPageCountDlg.h"
@@ -450,6 +452,51 @@ int GuiFilter(int argc, char** argv, const QString& strDir)
     return nDoneAt < 0 ? 1 : 0;
 }
 
+int Screenshot(int argc, char** argv, const QString& strDir, const QString& strOut)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pagewick"));
+    const QByteArray scratch = QFile::encodeName(strDir + QStringLiteral("/.scratch.tif"));
+    QDir().mkpath(strDir + QStringLiteral("/Invoices 2026"));
+    QDir().mkpath(strDir + QStringLiteral("/Contracts"));
+    std::vector<std::vector<uint8_t>> strips;
+    for (unsigned v = 0; v < 4; ++v)
+        strips.push_back(EncodeG4(DrawPage(850, 1100, 77 + v), 850, 1100, scratch.constData()));
+    const struct {
+        const char* pszName;
+        int nPages;
+    } docs[] = {{"Invoices 2026/INV-0412.tif", 2},   {"Invoices 2026/INV-0413.tif", 1},
+                {"Invoices 2026/INV-0414.tif", 3},   {"Contracts/Lease, Hauptstraße 12.tif", 14},
+                {"Contracts/Service agreement.tif", 6}, {"Contracts/Amendment 2.tif", 1}};
+    QVector<FileRecord> rows;
+    for (const auto& d : docs) {
+        std::vector<SPage> pages;
+        for (int p = 0; p < d.nPages; ++p)
+            pages.push_back({850, 1100, &strips[size_t(p % 4)]});
+        const QString strPath = strDir + u'/' + QString::fromUtf8(d.pszName);
+        WritePages(strPath, pages, false, false);
+        rows.append(MakeFileRecord(strPath, QStringLiteral("Yes")));
+    }
+    WriteFile(strDir + QStringLiteral("/Contracts/notes.txt"), "Call the landlord.\n");
+    rows.append(MakeFileRecord(strDir + QStringLiteral("/Contracts/notes.txt"), QStringLiteral("Yes")));
+    CPageCountDlg dlg(nullptr, false);
+    dlg.resize(760, 330);
+    dlg.show();
+    dlg.GetModel()->AppendRows(rows);
+    QTimer watch;
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            pBox->button(QMessageBox::Ok)->click();
+    });
+    watch.start();
+    dlg.OnCommand(IDC_COUNT_FILES);
+    dlg.GetListView()->selectRow(3);
+    QCoreApplication::processEvents();
+    return dlg.grab().save(strOut) ? 0 : 1;
+}
+
 class CListPrinter : public IWalkHandler {
 public:
     void FoundFile(const QString& strPath) override { std::printf("%s\n", QFile::encodeName(strPath).constData()); }
@@ -496,6 +543,8 @@ int main(int argc, char** argv)
         return GuiCount(argc, argv, strArg);
     if (strMode == QLatin1String("gui-scan"))
         return GuiScan(argc, argv, strArg);
+    if (strMode == QLatin1String("screenshot") && argc > 3)
+        return Screenshot(argc, argv, strArg, QFile::decodeName(argv[3]));
     if (strMode == QLatin1String("gui-filter"))
         return GuiFilter(argc, argv, strArg);
     std::fprintf(stderr, "unknown mode %s\n", argv[1]);
