@@ -44,6 +44,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -337,34 +338,56 @@ int TimeOverList(const QString& strList, F fn)
     return 0;
 }
 
-int GuiCount(int argc, char** argv, const QString& strList)
+// Runs body on a shown main window of an offscreen application.
+int WithWindow(int argc, char** argv, const std::function<int(CPageCountDlg&)>& body)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pagewick"));
     CPageCountDlg dlg(nullptr, false);
     dlg.show();
-    QVector<FileRecord> rows;
-    for (const QString& p : ReadList(strList))
-        rows.append(MakeFileRecord(p, QStringLiteral("Yes")));
-    dlg.GetModel()->AppendRows(rows);
-    QCoreApplication::processEvents();
-    QElapsedTimer t;
-    qint64 nDoneAt = -1;
-    QTimer watch;
-    watch.setInterval(1);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (pBox && pBox->text() == QLatin1String("Done.")) {
-            nDoneAt = t.nsecsElapsed();
-            pBox->button(QMessageBox::Ok)->click();
-        }
+    return body(dlg);
+}
+
+// Hands every modal window that comes up to onModal, checking every millisecond.
+class CModalWatch {
+public:
+    explicit CModalWatch(std::function<void(QWidget*)> onModal)
+    {
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, [onModal] {
+            if (QWidget* pModal = QApplication::activeModalWidget())
+                onModal(pModal);
+        });
+        m_timer.start();
+    }
+
+private:
+    QTimer m_timer;
+};
+
+int GuiCount(int argc, char** argv, const QString& strList)
+{
+    return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
+        QVector<FileRecord> rows;
+        for (const QString& p : ReadList(strList))
+            rows.append(MakeFileRecord(p, QStringLiteral("Yes")));
+        dlg.GetModel()->AppendRows(rows);
+        QCoreApplication::processEvents();
+        QElapsedTimer t;
+        qint64 nDoneAt = -1;
+        CModalWatch watch([&](QWidget* pModal) {
+            auto* pBox = qobject_cast<QMessageBox*>(pModal);
+            if (pBox && pBox->text() == QLatin1String("Done.")) {
+                nDoneAt = t.nsecsElapsed();
+                pBox->button(QMessageBox::Ok)->click();
+            }
+        });
+        t.start();
+        dlg.OnCommand(IDC_COUNT_FILES);
+        std::printf("%.6f %lld\n", double(nDoneAt) / 1e9, dlg.m_nPages);
+        return nDoneAt < 0 ? 1 : 0;
     });
-    watch.start();
-    t.start();
-    dlg.OnCommand(IDC_COUNT_FILES);
-    std::printf("%.6f %lld\n", double(nDoneAt) / 1e9, dlg.m_nPages);
-    return nDoneAt < 0 ? 1 : 0;
 }
 
 // Counts the paints of a widget.
@@ -381,37 +404,30 @@ public:
 
 int GuiScan(int argc, char** argv, const QString& strDir)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pagewick"));
-    CPageCountDlg dlg(nullptr, false);
-    dlg.show();
-    FindControlAs<QCheckBox>(dlg.GetClient(), IDC_SUB_FOLDERS)->setChecked(true);
-    CPaintCounter paints;
-    dlg.GetListView()->viewport()->installEventFilter(&paints);
-    QElapsedTimer t;
-    qint64 nDoneAt = -1;
-    int nPaintsAtStart = 0;
-    QTimer watch;
-    watch.setInterval(1);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        QWidget* pModal = QApplication::activeModalWidget();
-        if (auto* pChooser = qobject_cast<CFolderDialog*>(pModal)) {
-            pChooser->findChild<QLineEdit*>(QString::number(IDC_FOLDER_EDIT))->setText(strDir);
-            nPaintsAtStart = paints.nPaints;
-            t.start();
-            pChooser->accept();
-        } else if (auto* pBox = qobject_cast<QMessageBox*>(pModal)) {
-            nDoneAt = t.nsecsElapsed();
-            pBox->button(QMessageBox::No)->click();
-        }
+    return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
+        FindControlAs<QCheckBox>(dlg.GetClient(), IDC_SUB_FOLDERS)->setChecked(true);
+        CPaintCounter paints;
+        dlg.GetListView()->viewport()->installEventFilter(&paints);
+        QElapsedTimer t;
+        qint64 nDoneAt = -1;
+        int nPaintsAtStart = 0;
+        CModalWatch watch([&](QWidget* pModal) {
+            if (auto* pChooser = qobject_cast<CFolderDialog*>(pModal)) {
+                pChooser->findChild<QLineEdit*>(QString::number(IDC_FOLDER_EDIT))->setText(strDir);
+                nPaintsAtStart = paints.nPaints;
+                t.start();
+                pChooser->accept();
+            } else if (auto* pBox = qobject_cast<QMessageBox*>(pModal)) {
+                nDoneAt = t.nsecsElapsed();
+                pBox->button(QMessageBox::No)->click();
+            }
+        });
+        dlg.OnCommand(ID_FILE_SCANDIRECTORIES);
+        const double dSeconds = double(nDoneAt) / 1e9;
+        std::printf("%.6f %d rows, %.1f repaints/s\n", dSeconds, dlg.GetModel()->GetRowCount(),
+                    double(paints.nPaints - nPaintsAtStart) / dSeconds);
+        return nDoneAt < 0 ? 1 : 0;
     });
-    watch.start();
-    dlg.OnCommand(ID_FILE_SCANDIRECTORIES);
-    const double dSeconds = double(nDoneAt) / 1e9;
-    std::printf("%.6f %d rows, %.1f repaints/s\n", dSeconds, dlg.GetModel()->GetRowCount(),
-                double(paints.nPaints - nPaintsAtStart) / dSeconds);
-    return nDoneAt < 0 ? 1 : 0;
 }
 
 class CPathCollector : public IWalkHandler {
@@ -425,38 +441,29 @@ public:
 
 int GuiFilter(int argc, char** argv, const QString& strDir)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pagewick"));
-    CPageCountDlg dlg(nullptr, false);
-    dlg.show();
-    CPathCollector collect;
-    ScanDirectory(strDir, true, collect);
-    const int nRows = int(collect.rows.size());
-    dlg.GetModel()->AppendRows(collect.rows);
-    QCoreApplication::processEvents();
-    QElapsedTimer t;
-    qint64 nDoneAt = -1;
-    QTimer watch;
-    watch.setInterval(1);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            nDoneAt = t.nsecsElapsed();
-            pBox->button(QMessageBox::Ok)->click();
-        }
+    return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
+        CPathCollector collect;
+        ScanDirectory(strDir, true, collect);
+        const int nRows = int(collect.rows.size());
+        dlg.GetModel()->AppendRows(collect.rows);
+        QCoreApplication::processEvents();
+        QElapsedTimer t;
+        qint64 nDoneAt = -1;
+        CModalWatch watch([&](QWidget* pModal) {
+            if (auto* pBox = qobject_cast<QMessageBox*>(pModal)) {
+                nDoneAt = t.nsecsElapsed();
+                pBox->button(QMessageBox::Ok)->click();
+            }
+        });
+        t.start();
+        dlg.OnCommand(ID_FILTER_REMOVENONTIF);
+        std::printf("%.6f %d of %d rows kept\n", double(nDoneAt) / 1e9, dlg.GetModel()->GetRowCount(), nRows);
+        return nDoneAt < 0 ? 1 : 0;
     });
-    watch.start();
-    t.start();
-    dlg.OnCommand(ID_FILTER_REMOVENONTIF);
-    std::printf("%.6f %d of %d rows kept\n", double(nDoneAt) / 1e9, dlg.GetModel()->GetRowCount(), nRows);
-    return nDoneAt < 0 ? 1 : 0;
 }
 
 int Screenshot(int argc, char** argv, const QString& strDir, const QString& strOut)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pagewick"));
     const QByteArray scratch = QFile::encodeName(strDir + QStringLiteral("/.scratch.tif"));
     QDir().mkpath(strDir + QStringLiteral("/Invoices 2026"));
     QDir().mkpath(strDir + QStringLiteral("/Contracts"));
@@ -469,32 +476,29 @@ int Screenshot(int argc, char** argv, const QString& strDir, const QString& strO
     } docs[] = {{"Invoices 2026/INV-0412.tif", 2},   {"Invoices 2026/INV-0413.tif", 1},
                 {"Invoices 2026/INV-0414.tif", 3},   {"Contracts/Lease, Hauptstraße 12.tif", 14},
                 {"Contracts/Service agreement.tif", 6}, {"Contracts/Amendment 2.tif", 1}};
-    QVector<FileRecord> rows;
+    QStringList paths;
     for (const auto& d : docs) {
         std::vector<SPage> pages;
         for (int p = 0; p < d.nPages; ++p)
             pages.push_back({850, 1100, &strips[size_t(p % 4)]});
-        const QString strPath = strDir + u'/' + QString::fromUtf8(d.pszName);
-        WritePages(strPath, pages, false, false);
-        rows.append(MakeFileRecord(strPath, QStringLiteral("Yes")));
+        paths << strDir + u'/' + QString::fromUtf8(d.pszName);
+        WritePages(paths.last(), pages, false, false);
     }
-    WriteFile(strDir + QStringLiteral("/Contracts/notes.txt"), "Call the landlord.\n");
-    rows.append(MakeFileRecord(strDir + QStringLiteral("/Contracts/notes.txt"), QStringLiteral("Yes")));
-    CPageCountDlg dlg(nullptr, false);
-    dlg.resize(760, 330);
-    dlg.show();
-    dlg.GetModel()->AppendRows(rows);
-    QTimer watch;
-    watch.setInterval(1);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            pBox->button(QMessageBox::Ok)->click();
+    paths << strDir + QStringLiteral("/Contracts/notes.txt");
+    WriteFile(paths.last(), "Call the landlord.\n");
+    return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
+        dlg.resize(760, 330);
+        for (const QString& strPath : paths)
+            dlg.AppendFileRow(strPath, QStringLiteral("Yes"));
+        CModalWatch watch([](QWidget* pModal) {
+            if (auto* pBox = qobject_cast<QMessageBox*>(pModal))
+                pBox->button(QMessageBox::Ok)->click();
+        });
+        dlg.OnCommand(IDC_COUNT_FILES);
+        dlg.GetListView()->selectRow(3);
+        QCoreApplication::processEvents();
+        return dlg.grab().save(strOut) ? 0 : 1;
     });
-    watch.start();
-    dlg.OnCommand(IDC_COUNT_FILES);
-    dlg.GetListView()->selectRow(3);
-    QCoreApplication::processEvents();
-    return dlg.grab().save(strOut) ? 0 : 1;
 }
 
 class CListPrinter : public IWalkHandler {

@@ -1,25 +1,13 @@
 // The small window of a directory scan: the directory being read, and Stop.
 #pragma once
 
-#include <QDialog>
+#include "app/ui/CStopDlg.h"
 
-class QLineEdit;
-
-class CScanDlg : public QDialog {
+class CScanDlg : public CStopDlg {
     Q_OBJECT
 public:
-    // Created modeless over its owner and shown at once.
     explicit CScanDlg(QWidget* pParent);
 
-    void SetDirectory(const QString& strDirectory);
-    QString GetDirectory() const;
-
-    bool m_bStop = false;
-
-public slots:
-    void OnStop();
-    void reject() override;
-
-private:
-    QLineEdit* m_editDirectory = nullptr;
+    void SetDirectory(const QString& strDirectory) { SetText(strDirectory); }
+    QString GetDirectory() const { return GetText(); }
 };

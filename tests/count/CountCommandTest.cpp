@@ -42,7 +42,7 @@ protected:
     }
     void Tiff(const QString& strName, int nPages)
     {
-        ASSERT_TRUE(WriteTiff(dir.Path(strName), STiffSpec{nPages}));
+        ASSERT_TRUE(WriteTiff(dir.Path(strName), STiffShape{nPages}));
         Stamp(dir.Path(strName));
     }
     void Stamp(const QString& strPath)

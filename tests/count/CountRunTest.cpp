@@ -32,7 +32,7 @@ protected:
     QString Tiff(const QString& strName, int nPages)
     {
         const QString strPath = dir.Path(strName);
-        EXPECT_TRUE(WriteTiff(strPath, STiffSpec{nPages}));
+        EXPECT_TRUE(WriteTiff(strPath, STiffShape{nPages}));
         return strPath;
     }
     // A TIFF whose chain takes libtiff a noticeable time to walk.

@@ -161,17 +161,17 @@ TEST(PageCounter, FilesWrittenByLibtiff)
     CTempDir dir;
     const struct {
         const char* pszName;
-        STiffSpec spec;
+        STiffShape shape;
     } cases[] = {
-        {"one.tif", STiffSpec{1, false, false, 16, 16, false}},
-        {"twelve-be.tif", STiffSpec{12, true, false, 16, 16, false}},
-        {"g4.tif", STiffSpec{3, false, false, 1700, 40, true}},
-        {"bigtiff-be.tif", STiffSpec{7, true, true, 8, 8, false}},
+        {"one.tif", STiffShape{1, false, false, 16, 16, false}},
+        {"twelve-be.tif", STiffShape{12, true, false, 16, 16, false}},
+        {"g4.tif", STiffShape{3, false, false, 1700, 40, true}},
+        {"bigtiff-be.tif", STiffShape{7, true, true, 8, 8, false}},
     };
     for (const auto& c : cases) {
         const QString strPath = dir.Path(QString::fromLatin1(c.pszName));
-        ASSERT_TRUE(WriteTiff(strPath, c.spec));
-        EXPECT_EQ(CountPages(strPath), c.spec.nPages) << c.pszName;
+        ASSERT_TRUE(WriteTiff(strPath, c.shape));
+        EXPECT_EQ(CountPages(strPath), c.shape.nPages) << c.pszName;
     }
 }
 
@@ -206,7 +206,7 @@ TEST(PageCounter, PathsWithSpacesCommasQuotesAndNonAsciiLetters)
 {
     CTempDir dir;
     const QString strPath = dir.Path(QStringLiteral("Rechnung \"März\", Seite 1 ő.tif"));
-    ASSERT_TRUE(WriteTiff(strPath, STiffSpec{2}));
+    ASSERT_TRUE(WriteTiff(strPath, STiffShape{2}));
     EXPECT_EQ(CountPages(strPath), 2);
 }
 

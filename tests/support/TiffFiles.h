@@ -3,7 +3,7 @@
 
 #include <QString>
 
-struct STiffSpec {
+struct STiffShape {
     int nPages = 1;
     bool bBigEndian = false;
     bool bBigTiff = false;
@@ -13,4 +13,4 @@ struct STiffSpec {
 };
 
 // Writes the file and returns true when libtiff wrote every page.
-bool WriteTiff(const QString& strPath, const STiffSpec& spec = STiffSpec());
+bool WriteTiff(const QString& strPath, const STiffShape& shape = STiffShape());

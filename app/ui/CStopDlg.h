@@ -1,0 +1,28 @@
+// A small modeless window of a long operation: one line of text, and Stop. The Processing and
+// the Scan windows are both of this kind.
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+
+class CStopDlg : public QDialog {
+    Q_OBJECT
+public:
+    // Built from dialog template nTemplate, whose edit nTextId shows the text; modeless over its
+    // owner and shown at once.
+    CStopDlg(int nTemplate, int nTextId, QWidget* pParent);
+
+    void SetText(const QString& strText);
+    QString GetText() const;
+
+    bool m_bStop = false;
+
+public slots:
+    // Stop: sets the flag, which the operation tests between items, and hides the window.
+    void OnStop();
+    void reject() override;
+
+private:
+    QLineEdit* m_editText = nullptr;
+};
