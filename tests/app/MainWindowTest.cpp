@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "support/ModalBox.h"
 #include "support/TempDir.h"
+#include "support/UrlCatcher.h"
 #include "support/ui/CHyperLink.h"
 
 #include <QCheckBox>
@@ -352,6 +353,8 @@ TEST_F(MainWindow, ItemsFollowsInsertsAndDeletesWhilePagesStays)
     dlg.AppendFileRow(strA, QStringLiteral("Yes"));
     dlg.AppendFileRow(dir.Path(QStringLiteral("missing.tif")), QStringLiteral("Yes"));
     EXPECT_EQ(Items(), QStringLiteral("3"));
+    // The same path twice gives two identical rows.
+    EXPECT_EQ(dlg.GetModel()->GetRecord(0), dlg.GetModel()->GetRecord(1));
     EXPECT_EQ(dlg.m_nItems, 3);
     dlg.GetModel()->removeRows(0, 2);
     EXPECT_EQ(Items(), QStringLiteral("1"));
@@ -371,6 +374,19 @@ TEST_F(MainWindow, WritingTheTotalsKeepsTheSubFolderTick)
     EXPECT_TRUE(Control<QCheckBox>(IDC_SUB_FOLDERS)->isChecked());
     dlg.UpdateData(true);
     EXPECT_EQ(dlg.m_bSubFolders, 1);
+}
+
+TEST_F(MainWindow, WebsiteLinkOpensTheHomePage)
+{
+    dlg.show();
+    CUrlCatcher catcher;
+    CHyperLink* pLink = Control<CHyperLink>(IDC_WEBSITE);
+    EXPECT_EQ(pLink->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(pLink->toolTip(), pLink->GetLinkUrl());
+    QTest::mouseClick(pLink, Qt::LeftButton);
+    ASSERT_EQ(catcher.Urls().size(), 1);
+    EXPECT_EQ(catcher.Urls().first(), QUrl(pLink->GetLinkUrl()));
+    EXPECT_TRUE(pLink->GetVisitedState());
 }
 
 TEST_F(MainWindow, ListExposesItsCellsToAccessibility)

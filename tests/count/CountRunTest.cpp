@@ -11,6 +11,7 @@
 
 #include <QLineEdit>
 #include <QFileInfo>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -185,17 +186,25 @@ TEST_F(CountRun, ProcessingDialogShowsThePathWhileLibtiffReads)
     Add(strSlow);
     Add(Tiff(QStringLiteral("last.tif"), 2));
     bool bWindowAlive = false;
+    int nProgress = -1;
+    int nProgressMax = -1;
     CWhen seen([&] { return CountingNow(strSlow, 1); },
                [&] {
                    // The window answers while libtiff works: the list can be scrolled.
                    dlg.GetListView()->scrollToBottom();
                    bWindowAlive = dlg.m_pProcessingDlg->windowTitle() == QStringLiteral("Processing...");
+                   auto* pProgress = dlg.m_pProcessingDlg->findChild<QProgressBar*>();
+                   nProgress = pProgress->value();
+                   nProgressMax = pProgress->maximum();
                });
     CModalBoxes boxes;
     boxes.Expect(kDoneBox, QMessageBox::Ok);
     Count();
     EXPECT_TRUE(seen.Done());
     EXPECT_TRUE(bWindowAlive);
+    // One row of three was done when the second one was being counted.
+    EXPECT_EQ(nProgress, 1);
+    EXPECT_EQ(nProgressMax, 3);
     EXPECT_EQ(Text(1, COL_PAGES), QStringLiteral("60000"));
     EXPECT_EQ(dlg.m_nPages, 60003);
 }
