@@ -1,6 +1,6 @@
 #include "CountCommand.h"
 
-#include "CountAhead.h"
+#include "WorkerProcesses.h"
 #include "PageCounter.h"
 #include "filelist/core/DirectoryWalker.h"
 #include "filelist/core/FileFacts.h"
@@ -20,39 +20,10 @@ namespace {
 
 const char kProgram[] = "pagewick-count";
 
-using CRowsAhead = CWorkAhead<std::pair<FileRecord, int>>;
-
-// Each worker reads a file's facts and counts its pages with one look at it.
-std::pair<FileRecord, int> CountFileRow(const QString& strFile)
-{
-    SFileFacts facts;
-    const int nPages = CountPages(strFile, &facts);
-    FileRecord rec =
-        MakeFileRecord(strFile, QLatin1String(FileText::kYes), nPages == PAGES_READ_ERROR ? nullptr : &facts);
-    if (nPages >= 0)
-        rec[COL_PAGES] = QString::number(nPages);
-    return {rec, nPages};
-}
-
-// Lists the files a walk finds and hands them to the workers in batches, so that counting starts
-// while the walk goes on.
 class CCollectFiles : public IWalkHandler {
 public:
-    CCollectFiles(QStringList& files, CRowsAhead& ahead, QIODevice& err) : m_files(files), m_ahead(ahead), m_err(err) {}
-    ~CCollectFiles() override { Flush(); }
-
-    void Add(const QString& strPath)
-    {
-        m_files.append(strPath);
-        if (m_files.size() - m_nQueued >= 256)
-            Flush();
-    }
-    void Flush()
-    {
-        m_ahead.Enqueue(m_files.mid(m_nQueued));
-        m_nQueued = int(m_files.size());
-    }
-    void FoundFile(const QString& strPath) override { Add(strPath); }
+    CCollectFiles(QStringList& files, QIODevice& err) : m_files(files), m_err(err) {}
+    void FoundFile(const QString& strPath) override { m_files.append(strPath); }
     void UnreadableDirectory(const QString& strDir) override
     {
         m_err.write(QStringLiteral("%1: cannot read directory %2\n").arg(QLatin1String(kProgram), strDir).toUtf8());
@@ -60,9 +31,7 @@ public:
 
 private:
     QStringList& m_files;
-    CRowsAhead& m_ahead;
     QIODevice& m_err;
-    int m_nQueued = 0;
 };
 
 }  // namespace
@@ -153,41 +122,62 @@ int RunCountCommand(const QStringList& args, QIODevice& out, QIODevice& err)
         return 0;
     }
 
-    // The list, as the window would hold it; the workers count it in the background meanwhile.
-    CRowsAhead ahead(options.nJobs, CountFileRow);
+    // The list, as the window would hold it.
     bool bAllExist = true;
     QStringList files;
     QStringList missing;    // already named on standard error
-    {
-        CCollectFiles collect(files, ahead, err);
-        for (const QString& strPath : options.paths) {
-            struct stat st;
-            const QByteArray path = QFile::encodeName(strPath);
-            if (::stat(path.constData(), &st) != 0 && ::lstat(path.constData(), &st) != 0) {
-                const int nErrno = errno;
-                err.write(QStringLiteral("%1: %2: %3\n")
-                              .arg(QLatin1String(kProgram), strPath, QString::fromLocal8Bit(std::strerror(nErrno)))
-                              .toUtf8());
-                bAllExist = false;
-                missing.append(strPath);
-                collect.Add(strPath);
-            } else if (S_ISDIR(st.st_mode)) {
-                ScanDirectory(strPath, options.bRecursive, collect);
-            } else {
-                collect.Add(strPath);
-            }
+    CCollectFiles collect(files, err);
+    for (const QString& strPath : options.paths) {
+        struct stat st;
+        const QByteArray path = QFile::encodeName(strPath);
+        if (::stat(path.constData(), &st) != 0 && ::lstat(path.constData(), &st) != 0) {
+            const int nErrno = errno;
+            err.write(QStringLiteral("%1: %2: %3\n")
+                          .arg(QLatin1String(kProgram), strPath, QString::fromLocal8Bit(std::strerror(nErrno)))
+                          .toUtf8());
+            bAllExist = false;
+            missing.append(strPath);
+            files.append(strPath);
+        } else if (S_ISDIR(st.st_mode)) {
+            ScanDirectory(strPath, options.bRecursive, collect);
+        } else {
+            files.append(strPath);
         }
     }
 
     CCsvReportWriter writer(&out);
     if (options.bHeader)
         writer.WriteHeader();
-    for (const QString& strFile : files) {
-        const auto [rec, nPages] = *ahead.Take(strFile, -1);
-        if (nPages == PAGES_READ_ERROR && !missing.contains(strFile))
+    // Each worker counts a file and makes its line; the lines come back in list order.
+    struct SRowHead {
+        qint32 nPages;
+        qint64 nPagesValue;
+    };
+    const auto countRow = [&files](int nIndex) {
+        const QString& strFile = files[nIndex];
+        SFileFacts facts;
+        const int nPages = CountPages(strFile, &facts);
+        FileRecord rec =
+            MakeFileRecord(strFile, QLatin1String(FileText::kYes), nPages == PAGES_READ_ERROR ? nullptr : &facts);
+        if (nPages >= 0)
+            rec[COL_PAGES] = QString::number(nPages);
+        const SRowHead head{nPages, PagesValue(rec[COL_PAGES])};
+        return QByteArray(reinterpret_cast<const char*>(&head), sizeof head) + CsvRowLine(rec);
+    };
+    RunInWorkerProcesses(int(files.size()), options.nJobs, countRow, [&](int nIndex, const QByteArray& result) {
+        const QString& strFile = files[nIndex];
+        if (result.size() < qsizetype(sizeof(SRowHead))) {
+            // The worker died on this file: it is listed as one that could not be read.
+            err.write(QStringLiteral("%1: counting %2 failed\n").arg(QLatin1String(kProgram), strFile).toUtf8());
+            writer.WriteRowLine(CsvRowLine(MakeFileRecord(strFile, QLatin1String(FileText::kYes), nullptr)), 0);
+            return;
+        }
+        SRowHead head;
+        std::memcpy(&head, result.constData(), sizeof head);
+        if (head.nPages == PAGES_READ_ERROR && !missing.contains(strFile))
             err.write(QStringLiteral("%1: cannot read %2\n").arg(QLatin1String(kProgram), strFile).toUtf8());
-        writer.WriteRow(rec);
-    }
+        writer.WriteRowLine(result.mid(sizeof head), head.nPagesValue);
+    });
     if (options.bTotal)
         writer.WriteTotal();
     if (!writer.Ok()) {

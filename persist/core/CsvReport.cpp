@@ -48,8 +48,13 @@ void CCsvReportWriter::WriteHeader()
 
 void CCsvReportWriter::WriteRow(const FileRecord& rec)
 {
-    m_nTotal += PagesValue(rec[COL_PAGES]);
-    Write(CsvRowLine(rec));
+    WriteRowLine(CsvRowLine(rec), PagesValue(rec[COL_PAGES]));
+}
+
+void CCsvReportWriter::WriteRowLine(const QByteArray& line, qint64 nPages)
+{
+    m_nTotal += nPages;
+    Write(line);
 }
 
 void CCsvReportWriter::WriteTotal()

@@ -26,6 +26,8 @@ public:
 
     void WriteHeader();
     void WriteRow(const FileRecord& rec);
+    // A row line made elsewhere (CsvRowLine), with the value of its Pages text.
+    void WriteRowLine(const QByteArray& line, qint64 nPages);
     void WriteTotal();
     qint64 Total() const { return m_nTotal; }
     // False once any write failed.
