@@ -51,10 +51,22 @@ void CModalBoxes::Poll()
     QWidget* pModal = QApplication::activeModalWidget();
     if (!pModal || !pModal->isVisible() || pModal == m_pLastAnswered)
         return;
+    auto* pBox = qobject_cast<QMessageBox*>(pModal);
+    // Between a box that closes and the next one that opens, the window under them is the active
+    // modal for a moment: a window of the wrong kind is given a second before it counts.
+    if (!m_pending.isEmpty() && m_pending.first().bMessageBox != (pBox != nullptr)) {
+        if (m_pMismatch != pModal) {
+            m_pMismatch = pModal;
+            m_mismatchClock.start();
+            return;
+        }
+        if (m_mismatchClock.elapsed() < 1000)
+            return;
+    }
+    m_pMismatch = nullptr;
     SSeenBox seen;
     seen.strClass = QString::fromLatin1(pModal->metaObject()->className());
     seen.strCaption = pModal->windowTitle();
-    auto* pBox = qobject_cast<QMessageBox*>(pModal);
     if (pBox) {
         seen.strText = pBox->text();
         for (QAbstractButton* pButton : pBox->buttons())

@@ -4,6 +4,7 @@
 // so a test never hangs on it.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
@@ -60,6 +61,8 @@ private:
     QList<SPending> m_pending;
     QList<SSeenBox> m_seen;
     QPointer<QWidget> m_pLastAnswered;
+    QPointer<QWidget> m_pMismatch;
+    QElapsedTimer m_mismatchClock;
 };
 
 // Dismisses every modal box or dialog that comes up while it lives, for tests that only need an
