@@ -12,6 +12,7 @@
 #include "support/core/Addresses.h"
 #include "support/ui/CHyperLink.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -101,8 +102,6 @@ CPageCountDlg::CPageCountDlg(QWidget* pParent, bool bShowSplash) : QDialog(pPare
     m_checkSubFolders = FindControlAs<QCheckBox>(m_pClient, IDC_SUB_FOLDERS);
     m_btnClose = FindControlAs<QPushButton>(m_pClient, IDC_CLOSE);
     m_editItems = FindControlAs<QLineEdit>(m_pClient, IDC_ITEMS);
-    m_staticItems = FindControlAs<QLabel>(m_pClient, IDC_ITEMS_LABEL);
-    m_staticPages = FindControlAs<QLabel>(m_pClient, IDC_PAGES_LABEL);
     m_editPages = FindControlAs<QLineEdit>(m_pClient, IDC_PAGES);
     m_linkWebsite = FindControlAs<CHyperLink>(m_pClient, IDC_WEBSITE);
 
@@ -265,6 +264,19 @@ bool CPageCountDlg::BeginLongOperation(ELongOperation eOperation)
 void CPageCountDlg::EndLongOperation()
 {
     m_eLongOperation = ELongOperation::None;
+}
+
+CLongOperation::CLongOperation(CPageCountDlg& dlg, ELongOperation eOperation)
+    : m_dlg(dlg), m_bStarted(dlg.BeginLongOperation(eOperation))
+{
+    if (!m_bStarted)
+        QApplication::beep();
+}
+
+CLongOperation::~CLongOperation()
+{
+    if (m_bStarted)
+        m_dlg.EndLongOperation();
 }
 
 void CPageCountDlg::OnListInsertItem()

@@ -11,7 +11,6 @@ class CHyperLink;
 class CProcessingDlg;
 class CScanDlg;
 class QCheckBox;
-class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QPushButton;
@@ -46,7 +45,8 @@ public:
     static const SCommandEntry* CommandMap(int* pnCount);
     static QString HandlerName(int nId);
 
-    // The long-operation guard: Begin fails while another one runs or the window is closing.
+    // The long-operation guard (see CLongOperation): Begin fails while another one runs or the
+    // window is closing.
     bool BeginLongOperation(ELongOperation eOperation);
     void EndLongOperation();
     ELongOperation CurrentLongOperation() const { return m_eLongOperation; }
@@ -136,11 +136,25 @@ private:
     QPushButton* m_btnCount = nullptr;
     QTableView* m_list = nullptr;
     QCheckBox* m_checkSubFolders = nullptr;
-    QLabel* m_staticItems = nullptr;
-    QLabel* m_staticPages = nullptr;
 
     bool m_bShowSplash;
     int m_nSplashTimer = 0;
     bool m_bClosing = false;
     ELongOperation m_eLongOperation = ELongOperation::None;
+};
+
+// Holds the window's long operation for as long as it lives. When another one runs (or the window
+// is closing) it does not start, and the user hears why nothing happens.
+class CLongOperation {
+public:
+    CLongOperation(CPageCountDlg& dlg, ELongOperation eOperation);
+    ~CLongOperation();
+    CLongOperation(const CLongOperation&) = delete;
+    CLongOperation& operator=(const CLongOperation&) = delete;
+
+    bool Started() const { return m_bStarted; }
+
+private:
+    CPageCountDlg& m_dlg;
+    bool m_bStarted;
 };

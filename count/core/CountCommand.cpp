@@ -8,7 +8,6 @@
 #include "persist/core/CsvReport.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
 
 #include <sys/stat.h>

@@ -9,7 +9,6 @@
 #include "filelist/core/CRowCursor.h"
 #include "filelist/ui/PumpMessages.h"
 
-#include <QApplication>
 #include <QPersistentModelIndex>
 
 namespace {
@@ -60,12 +59,16 @@ public:
         }
         if (paths.isEmpty())
             return true;
-        // Workers read ahead in list order; the rows are written here, in the order of the list.
-        m_ahead.Enqueue(paths);
+        // The worker reads ahead in list order; the rows are written here, in the order of the list.
+        // One worker: the GUI thread has the other core for the rows and the painting. Every
+        // TIFFOpen maps its file, and a second worker in the same process made single-page files
+        // slower, as the two contend for the process's memory map.
+        CCountAhead ahead(1);
+        ahead.Enqueue(paths);
         m_dlg.m_pProcessingDlg = new CProcessingDlg(&m_dlg);
         PumpMessagesNow();
-        const bool bCompleted = CountRows();
-        m_ahead.Cancel();
+        const bool bCompleted = CountRows(ahead);
+        ahead.Cancel();
         delete m_dlg.m_pProcessingDlg;
         return bCompleted;
     }
@@ -76,7 +79,7 @@ private:
         return m_dlg.IsClosing() || !m_dlg.m_pProcessingDlg || m_dlg.m_pProcessingDlg->m_bStop;
     }
 
-    bool CountRows()
+    bool CountRows(CCountAhead& ahead)
     {
         CRowCursor cursor(&m_model);
         while (cursor.Next() < m_model.GetRowCount()) {
@@ -88,7 +91,7 @@ private:
                 continue;
             const QString strPath = m_model.GetText(nRow, COL_FILENAME);
             // Usually the count is there, or comes with the workers' next batch.
-            std::optional<int> result = m_ahead.Take(strPath, kPumpIntervalMs);
+            std::optional<int> result = ahead.Take(strPath, kPumpIntervalMs);
             if (!result) {
                 // The workers are not there yet: show the row as being counted and keep the window
                 // alive, with this file's path on screen, until its count comes.
@@ -97,7 +100,7 @@ private:
                 m_model.SetText(nRow, COL_STATUS, QLatin1String(FileText::kProcessing));
                 ShowProgress(strPath, cursor.Next() - 1);
                 PumpMessagesNow();
-                while (!StopRequested() && !(result = m_ahead.Take(strPath, kPumpIntervalMs))) {
+                while (!StopRequested() && !(result = ahead.Take(strPath, kPumpIntervalMs))) {
                     ShowProgress(strPath, cursor.Next() - 1);
                     PumpMessages();
                 }
@@ -146,10 +149,6 @@ private:
     CPageCountDlg& m_dlg;
     CFileListModel& m_model;
     bool m_bRecountAll;
-    // One worker: the GUI thread has the other core for the rows and the painting. Every TIFFOpen
-    // maps its file, and a second worker in the same process made single-page files slower, as
-    // the two contend for the process's memory map.
-    CCountAhead m_ahead{1};
 };
 
 }  // namespace
@@ -157,14 +156,9 @@ private:
 void RunCountFiles(CPageCountDlg& dlg)
 {
     // A second press while a run (or a scan, or a load) goes on starts nothing.
-    if (!dlg.BeginLongOperation(ELongOperation::CountRun)) {
-        QApplication::beep();
+    const CLongOperation operation(dlg, ELongOperation::CountRun);
+    if (!operation.Started())
         return;
-    }
-    struct SEnd {
-        CPageCountDlg& dlg;
-        ~SEnd() { dlg.EndLongOperation(); }
-    } end{dlg};
 
     dlg.UpdateData(true);
     const CFileListModel& model = *dlg.GetModel();

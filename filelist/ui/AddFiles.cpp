@@ -10,32 +10,10 @@
 #include "filelist/core/ScanJob.h"
 #include "support/ui/CFolderDialog.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QHash>
 
 namespace {
-
-// Ends the long operation when the command returns, however it returns.
-class CLongOperation {
-public:
-    CLongOperation(CPageCountDlg& dlg, ELongOperation eOperation)
-        : m_dlg(dlg), m_bStarted(dlg.BeginLongOperation(eOperation))
-    {
-        if (!m_bStarted)
-            QApplication::beep();
-    }
-    ~CLongOperation()
-    {
-        if (m_bStarted)
-            m_dlg.EndLongOperation();
-    }
-    bool Started() const { return m_bStarted; }
-
-private:
-    CPageCountDlg& m_dlg;
-    bool m_bStarted;
-};
 
 // Runs the walk on a worker thread and appends its rows at the pump's pace, so the window
 // repaints at most about sixty times a second however fast the rows come.

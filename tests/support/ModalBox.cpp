@@ -7,6 +7,19 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+
+// Closes a modal window the way its own Esc or close box would.
+void Dismiss(QWidget* pModal)
+{
+    if (auto* pDialog = qobject_cast<QDialog*>(pModal))
+        pDialog->reject();
+    else
+        pModal->close();
+}
+
+}  // namespace
+
 QMessageBox::StandardButtons ButtonsOf(const QMessageBox* pBox)
 {
     QMessageBox::StandardButtons buttons;
@@ -79,12 +92,7 @@ void CModalBoxes::Poll()
     if (m_pending.isEmpty()) {
         ADD_FAILURE() << "unexpected modal " << qPrintable(seen.strClass) << " \"" << qPrintable(seen.strCaption)
                       << "\": " << qPrintable(seen.strText);
-        QTimer::singleShot(0, pModal, [pModal] {
-            if (auto* pDialog = qobject_cast<QDialog*>(pModal))
-                pDialog->reject();
-            else
-                pModal->close();
-        });
+        QTimer::singleShot(0, pModal, [pModal] { Dismiss(pModal); });
         return;
     }
     const SPending expected = m_pending.takeFirst();
@@ -93,7 +101,7 @@ void CModalBoxes::Poll()
     if (expected.bMessageBox) {
         if (!pBox) {
             ADD_FAILURE() << "expected a message box, got " << qPrintable(seen.strClass);
-            QTimer::singleShot(0, pModal, [pModal] { pModal->close(); });
+            QTimer::singleShot(0, pModal, [pModal] { Dismiss(pModal); });
             return;
         }
         EXPECT_EQ(seen.strCaption, expected.box.strCaption);
@@ -124,10 +132,7 @@ CModalCloser::CModalCloser()
         if (!pModal || !pModal->isVisible())
             return;
         ++m_nClosed;
-        if (auto* pDialog = qobject_cast<QDialog*>(pModal))
-            pDialog->reject();
-        else
-            pModal->close();
+        Dismiss(pModal);
     });
     m_timer.start();
 }
