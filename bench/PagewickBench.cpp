@@ -16,7 +16,7 @@
 //   pagewick-bench gui-filter DIR         lists every file under DIR (without reading them), then
 //                                         times "Remove Non TIF Files From List"
 #include "app/ui/CPageCountDlg.h"
-#include "app/ui/DialogBuilder.h"
+#include "common/ui/DialogBuilder.h"
 #include "support/ui/CFolderDialog.h"
 #include "count/core/CountAhead.h"
 #include "count/core/PageCounter.h"

@@ -1,6 +1,7 @@
 #include "DialogTemplates.h"
 
 #include "resource.h"
+#include "res/Version.h"
 
 #include <iterator>
 
@@ -43,7 +44,7 @@ const SControlTemplate kSplashControls[] = {
 };
 
 const SDialogTemplate kTemplates[] = {
-    {IDD_PAGECOUNT_DIALOG, "Pagewick v1.02  -= By Quorbel =-", 359, 175, "MS Sans Serif", 8, kMainControls,
+    {IDD_PAGECOUNT_DIALOG, "Pagewick v" PAGEWICK_VERSION "  -= By Quorbel =-", 359, 175, "MS Sans Serif", 8, kMainControls,
      int(std::size(kMainControls))},
     {IDD_PROCESSING, "Processing...", 174, 49, "MS Sans Serif", 8, kProcessingControls,
      int(std::size(kProcessingControls))},

@@ -1,12 +1,13 @@
 #include "CPageCountApp.h"
 
 #include "CPageCountDlg.h"
+#include "res/Version.h"
 
 CPageCountApp::CPageCountApp(int& argc, char** argv) : QApplication(argc, argv)
 {
     // The caption of every message box without one of its own.
     setApplicationName(QStringLiteral("Pagewick"));
-    setApplicationVersion(QStringLiteral("1.02"));
+    setApplicationVersion(QStringLiteral(PAGEWICK_VERSION));
     setQuitOnLastWindowClosed(false);
 }
 

@@ -1,8 +1,8 @@
 #include "CPageCountDlg.h"
 
-#include "AppMessageBox.h"
+#include "common/ui/AppMessageBox.h"
 #include "CSplashDlg.h"
-#include "DialogBuilder.h"
+#include "common/ui/DialogBuilder.h"
 #include "app/core/MainLayout.h"
 #include "count/ui/CountRun.h"
 #include "filelist/core/CFileListModel.h"

@@ -1,6 +1,6 @@
 #include "CSplashDlg.h"
 
-#include "DialogBuilder.h"
+#include "common/ui/DialogBuilder.h"
 #include "res/resource.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "CProcessingDlg.h"
 
-#include "app/ui/DialogBuilder.h"
+#include "common/ui/DialogBuilder.h"
 #include "res/resource.h"
 
 #include <QProgressBar>

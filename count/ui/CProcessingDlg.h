@@ -1,7 +1,7 @@
 // The small window that shows which file is being counted, the run's progress, and Stop.
 #pragma once
 
-#include "app/ui/CStopDlg.h"
+#include "common/ui/CStopDlg.h"
 
 class QProgressBar;
 

@@ -1,7 +1,7 @@
 #include "CountRun.h"
 
 #include "CProcessingDlg.h"
-#include "app/ui/AppMessageBox.h"
+#include "common/ui/AppMessageBox.h"
 #include "app/ui/CPageCountDlg.h"
 #include "count/core/CountAhead.h"
 #include "count/core/PageCounter.h"

@@ -2,7 +2,7 @@
 
 #include "CScanDlg.h"
 #include "PumpMessages.h"
-#include "app/ui/AppMessageBox.h"
+#include "common/ui/AppMessageBox.h"
 #include "app/ui/CPageCountDlg.h"
 #include "count/core/CountAhead.h"
 #include "count/core/PageCounter.h"

@@ -1,7 +1,7 @@
 // The small window of a directory scan: the directory being read, and Stop.
 #pragma once
 
-#include "app/ui/CStopDlg.h"
+#include "common/ui/CStopDlg.h"
 
 class CScanDlg : public CStopDlg {
     Q_OBJECT

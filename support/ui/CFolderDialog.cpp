@@ -1,6 +1,6 @@
 #include "CFolderDialog.h"
 
-#include "app/ui/AppMessageBox.h"
+#include "common/ui/AppMessageBox.h"
 #include "support/core/FolderPath.h"
 
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "CHyperLink.h"
 
-#include "app/ui/AppMessageBox.h"
+#include "common/ui/AppMessageBox.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
 #include "app/core/MainLayout.h"
 #include "app/ui/CPageCountDlg.h"
-#include "app/ui/DialogBuilder.h"
+#include "common/ui/DialogBuilder.h"
 #include "filelist/core/CFileListModel.h"
 #include "res/DialogTemplates.h"
 #include "res/resource.h"

@@ -1,5 +1,5 @@
 #include "app/ui/CPageCountDlg.h"
-#include "app/ui/DialogBuilder.h"
+#include "common/ui/DialogBuilder.h"
 #include "count/ui/CProcessingDlg.h"
 #include "filelist/core/CFileListModel.h"
 #include "res/resource.h"

@@ -1,5 +1,5 @@
 #include "app/ui/CPageCountDlg.h"
-#include "app/ui/DialogBuilder.h"
+#include "common/ui/DialogBuilder.h"
 #include "filelist/core/CFileListModel.h"
 #include "filelist/ui/CScanDlg.h"
 #include "res/resource.h"

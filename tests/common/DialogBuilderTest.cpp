@@ -1,4 +1,4 @@
-#include "app/ui/DialogBuilder.h"
+#include "common/ui/DialogBuilder.h"
 #include "res/DialogTemplates.h"
 #include "res/resource.h"
 
