@@ -6,7 +6,13 @@
 //   pagewick-bench list DIR               print the corpus files, one per line, in walk order
 //   pagewick-bench count LIST             CountPages on each file, one thread
 //   pagewick-bench libtiff-walk LIST      minimal libtiff walk: open, read-directory loop, close
+//   pagewick-bench libtiff-walk-unmapped LIST   the same with libtiff's mapping off ("rm")
 //   pagewick-bench raw-walk LIST          follow the directory chain, parsing no tags
+//   pagewick-bench count-threads LIST N   CountPages on N worker threads, as the window counts
+//   pagewick-bench long-file PATH N       write a TIFF of N tiny pages in one chain
+//   pagewick-bench stop-latency FILE      seconds from Stop to the end of a count run of FILE
+//   pagewick-bench close-latency FILE     closes the window 1 s into a count of FILE, printing the
+//                                         moment (CLOCK_MONOTONIC ns); the caller times the exit
 //   pagewick-bench gui-count LIST         the window's count run, from the button to "Done."
 //   pagewick-bench gui-scan DIR           the window's scan of DIR with sub-folders, from the chooser's
 //                                         OK to the removal question; also prints the list's repaints
@@ -18,7 +24,10 @@
 #include "app/ui/CPageCountDlg.h"
 #include "common/ui/DialogBuilder.h"
 #include "support/ui/CFolderDialog.h"
-#include "count/core/CountAhead.h"
+#include "common/core/FileName.h"
+#include "common/core/WorkerPool.h"
+#include "count/ui/CountRun.h"
+#include "count/ui/CProcessingDlg.h"
 #include "count/core/PageCounter.h"
 #include "filelist/core/CFileListModel.h"
 #include "filelist/core/DirectoryWalker.h"
@@ -263,22 +272,22 @@ int WriteTree(const QString& strDir, int nFiles)
 
 // ---- timed operations ----------------------------------------------------------------------------
 
-QStringList ReadList(const QString& strList)
+QList<QByteArray> ReadList(const QString& strList)
 {
     QFile f(strList);
-    QStringList paths;
+    QList<QByteArray> paths;
     if (f.open(QIODevice::ReadOnly)) {
         for (const QByteArray& line : f.readAll().split('\n')) {
             if (!line.isEmpty())
-                paths << QFile::decodeName(line);
+                paths << line;
         }
     }
     return paths;
 }
 
-long LibtiffWalk(const QString& strPath)
+long LibtiffWalk(const QByteArray& path)
 {
-    TIFF* pTiff = TIFFOpen(QFile::encodeName(strPath).constData(), "r");
+    TIFF* pTiff = TIFFOpen(path.constData(), "r");
     if (!pTiff)
         return 0;
     long n = 1;
@@ -289,9 +298,9 @@ long LibtiffWalk(const QString& strPath)
 }
 
 // Follows the chain with pread only; no tag is parsed.
-long RawWalk(const QString& strPath)
+long RawWalk(const QByteArray& path)
 {
-    const int fd = ::open(QFile::encodeName(strPath).constData(), O_RDONLY);
+    const int fd = ::open(path.constData(), O_RDONLY);
     if (fd < 0)
         return -1;
     uint8_t h[16];
@@ -328,11 +337,11 @@ long RawWalk(const QString& strPath)
 template <class F>
 int TimeOverList(const QString& strList, F fn)
 {
-    const QStringList paths = ReadList(strList);
+    const QList<QByteArray> paths = ReadList(strList);
     QElapsedTimer t;
     t.start();
     long nSum = 0;
-    for (const QString& p : paths)
+    for (const QByteArray& p : paths)
         nSum += fn(p);
     std::printf("%.6f %ld\n", double(t.nsecsElapsed()) / 1e9, nSum);
     return 0;
@@ -347,6 +356,15 @@ int WithWindow(int argc, char** argv, const std::function<int(CPageCountDlg&)>& 
     CPageCountDlg dlg(nullptr, false);
     dlg.show();
     return body(dlg);
+}
+
+// Runs the window's event loop until done() says so (or a minute has passed).
+void RunUntil(const std::function<bool()>& done)
+{
+    QElapsedTimer limit;
+    limit.start();
+    while (!done() && limit.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 }
 
 // Hands every modal window that comes up to onModal, checking every millisecond.
@@ -370,8 +388,8 @@ int GuiCount(int argc, char** argv, const QString& strList)
 {
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
         QVector<FileRecord> rows;
-        for (const QString& p : ReadList(strList))
-            rows.append(MakeFileRecord(p, QStringLiteral("Yes")));
+        for (const QByteArray& p : ReadList(strList))
+            rows.append(MakeFileRecord(p, true));
         dlg.GetModel()->AppendRows(rows);
         QCoreApplication::processEvents();
         QElapsedTimer t;
@@ -385,7 +403,8 @@ int GuiCount(int argc, char** argv, const QString& strList)
         });
         t.start();
         dlg.OnCommand(IDC_COUNT_FILES);
-        std::printf("%.6f %lld\n", double(nDoneAt) / 1e9, dlg.m_nPages);
+        RunUntil([&] { return nDoneAt >= 0; });
+        std::printf("%.6f %lld\n", double(nDoneAt) / 1e9, dlg.PagesTotal());
         return nDoneAt < 0 ? 1 : 0;
     });
 }
@@ -423,6 +442,7 @@ int GuiScan(int argc, char** argv, const QString& strDir)
             }
         });
         dlg.OnCommand(ID_FILE_SCANDIRECTORIES);
+        RunUntil([&] { return nDoneAt >= 0; });
         const double dSeconds = double(nDoneAt) / 1e9;
         std::printf("%.6f %d rows, %.1f repaints/s\n", dSeconds, dlg.GetModel()->GetRowCount(),
                     double(paints.nPaints - nPaintsAtStart) / dSeconds);
@@ -433,17 +453,14 @@ int GuiScan(int argc, char** argv, const QString& strDir)
 class CPathCollector : public IWalkHandler {
 public:
     QVector<FileRecord> rows;
-    void FoundFile(const QString& strPath) override
-    {
-        rows.append(MakeFileRecord(strPath, QStringLiteral("Yes"), nullptr));
-    }
+    void FoundFile(const QByteArray& path) override { rows.append(MakeFileRecord(path, true, nullptr)); }
 };
 
 int GuiFilter(int argc, char** argv, const QString& strDir)
 {
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
         CPathCollector collect;
-        ScanDirectory(strDir, true, collect);
+        ScanDirectory(QFile::encodeName(strDir), true, collect);
         const int nRows = int(collect.rows.size());
         dlg.GetModel()->AppendRows(collect.rows);
         QCoreApplication::processEvents();
@@ -457,6 +474,7 @@ int GuiFilter(int argc, char** argv, const QString& strDir)
         });
         t.start();
         dlg.OnCommand(ID_FILTER_REMOVENONTIF);
+        RunUntil([&] { return nDoneAt >= 0; });
         std::printf("%.6f %d of %d rows kept\n", double(nDoneAt) / 1e9, dlg.GetModel()->GetRowCount(), nRows);
         return nDoneAt < 0 ? 1 : 0;
     });
@@ -489,12 +507,16 @@ int Screenshot(int argc, char** argv, const QString& strDir, const QString& strO
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
         dlg.resize(760, 330);
         for (const QString& strPath : paths)
-            dlg.AppendFileRow(strPath, QStringLiteral("Yes"));
-        CModalWatch watch([](QWidget* pModal) {
-            if (auto* pBox = qobject_cast<QMessageBox*>(pModal))
+            dlg.AppendFileRow(QFile::encodeName(strPath), true);
+        bool bDone = false;
+        CModalWatch watch([&](QWidget* pModal) {
+            if (auto* pBox = qobject_cast<QMessageBox*>(pModal)) {
                 pBox->button(QMessageBox::Ok)->click();
+                bDone = true;
+            }
         });
         dlg.OnCommand(IDC_COUNT_FILES);
+        RunUntil([&] { return bDone; });
         dlg.GetListView()->selectRow(3);
         QCoreApplication::processEvents();
         return dlg.grab().save(strOut) ? 0 : 1;
@@ -503,8 +525,80 @@ int Screenshot(int argc, char** argv, const QString& strDir, const QString& strO
 
 class CListPrinter : public IWalkHandler {
 public:
-    void FoundFile(const QString& strPath) override { std::printf("%s\n", QFile::encodeName(strPath).constData()); }
+    void FoundFile(const QByteArray& path) override { std::printf("%s\n", path.constData()); }
 };
+
+// A count run over one long file: seconds from Stop to the run's end, with the Processing window
+// gone and the row's status back.
+int StopLatency(int argc, char** argv, const QString& strFile)
+{
+    return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
+        dlg.AppendFileRow(QFile::encodeName(strFile), true);
+        dlg.OnCommand(IDC_COUNT_FILES);
+        QElapsedTimer sinceStart;
+        sinceStart.start();
+        RunUntil([&] { return sinceStart.elapsed() > 1000; });
+        CProcessingDlg* pProcessing = ProcessingDialogOf(RunningCountRun(&dlg));
+        if (!pProcessing)
+            return 1;
+        QElapsedTimer t;
+        t.start();
+        pProcessing->OnStop();
+        RunUntil([&] { return !RunningCountRun(&dlg) && dlg.GetModel()->GetText(0, COL_STATUS) == QLatin1String("Ready."); });
+        QCoreApplication::processEvents();
+        std::printf("%.6f\n", double(t.nsecsElapsed()) / 1e9);
+        return 0;
+    });
+}
+
+// The program's own way through a close during a count of one long file: it prints the moment of
+// the close (CLOCK_MONOTONIC, nanoseconds); the caller sees when the process has ended.
+int CloseLatency(int argc, char** argv, const QString& strFile)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int nResult;
+    {
+        CPageCountDlg dlg(nullptr, false);
+        dlg.AppendFileRow(QFile::encodeName(strFile), true);
+        QTimer::singleShot(0, &dlg, [&dlg] { dlg.OnCommand(IDC_COUNT_FILES); });
+        QTimer::singleShot(1000, &dlg, [&dlg] {
+            timespec now;
+            ::clock_gettime(CLOCK_MONOTONIC, &now);
+            std::printf("%lld\n", (long long)now.tv_sec * 1000000000LL + now.tv_nsec);
+            std::fflush(stdout);
+            dlg.close();
+        });
+        nResult = dlg.exec();
+    }
+    // As the program's main ends.
+    if (BusyWorkerThreads() > 0) {
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
+    return nResult == 99 ? 1 : 0;
+}
+
+// A TIFF of n tiny pages in one chain, for the latency measures.
+int WriteLongFile(const QString& strPath, int nPages)
+{
+    WriteFile(strPath, TinyChain(nPages, -1, 0));
+    return 0;
+}
+
+// libtiff's walk of a list with its mapping switched off ("rm"), for comparison with the
+// counter's own reading.
+long LibtiffWalkUnmapped(const QByteArray& path)
+{
+    TIFF* pTiff = TIFFOpen(path.constData(), "rm");
+    if (!pTiff)
+        return 0;
+    long n = 1;
+    while (TIFFReadDirectory(pTiff))
+        ++n;
+    TIFFClose(pTiff);
+    return n;
+}
 
 }  // namespace
 
@@ -522,25 +616,42 @@ int main(int argc, char** argv)
         return WriteTree(strArg, std::atoi(argv[3]));
     if (strMode == QLatin1String("list")) {
         CListPrinter printer;
-        ScanDirectory(strArg, true, printer);
+        ScanDirectory(QByteArray(argv[2]), true, printer);
         return 0;
     }
     if (strMode == QLatin1String("count"))
-        return TimeOverList(strArg, [](const QString& p) { return long(std::max(0, CountPages(p))); });
-    if (strMode == QLatin1String("count-par") && argc > 3) {
-        const QStringList paths = ReadList(strArg);
+        return TimeOverList(strArg, [](const QByteArray& p) { return long(std::max(0, CountPages(p))); });
+    if (strMode == QLatin1String("count-threads") && argc > 3) {
+        // The window's way: worker threads, results handed over as they come.
+        const QList<QByteArray> paths = ReadList(strArg);
         QElapsedTimer t;
         t.start();
-        CCountAhead ahead(std::atoi(argv[3]));
-        ahead.Enqueue(paths);
+        CWorkerPool<int> pool(std::atoi(argv[3]), [](const QByteArray& p) { return CountPages(p); });
+        for (int i = 0; i < int(paths.size()); ++i)
+            pool.Enqueue(quint64(i), paths[i]);
         long nSum = 0;
-        for (const QString& p : paths)
-            nSum += std::max(0, *ahead.Take(p, -1));
+        int nDone = 0;
+        while (nDone < int(paths.size())) {
+            for (const auto& done : pool.Take()) {
+                nSum += std::max(0, done.result);
+                ++nDone;
+            }
+            if (nDone < int(paths.size()))
+                ::usleep(200);
+        }
         std::printf("%.6f %ld\n", double(t.nsecsElapsed()) / 1e9, nSum);
         return 0;
     }
     if (strMode == QLatin1String("libtiff-walk"))
         return TimeOverList(strArg, LibtiffWalk);
+    if (strMode == QLatin1String("libtiff-walk-unmapped"))
+        return TimeOverList(strArg, LibtiffWalkUnmapped);
+    if (strMode == QLatin1String("long-file") && argc > 3)
+        return WriteLongFile(strArg, std::atoi(argv[3]));
+    if (strMode == QLatin1String("stop-latency"))
+        return StopLatency(argc, argv, strArg);
+    if (strMode == QLatin1String("close-latency"))
+        return CloseLatency(argc, argv, strArg);
     if (strMode == QLatin1String("raw-walk"))
         return TimeOverList(strArg, RawWalk);
     if (strMode == QLatin1String("gui-count"))

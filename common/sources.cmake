@@ -1,5 +1,12 @@
+target_sources(pagewick_core PRIVATE
+  common/core/FileName.h common/core/FileName.cpp
+  common/core/WorkerPool.h common/core/WorkerPool.cpp
+)
 target_sources(pagewick_ui PRIVATE
   common/ui/AppMessageBox.h common/ui/AppMessageBox.cpp
   common/ui/DialogBuilder.h common/ui/DialogBuilder.cpp
   common/ui/CStopDlg.h common/ui/CStopDlg.cpp
+  common/ui/CLongOperations.h common/ui/CLongOperations.cpp
+  common/ui/CPacedCall.h common/ui/CPacedCall.cpp
+  common/ui/ListHost.h
 )

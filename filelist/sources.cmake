@@ -2,12 +2,11 @@ target_sources(pagewick_core PRIVATE
   filelist/core/FileRecord.h filelist/core/FileRecord.cpp
   filelist/core/FileFacts.h filelist/core/FileFacts_posix.cpp
   filelist/core/CFileListModel.h filelist/core/CFileListModel.cpp
-  filelist/core/CRowCursor.h filelist/core/CRowCursor.cpp
   filelist/core/DirectoryWalker.h filelist/core/DirectoryWalker_posix.cpp
   filelist/core/ScanJob.h filelist/core/ScanJob.cpp
 )
 target_sources(pagewick_ui PRIVATE
-  filelist/ui/PumpMessages.h filelist/ui/PumpMessages.cpp
   filelist/ui/AddFiles.h filelist/ui/AddFiles.cpp
   filelist/ui/CScanDlg.h filelist/ui/CScanDlg.cpp
+  filelist/ui/CFileListDelegate.h filelist/ui/CFileListDelegate.cpp
 )

@@ -9,6 +9,9 @@ CPageCountApp::CPageCountApp(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationName(QStringLiteral("Pagewick"));
     setApplicationVersion(QStringLiteral(PAGEWICK_VERSION));
     setQuitOnLastWindowClosed(false);
+    // QApplication has taken its own options out of argv; the paths keep their bytes.
+    for (int i = 1; i < argc; ++i)
+        m_startFiles.append(QByteArray(argv[i]));
 }
 
 bool CPageCountApp::InitInstance(bool bShowSplash)
@@ -16,6 +19,7 @@ bool CPageCountApp::InitInstance(bool bShowSplash)
     // A bare name: the help viewer looks it up relative to the current directory.
     m_strHelpFilePath = QStringLiteral("Pagewick.chm");
     CPageCountDlg dlg(nullptr, bShowSplash);
+    dlg.AddStartFiles(m_startFiles);
     dlg.exec();
     return false;
 }

@@ -1,12 +1,13 @@
 #include "CPageCountDlg.h"
 
-#include "common/ui/AppMessageBox.h"
 #include "CSplashDlg.h"
-#include "common/ui/DialogBuilder.h"
 #include "app/core/MainLayout.h"
+#include "common/ui/AppMessageBox.h"
+#include "common/ui/DialogBuilder.h"
 #include "count/ui/CountRun.h"
 #include "filelist/core/CFileListModel.h"
 #include "filelist/ui/AddFiles.h"
+#include "filelist/ui/CFileListDelegate.h"
 #include "res/Menus.h"
 #include "res/resource.h"
 #include "support/core/Addresses.h"
@@ -29,47 +30,73 @@
 #include <QTableView>
 #include <QWindow>
 
+#include <algorithm>
 #include <iterator>
 
 namespace {
 
-const CPageCountDlg::SCommandEntry kMessageMap[] = {
-    {IDM_ABOUTBOX, &CPageCountDlg::OnSysCommand, "OnSysCommand"},
-    {IDC_COUNT_FILES, &CPageCountDlg::OnCountFiles, "OnCountFiles"},
-    {ID_FILE_EXIT, &CPageCountDlg::OnExit, "OnExit"},
-    {IDC_CLOSE, &CPageCountDlg::OnExit, "OnExit"},
-    {ID_FILE_SCANDIRECTORIES, &CPageCountDlg::OnFileScanDirectories, "OnFileScanDirectories"},
-    {ID_ACTION_OPEN, &CPageCountDlg::OpenSelected, "OpenSelected"},
-    {ID_ACTION_DELETE, &CPageCountDlg::DeleteSelected, "DeleteSelected"},
-    {ID_ACCEL_DELETE, &CPageCountDlg::DeleteSelected, "DeleteSelected"},
-    {ID_ACTION_SELECTALL, &CPageCountDlg::SelectAll, "SelectAll"},
-    {ID_ACTION_CLEARALL, &CPageCountDlg::ClearAll, "ClearAll"},
-    {ID_ACTION_RESETCOUNT, &CPageCountDlg::ResetCountSelected, "ResetCountSelected"},
-    {ID_ACTION_RESETALL, &CPageCountDlg::ResetAllCounts, "ResetAllCounts"},
-    {ID_ROW_MOVEUP, &CPageCountDlg::MoveSelectedUp, "MoveSelectedUp"},
-    {ID_ROW_MOVEDOWN, &CPageCountDlg::MoveSelectedDown, "MoveSelectedDown"},
-    {ID_ACTION_MOVEUP, &CPageCountDlg::MoveSelectedUp, "MoveSelectedUp"},
-    {ID_ACTION_MOVEDOWN, &CPageCountDlg::MoveSelectedDown, "MoveSelectedDown"},
-    {ID_ACCEL_MOVEUP, &CPageCountDlg::MoveSelectedUp, "MoveSelectedUp"},
-    {ID_ACCEL_MOVEDOWN, &CPageCountDlg::MoveSelectedDown, "MoveSelectedDown"},
-    {ID_FILTER_REMOVENONTIF, &CPageCountDlg::RemoveNonTiffFiles, "RemoveNonTiffFiles"},
-    {ID_SORT_FILENAME, &CPageCountDlg::OnSortByFilename, "OnSortByFilename"},
-    {ID_SORT_FILESIZE, &CPageCountDlg::OnSortByFilesize, "OnSortByFilesize"},
-    {ID_SORT_STATUS, &CPageCountDlg::OnSortByStatus, "OnSortByStatus"},
-    {ID_SORT_PAGECOUNT, &CPageCountDlg::OnSortByPageCount, "OnSortByPageCount"},
-    {ID_SORT_USE, &CPageCountDlg::OnSortByUse, "OnSortByUse"},
-    {ID_SORT_CREATED, &CPageCountDlg::OnSortByCreated, "OnSortByCreated"},
-    {ID_SORT_MODIFIED, &CPageCountDlg::OnSortByModified, "OnSortByModified"},
-    {ID_FILE_LOADLIST, &CPageCountDlg::OnFileLoadList, "OnFileLoadList"},
-    {ID_FILE_APPENDLIST, &CPageCountDlg::OnFileAppendList, "OnFileAppendList"},
-    {ID_FILE_SAVELIST, &CPageCountDlg::OnFileSaveList, "OnFileSaveList"},
-    {ID_FILE_SAVELISTAS, &CPageCountDlg::OnFileSaveListAs, "OnFileSaveListAs"},
-    {ID_HELP_WEBSITE, &CPageCountDlg::OnHelpWebsite, "OnHelpWebsite"},
-    {ID_HELP_EMAIL, &CPageCountDlg::OnHelpEmail, "OnHelpEmail"},
-    {ID_REPORTS_CSV, &CPageCountDlg::OnReportsCsv, "OnReportsCsv"},
-    {ID_REPORTS_TEXT, &CPageCountDlg::OnReportsText, "OnReportsText"},
-    {ID_HELP_HTMLHELP, &CPageCountDlg::OnHelp, "OnHelp"},
+struct SCommandEntry {
+    int nId;
+    void (CPageCountDlg::*pfnHandler)();
 };
+
+const SCommandEntry kMessageMap[] = {
+    {IDM_ABOUTBOX, &CPageCountDlg::OnSysCommand},
+    {IDC_COUNT_FILES, &CPageCountDlg::OnCountFiles},
+    {ID_FILE_EXIT, &CPageCountDlg::OnExit},
+    {IDC_CLOSE, &CPageCountDlg::OnExit},
+    {ID_FILE_SCANDIRECTORIES, &CPageCountDlg::OnFileScanDirectories},
+    {ID_ACTION_OPEN, &CPageCountDlg::OpenSelected},
+    {ID_ACTION_DELETE, &CPageCountDlg::DeleteSelected},
+    {ID_ACCEL_DELETE, &CPageCountDlg::DeleteSelected},
+    {ID_ACTION_SELECTALL, &CPageCountDlg::SelectAll},
+    {ID_ACTION_CLEARALL, &CPageCountDlg::ClearAll},
+    {ID_ACTION_RESETCOUNT, &CPageCountDlg::ResetCountSelected},
+    {ID_ACTION_RESETALL, &CPageCountDlg::ResetAllCounts},
+    {ID_ROW_MOVEUP, &CPageCountDlg::MoveSelectedUp},
+    {ID_ROW_MOVEDOWN, &CPageCountDlg::MoveSelectedDown},
+    {ID_ACTION_MOVEUP, &CPageCountDlg::MoveSelectedUp},
+    {ID_ACTION_MOVEDOWN, &CPageCountDlg::MoveSelectedDown},
+    {ID_ACCEL_MOVEUP, &CPageCountDlg::MoveSelectedUp},
+    {ID_ACCEL_MOVEDOWN, &CPageCountDlg::MoveSelectedDown},
+    {ID_FILTER_REMOVENONTIF, &CPageCountDlg::RemoveNonTiffFiles},
+    {ID_SORT_FILENAME, &CPageCountDlg::OnSortByFilename},
+    {ID_SORT_FILESIZE, &CPageCountDlg::OnSortByFilesize},
+    {ID_SORT_STATUS, &CPageCountDlg::OnSortByStatus},
+    {ID_SORT_PAGECOUNT, &CPageCountDlg::OnSortByPageCount},
+    {ID_SORT_USE, &CPageCountDlg::OnSortByUse},
+    {ID_SORT_CREATED, &CPageCountDlg::OnSortByCreated},
+    {ID_SORT_MODIFIED, &CPageCountDlg::OnSortByModified},
+    {ID_FILE_LOADLIST, &CPageCountDlg::OnFileLoadList},
+    {ID_FILE_APPENDLIST, &CPageCountDlg::OnFileAppendList},
+    {ID_FILE_SAVELIST, &CPageCountDlg::OnFileSaveList},
+    {ID_FILE_SAVELISTAS, &CPageCountDlg::OnFileSaveListAs},
+    {ID_HELP_WEBSITE, &CPageCountDlg::OnHelpWebsite},
+    {ID_HELP_EMAIL, &CPageCountDlg::OnHelpEmail},
+    {ID_REPORTS_CSV, &CPageCountDlg::OnReportsCsv},
+    {ID_REPORTS_TEXT, &CPageCountDlg::OnReportsText},
+    {ID_HELP_HTMLHELP, &CPageCountDlg::OnHelp},
+};
+
+// The long operations, and the commands that would start one inside another: disabled while one runs.
+const int kLongOperationCommands[] = {IDC_COUNT_FILES, ID_FILE_SCANDIRECTORIES, ID_FILE_LOADLIST,
+                                      ID_FILE_APPENDLIST, ID_FILTER_REMOVENONTIF};
+
+// Commands whose subsystem is not built yet: their items stay disabled until it is.
+const int kCommandsToCome[] = {
+    IDM_ABOUTBOX,        ID_ACTION_OPEN,      ID_ACTION_DELETE,    ID_ACCEL_DELETE,     ID_ACTION_SELECTALL,
+    ID_ACTION_CLEARALL,  ID_ACTION_RESETCOUNT, ID_ACTION_RESETALL, ID_ROW_MOVEUP,       ID_ROW_MOVEDOWN,
+    ID_ACTION_MOVEUP,    ID_ACTION_MOVEDOWN,  ID_ACCEL_MOVEUP,     ID_ACCEL_MOVEDOWN,   ID_SORT_FILENAME,
+    ID_SORT_FILESIZE,    ID_SORT_STATUS,      ID_SORT_PAGECOUNT,   ID_SORT_USE,         ID_SORT_CREATED,
+    ID_SORT_MODIFIED,    ID_FILE_LOADLIST,    ID_FILE_APPENDLIST,  ID_FILE_SAVELIST,    ID_FILE_SAVELISTAS,
+    ID_HELP_WEBSITE,     ID_HELP_EMAIL,       ID_REPORTS_CSV,      ID_REPORTS_TEXT,     ID_HELP_HTMLHELP,
+};
+
+template <size_t N>
+bool Contains(const int (&ids)[N], int nId)
+{
+    return std::find(std::begin(ids), std::end(ids), nId) != std::end(ids);
+}
 
 constexpr int kSplashTimerInterval = 1;
 
@@ -106,9 +133,18 @@ CPageCountDlg::CPageCountDlg(QWidget* pParent, bool bShowSplash) : QDialog(pPare
     m_linkWebsite = FindControlAs<CHyperLink>(m_pClient, IDC_WEBSITE);
 
     BuildMenuBar();
+    // The template's size is the smallest the window gets: below it the count button would slide
+    // under the Pages field.
     const QSize client = DialogClientSize(*pTemplate);
     resize(client.width(), client.height() + m_pMenuBar->sizeHint().height());
-    setMinimumSize(360, 240);
+    setMinimumSize(size());
+
+    m_host.pModel = m_pModel;
+    m_host.pView = m_list;
+    m_host.pOwner = this;
+    m_host.pOperations = &m_operations;
+    m_host.pPages = this;
+    connect(&m_operations, &CLongOperations::changed, this, &CPageCountDlg::UpdateCommandStates);
 
     OnInitDialog();
 }
@@ -135,6 +171,14 @@ void CPageCountDlg::OnInitDialog()
 
     m_linkWebsite->SetLinkUrl(QString::fromLatin1(kHomePageUrl));
     m_linkWebsite->SetUnderlined(true);
+    // The layout lets the Items field reach into the link's line; the link stays on top, readable.
+    m_linkWebsite->raise();
+    // The labels stand on the text line of their fields.
+    for (int nLabel : {IDC_ITEMS_LABEL, IDC_PAGES_LABEL}) {
+        if (auto* pLabel = FindControlAs<QLabel>(m_pClient, nLabel))
+            pLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    UpdateCommandStates();
 
     connect(m_btnCount, &QPushButton::clicked, this, [this] { OnCommand(IDC_COUNT_FILES); });
     connect(m_btnClose, &QPushButton::clicked, this, [this] { OnCommand(IDC_CLOSE); });
@@ -185,6 +229,9 @@ void CPageCountDlg::SetupListView()
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setWordWrap(false);
+    // A long path keeps its file name in sight; the tool tip has the whole path.
+    m_list->setTextElideMode(Qt::ElideMiddle);
+    m_list->setItemDelegate(new CFileListDelegate(m_list));
     m_list->setCornerButtonEnabled(false);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->verticalHeader()->hide();
@@ -215,30 +262,55 @@ void CPageCountDlg::UpdateData(bool bSaveAndValidate)
         m_bSubFolders = m_checkSubFolders->isChecked() ? 1 : 0;
         m_nItems = m_editItems->text().toInt();
         m_nPages = m_editPages->text().toLongLong();
-    } else {
-        m_editItems->setText(QString::number(m_nItems));
-        m_editPages->setText(QString::number(m_nPages));
+        return;
+    }
+    // A field is written only when its text changes: long operations show their totals often.
+    for (const auto& [pEdit, strText] : {std::pair{m_editItems, QString::number(m_nItems)},
+                                         std::pair{m_editPages, QString::number(m_nPages)}}) {
+        if (pEdit->text() != strText)
+            pEdit->setText(strText);
     }
 }
 
-void CPageCountDlg::AppendFileRow(const QString& strPath, const QString& strUse)
+void CPageCountDlg::SetPagesTotal(qint64 nPages)
 {
-    m_pModel->AppendRow(MakeFileRecord(strPath, strUse));
+    m_nPages = nPages;
+    UpdateData(false);
 }
 
-const CPageCountDlg::SCommandEntry* CPageCountDlg::CommandMap(int* pnCount)
+void CPageCountDlg::AppendFileRow(const QByteArray& path, bool bInUse)
 {
-    *pnCount = int(std::size(kMessageMap));
-    return kMessageMap;
+    m_pModel->AppendRow(MakeFileRecord(path, bInUse));
 }
 
-QString CPageCountDlg::HandlerName(int nId)
+void CPageCountDlg::AddStartFiles(const QList<QByteArray>& paths)
 {
-    for (const SCommandEntry& e : kMessageMap) {
-        if (e.nId == nId)
-            return QString::fromLatin1(e.pszHandler);
+    AddDroppedPaths(m_host, paths);
+}
+
+QList<int> CPageCountDlg::CommandIds()
+{
+    QList<int> ids;
+    for (const SCommandEntry& e : kMessageMap)
+        ids.append(e.nId);
+    return ids;
+}
+
+void CPageCountDlg::UpdateCommandStates()
+{
+    const bool bIdle = !m_operations.IsBusy();
+    const auto enabled = [bIdle](int nId) {
+        return !Contains(kCommandsToCome, nId) && (bIdle || !Contains(kLongOperationCommands, nId));
+    };
+    for (QAction* pAction : m_pMenuBar->findChildren<QAction*>()) {
+        bool bIsId = false;
+        const int nId = pAction->data().toInt(&bIsId);
+        if (bIsId && nId != 0)
+            pAction->setEnabled(enabled(nId));
     }
-    return QString();
+    for (QShortcut* pShortcut : findChildren<QShortcut*>())
+        pShortcut->setEnabled(enabled(pShortcut->objectName().toInt()));
+    m_btnCount->setEnabled(enabled(IDC_COUNT_FILES));
 }
 
 bool CPageCountDlg::OnCommand(int nId)
@@ -251,32 +323,6 @@ bool CPageCountDlg::OnCommand(int nId)
         }
     }
     return false;
-}
-
-bool CPageCountDlg::BeginLongOperation(ELongOperation eOperation)
-{
-    if (m_bClosing || m_eLongOperation != ELongOperation::None)
-        return false;
-    m_eLongOperation = eOperation;
-    return true;
-}
-
-void CPageCountDlg::EndLongOperation()
-{
-    m_eLongOperation = ELongOperation::None;
-}
-
-CLongOperation::CLongOperation(CPageCountDlg& dlg, ELongOperation eOperation)
-    : m_dlg(dlg), m_bStarted(dlg.BeginLongOperation(eOperation))
-{
-    if (!m_bStarted)
-        QApplication::beep();
-}
-
-CLongOperation::~CLongOperation()
-{
-    if (m_bStarted)
-        m_dlg.EndLongOperation();
 }
 
 void CPageCountDlg::OnListInsertItem()
@@ -312,7 +358,7 @@ void CPageCountDlg::OnTimer(int nIdEvent)
         return;
     killTimer(m_nSplashTimer);
     m_nSplashTimer = 0;
-    if (m_bClosing)
+    if (IsClosing())
         return;
     CSplashDlg splash(this);
     splash.exec();
@@ -331,7 +377,8 @@ void CPageCountDlg::accept()
 
 void CPageCountDlg::done(int nResult)
 {
-    m_bClosing = true;
+    // A running operation stops now, asking nothing; its workers are not waited for.
+    m_operations.Close();
     QDialog::done(nResult);
 }
 
@@ -384,22 +431,26 @@ void CPageCountDlg::dropEvent(QDropEvent* pEvent)
 
 void CPageCountDlg::OnCountFiles()
 {
-    RunCountFiles(*this);
+    UpdateData(true);
+    RunCountFiles(m_host);
 }
 
 void CPageCountDlg::OnDropFiles(const QList<QUrl>& urls)
 {
-    RunDropFiles(*this, urls);
+    RunDropFiles(m_host, urls);
 }
 
 void CPageCountDlg::OnFileScanDirectories()
 {
-    RunScanDirectories(*this);
+    RunScanDirectories(m_host, [this] {
+        UpdateData(true);
+        return m_bSubFolders != 0;
+    });
 }
 
 void CPageCountDlg::RemoveNonTiffFiles()
 {
-    RunRemoveNonTiffFiles(*this);
+    RunRemoveNonTiffFiles(m_host);
 }
 
 // Handlers whose subsystems are still to come do nothing yet.

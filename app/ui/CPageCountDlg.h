@@ -1,15 +1,18 @@
 // The main window: the file list, the count button, the totals, the menu and the accelerators.
-// A switchboard: every command arrives here by its id and is handed to the subsystem that owns it.
+// A switchboard: every command arrives here by its id and is handed to the subsystem that owns it,
+// which gets only what it needs of the window (SListHost).
 #pragma once
 
+#include "common/ui/CLongOperations.h"
+#include "common/ui/ListHost.h"
+
+#include <QByteArray>
 #include <QDialog>
-#include <QPointer>
+#include <QList>
 #include <QString>
 
 class CFileListModel;
 class CHyperLink;
-class CProcessingDlg;
-class CScanDlg;
 class QCheckBox;
 class QLineEdit;
 class QMenuBar;
@@ -17,18 +20,9 @@ class QPushButton;
 class QTableView;
 class QUrl;
 
-// The long operations, of which only one may run at a time.
-enum class ELongOperation { None, CountRun, Scan, ListLoad, Filter };
-
-class CPageCountDlg : public QDialog {
+class CPageCountDlg : public QDialog, private IPagesTotal {
     Q_OBJECT
 public:
-    struct SCommandEntry {
-        int nId;
-        void (CPageCountDlg::*pfnHandler)();
-        const char* pszHandler;
-    };
-
     explicit CPageCountDlg(QWidget* pParent = nullptr, bool bShowSplash = true);
     ~CPageCountDlg() override;
 
@@ -38,25 +32,28 @@ public:
     void UpdateData(bool bSaveAndValidate);
 
     // Appends the row for a file at the end of the list.
-    void AppendFileRow(const QString& strPath, const QString& strUse);
+    void AppendFileRow(const QByteArray& path, bool bInUse);
+    // Lists files named at start (a file manager's "Open With") exactly as dropped files are listed.
+    void AddStartFiles(const QList<QByteArray>& paths);
 
     // Runs the handler of a command id; false when the id has none.
     bool OnCommand(int nId);
-    static const SCommandEntry* CommandMap(int* pnCount);
-    static QString HandlerName(int nId);
-
-    // The long-operation guard (see CLongOperation): Begin fails while another one runs or the
-    // window is closing.
-    bool BeginLongOperation(ELongOperation eOperation);
-    void EndLongOperation();
-    ELongOperation CurrentLongOperation() const { return m_eLongOperation; }
-    // True once the window has been ended; long operations stop at their next check.
-    bool IsClosing() const { return m_bClosing; }
+    // Every command id the window handles.
+    static QList<int> CommandIds();
 
     CFileListModel* GetModel() const { return m_pModel; }
     QTableView* GetListView() const { return m_list; }
     QMenuBar* GetMenuBar() const { return m_pMenuBar; }
     QWidget* GetClient() const { return m_pClient; }
+    CLongOperations& Operations() { return m_operations; }
+    const SListHost& Host() const { return m_host; }
+
+    int ItemsTotal() const { return m_nItems; }
+    qint64 PagesTotal() const override { return m_nPages; }
+    void SetPagesTotal(qint64 nPages) override;
+    bool SubFolders() const { return m_bSubFolders != 0; }
+    // True once the window has been ended; long operations stop at once.
+    bool IsClosing() const { return m_operations.IsClosing(); }
 
     // Handlers, by the subsystem that owns them.
     void OnExit();
@@ -95,14 +92,6 @@ public:
     void OnListInsertItem();
     void OnListDeleteItem();
 
-    // Members bound to the controls, and the state of the window.
-    QString m_strListPath;
-    QPointer<CProcessingDlg> m_pProcessingDlg;
-    QPointer<CScanDlg> m_pScanDlg;
-    int m_bSubFolders = 0;
-    int m_nItems = 0;
-    qint64 m_nPages = 0;
-
 signals:
     // Every command that reached its handler, by id (for accessibility tools and tests).
     void commandDispatched(int nId);
@@ -125,6 +114,14 @@ private:
     void SetupListView();
     void OnSize();
     void OnTimer(int nIdEvent);
+    // Commands that must not start while a long operation runs are disabled meanwhile.
+    void UpdateCommandStates();
+
+    // Members bound to the controls, and the state of the window.
+    QString m_strListPath;
+    int m_bSubFolders = 0;
+    int m_nItems = 0;
+    qint64 m_nPages = 0;
 
     CFileListModel* m_pModel = nullptr;
     QMenuBar* m_pMenuBar = nullptr;
@@ -137,24 +134,8 @@ private:
     QTableView* m_list = nullptr;
     QCheckBox* m_checkSubFolders = nullptr;
 
+    CLongOperations m_operations;
+    SListHost m_host;
     bool m_bShowSplash;
     int m_nSplashTimer = 0;
-    bool m_bClosing = false;
-    ELongOperation m_eLongOperation = ELongOperation::None;
-};
-
-// Holds the window's long operation for as long as it lives. When another one runs (or the window
-// is closing) it does not start, and the user hears why nothing happens.
-class CLongOperation {
-public:
-    CLongOperation(CPageCountDlg& dlg, ELongOperation eOperation);
-    ~CLongOperation();
-    CLongOperation(const CLongOperation&) = delete;
-    CLongOperation& operator=(const CLongOperation&) = delete;
-
-    bool Started() const { return m_bStarted; }
-
-private:
-    CPageCountDlg& m_dlg;
-    bool m_bStarted;
 };

@@ -9,4 +9,5 @@ class QWidget;
 QMessageBox::StandardButton AppMessageBox(QWidget* pOwner, const QString& strText, const QString& strCaption,
                                           QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                           QMessageBox::Icon eIcon = QMessageBox::NoIcon,
-                                          QMessageBox::StandardButton eDefault = QMessageBox::NoButton);
+                                          QMessageBox::StandardButton eDefault = QMessageBox::NoButton,
+                                          const QString& strInformative = QString());

@@ -3,6 +3,7 @@
 #include "DialogBuilder.h"
 #include "res/resource.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -15,6 +16,12 @@ CStopDlg::CStopDlg(int nTemplate, int nTextId, QWidget* pParent)
     BuildDialogControls(this, *pTemplate);
     setFixedSize(DialogClientSize(*pTemplate));
     m_editText = FindControlAs<QLineEdit>(this, nTextId);
+    // The label stands on the text line of its field, not above it.
+    if (auto* pLabel = findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+        const QRect field = m_editText->geometry();
+        pLabel->setGeometry(pLabel->x(), field.y(), pLabel->width(), field.height());
+        pLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
     connect(FindControlAs<QPushButton>(this, IDC_STOP), &QPushButton::clicked, this, &CStopDlg::OnStop);
     setModal(false);
     show();
@@ -36,8 +43,11 @@ QString CStopDlg::GetText() const
 
 void CStopDlg::OnStop()
 {
+    if (m_bStop)
+        return;
     m_bStop = true;
     hide();
+    emit stopRequested();
 }
 
 void CStopDlg::reject()

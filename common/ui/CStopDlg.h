@@ -18,8 +18,12 @@ public:
 
     bool m_bStop = false;
 
+signals:
+    // Stop was pressed: the operation ends at once.
+    void stopRequested();
+
 public slots:
-    // Stop: sets the flag, which the operation tests between items, and hides the window.
+    // Stop: sets the flag, hides the window and tells the operation.
     void OnStop();
     void reject() override;
 

@@ -1,24 +1,22 @@
 // pagewick-count: the page counter for scripts.
-#include "count/core/CountCommand.h"
+#include "count/cli/CountCommand.h"
 
 #include <QFile>
-#include <QStringList>
+#include <QList>
 
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
-    QStringList args;
+    // Paths stay the bytes they were given as.
+    QList<QByteArray> args;
     for (int i = 1; i < argc; ++i)
-        args.append(QFile::decodeName(argv[i]));
+        args.append(QByteArray(argv[i]));
     QFile out;
     QFile err;
-    if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
+    // The report is written in blocks of its own; a failed write is seen at once.
+    if (!out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        !err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
         return 1;
-    const int nStatus = RunCountCommand(args, out, err);
-    if (!out.flush() || std::fflush(stdout) != 0) {
-        err.write("pagewick-count: cannot write the report\n");
-        return 1;
-    }
-    return nStatus;
+    return RunCountCommand(args, out, err);
 }

@@ -1,10 +1,178 @@
 #include "PageCounter.h"
 
+#include "common/core/FileName.h"
 #include "filelist/core/FileFacts.h"
 
-#include <QFile>
-
 #include <tiffio.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// libtiff reads the file through these procedures: from the descriptor that passed the
+// regular-file check, through a small cache, never mapped. A mapped file that shrinks under the
+// walk would kill the process with SIGBUS; a read just comes back short, and libtiff ends the
+// walk as it ends a damaged chain.
+struct SClientFile {
+    static constexpr tmsize_t kBlock = 64 * 1024;
+
+    int fd;
+    toff_t nPosition = 0;
+    toff_t nSize = 0;
+    toff_t nCacheAt = 0;
+    tmsize_t nCached = 0;
+    std::unique_ptr<char[]> cache{new char[kBlock]};
+
+    tmsize_t ReadAt(toff_t nAt, char* p, tmsize_t nBytes)
+    {
+        tmsize_t nDone = 0;
+        while (nDone < nBytes) {
+            const ssize_t n = ::pread(fd, p + nDone, size_t(nBytes - nDone), off_t(nAt + toff_t(nDone)));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            nDone += n;
+        }
+        return nDone;
+    }
+
+    tmsize_t Read(char* p, tmsize_t nBytes)
+    {
+        if (nBytes <= 0)
+            return 0;
+        // Directories lie close together: one block read serves many of them.
+        if (nPosition < nCacheAt || nPosition + toff_t(nBytes) > nCacheAt + toff_t(nCached)) {
+            if (nBytes > kBlock) {
+                const tmsize_t n = ReadAt(nPosition, p, nBytes);
+                nPosition += toff_t(n);
+                return n;
+            }
+            nCacheAt = nPosition;
+            nCached = ReadAt(nPosition, cache.get(), kBlock);
+        }
+        const toff_t nOffset = nPosition - nCacheAt;
+        const tmsize_t n = std::min<tmsize_t>(nBytes, nCached - tmsize_t(nOffset));
+        if (n <= 0)
+            return 0;
+        std::memcpy(p, cache.get() + nOffset, size_t(n));
+        nPosition += toff_t(n);
+        return n;
+    }
+};
+
+tmsize_t ClientRead(thandle_t h, void* p, tmsize_t n)
+{
+    return static_cast<SClientFile*>(h)->Read(static_cast<char*>(p), n);
+}
+
+tmsize_t ClientWrite(thandle_t, void*, tmsize_t)
+{
+    return 0;
+}
+
+toff_t ClientSeek(thandle_t h, toff_t nOffset, int nWhence)
+{
+    auto* f = static_cast<SClientFile*>(h);
+    switch (nWhence) {
+    case SEEK_SET:
+        f->nPosition = nOffset;
+        break;
+    case SEEK_CUR:
+        f->nPosition += nOffset;
+        break;
+    case SEEK_END:
+        f->nPosition = f->nSize + nOffset;
+        break;
+    default:
+        return toff_t(-1);
+    }
+    return f->nPosition;
+}
+
+int ClientClose(thandle_t)
+{
+    return 0;   // the descriptor belongs to the counter
+}
+
+toff_t ClientSize(thandle_t h)
+{
+    return static_cast<SClientFile*>(h)->nSize;
+}
+
+int ClientMap(thandle_t, void**, toff_t*)
+{
+    return 0;
+}
+
+void ClientUnmap(thandle_t, void*, toff_t) {}
+
+// libtiff's messages on one file.
+struct SMessages {
+    bool bEcho;
+    QByteArray name;            // the label libtiff was given for the file
+    QStringList all;
+    QString strSinceRead;       // the first error since a directory was read (else the first warning)
+    bool bErrorSinceRead = false;
+
+    int Take(const char* pszModule, const char* pszFormat, va_list ap, bool bError)
+    {
+        char sz[1024];
+        va_list copy;
+        va_copy(copy, ap);
+        std::vsnprintf(sz, sizeof sz, pszFormat, copy);
+        va_end(copy);
+        // As libtiff's default handlers print them, but for a module that is only the file's
+        // name again: whoever shows the message names the file already.
+        QString strMessage;
+        if (pszModule && name != pszModule)
+            strMessage = QString::fromUtf8(pszModule) + QLatin1String(": ");
+        if (!bError)
+            strMessage += QLatin1String("Warning, ");
+        strMessage += QString::fromUtf8(sz);
+        all.append(strMessage);
+        // The first complaint tells the cause; what follows it is mostly its consequence.
+        if (strSinceRead.isEmpty() || (bError && !bErrorSinceRead)) {
+            strSinceRead = strMessage;
+            bErrorSinceRead = bError;
+        }
+        return bEcho ? 0 : 1;   // 0 lets libtiff's default handler print it too
+    }
+};
+
+int OnError(TIFF*, void* pUser, const char* pszModule, const char* pszFormat, va_list ap)
+{
+    return static_cast<SMessages*>(pUser)->Take(pszModule, pszFormat, ap, true);
+}
+
+int OnWarning(TIFF*, void* pUser, const char* pszModule, const char* pszFormat, va_list ap)
+{
+    return static_cast<SMessages*>(pUser)->Take(pszModule, pszFormat, ap, false);
+}
+
+EShortCount ClassifyEnd(const QString& strMessage)
+{
+    if (strMessage.contains(QLatin1String("IFD looping")))
+        return EShortCount::Loop;
+    if (strMessage.contains(QLatin1String("Cannot handle more than")))
+        return EShortCount::Limit;
+    return EShortCount::Damaged;
+}
+
+// "page" or "pages" after a number.
+QString Pages(int n)
+{
+    return n == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(n);
+}
+
+}  // namespace
 
 bool HasTiffSignature(const char szHead[3])
 {
@@ -13,29 +181,118 @@ bool HasTiffSignature(const char szHead[3])
     return bLittleEndian || bBigEndian;
 }
 
-bool IsTiffFile(const QString& strPath)
+bool IsTiffFile(const QByteArray& path)
 {
+    CRegularFile file(path);
     char szHead[8] = {};
-    return ReadFileHead(strPath, szHead, 3) >= 0 && HasTiffSignature(szHead);
+    return file.ReadHead(szHead, 3) >= 0 && HasTiffSignature(szHead);
 }
 
-int CountPages(const QString& strPath, SFileFacts* pFacts)
+SPageCount CountPagesOf(const QByteArray& path, SFileFacts* pFacts, bool bEchoMessages)
 {
+    SPageCount count;
+    CRegularFile file(path);
+    if (pFacts)
+        *pFacts = file.IsOpen() ? file.Facts() : SFileFacts();
     // Three bytes keep every file that is not TIFF away from libtiff.
     char szHead[8] = {};
-    if (ReadFileHead(strPath, szHead, 3, pFacts) < 0)
-        return PAGES_READ_ERROR;
-    if (!HasTiffSignature(szHead))
-        return PAGES_NOT_TIFF;
+    if (file.ReadHead(szHead, 3) < 0)
+        return count;
+    if (!HasTiffSignature(szHead)) {
+        count.nPages = PAGES_NOT_TIFF;
+        return count;
+    }
 
-    TIFF* pTiff = TIFFOpen(QFile::encodeName(strPath).constData(), "r");
-    if (!pTiff)
-        return 0;
-    // TIFFOpen has read the first directory. libtiff refuses a directory offset it has already
-    // read, so a chain that loops back ends here too, with the distinct directories counted.
-    int nPages = 1;
-    while (TIFFReadDirectory(pTiff))
-        ++nPages;
+    SClientFile client{file.Fd()};
+    client.nSize = toff_t(file.Facts().nSize);
+    SMessages messages{bEchoMessages, DisplayFileName(path).toUtf8(), {}, {}, false};
+    TIFFOpenOptions* pOptions = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(pOptions, OnError, &messages);
+    TIFFOpenOptionsSetWarningHandlerExtR(pOptions, OnWarning, &messages);
+    // The name only labels libtiff's messages.
+    TIFF* pTiff = TIFFClientOpenExt(messages.name.constData(), "rm", &client, ClientRead,
+                                    ClientWrite, ClientSeek, ClientClose, ClientSize, ClientMap, ClientUnmap,
+                                    pOptions);
+    TIFFOpenOptionsFree(pOptions);
+    if (!pTiff) {
+        count.nPages = 0;
+        count.eShort = EShortCount::Unopenable;
+        count.strReason = messages.strSinceRead;
+        count.messages = messages.all;
+        return count;
+    }
+    // TIFFClientOpen has read the first directory. libtiff refuses a directory offset it has
+    // already read, so a chain that loops back ends here too, with the distinct directories counted.
+    count.nPages = 1;
+    for (;;) {
+        messages.strSinceRead.clear();
+        messages.bErrorSinceRead = false;
+        // The last directory (next offset 0) ends the chain whole; any other end cuts it short.
+        const bool bLast = TIFFLastDirectory(pTiff);
+        if (!TIFFReadDirectory(pTiff)) {
+            if (!bLast) {
+                count.eShort = ClassifyEnd(messages.strSinceRead);
+                count.strReason = messages.strSinceRead;
+            }
+            break;
+        }
+        ++count.nPages;
+    }
     TIFFClose(pTiff);
-    return nPages;
+    count.messages = messages.all;
+    return count;
+}
+
+int CountPages(const QByteArray& path, SFileFacts* pFacts)
+{
+    return CountPagesOf(path, pFacts).nPages;
+}
+
+QString ShortCountToolTip(const SPageCount& count)
+{
+    QString str;
+    switch (count.eShort) {
+    case EShortCount::None:
+        return QString();
+    case EShortCount::Damaged:
+        str = QStringLiteral("Counted %1; the file is damaged after page %2").arg(Pages(count.nPages)).arg(count.nPages);
+        break;
+    case EShortCount::Loop:
+        str = QStringLiteral("Counted %1; the chain of pages leads back to an earlier page after page %2")
+                  .arg(Pages(count.nPages))
+                  .arg(count.nPages);
+        break;
+    case EShortCount::Limit:
+        str = QStringLiteral("Counted %1; libtiff reads no more pages of one file, so the file may hold more")
+                  .arg(Pages(count.nPages));
+        break;
+    case EShortCount::Unopenable:
+        str = QStringLiteral("Counted 0 pages; the file looks like TIFF, but libtiff cannot open it");
+        break;
+    }
+    return count.strReason.isEmpty() ? str + u'.' : str + QLatin1String(": ") + count.strReason;
+}
+
+QString ShortCountClause(const SPageCount& count)
+{
+    QString str;
+    switch (count.eShort) {
+    case EShortCount::None:
+        return QString();
+    case EShortCount::Damaged:
+        str = QStringLiteral("counted %1, damaged after page %2").arg(Pages(count.nPages)).arg(count.nPages);
+        break;
+    case EShortCount::Loop:
+        str = QStringLiteral("counted %1, the chain of pages loops back after page %2")
+                  .arg(Pages(count.nPages))
+                  .arg(count.nPages);
+        break;
+    case EShortCount::Limit:
+        str = QStringLiteral("counted %1, libtiff's limit of directories reached").arg(Pages(count.nPages));
+        break;
+    case EShortCount::Unopenable:
+        str = QStringLiteral("counted 0 pages, libtiff cannot open it");
+        break;
+    }
+    return count.strReason.isEmpty() ? str : str + QLatin1String(": ") + count.strReason;
 }

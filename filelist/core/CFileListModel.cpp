@@ -23,9 +23,22 @@ QVariant CFileListModel::data(const QModelIndex& index, int nRole) const
 {
     if (!index.isValid() || index.row() >= int(m_rows.size()) || index.column() >= FILE_COLUMN_COUNT)
         return QVariant();
-    if (nRole == Qt::DisplayRole || (nRole == Qt::ToolTipRole && index.column() == COL_FILENAME))
-        return m_rows.at(index.row())[index.column()];
-    return QVariant();
+    const FileRecord& rec = m_rows.at(index.row());
+    switch (nRole) {
+    case Qt::DisplayRole:
+        return FileRecordText(rec, index.column());
+    case Qt::ToolTipRole:
+        // The whole text of a cell that may not fit; why a short count is short.
+        if (index.column() == COL_PAGES && !rec.strPagesNote.isEmpty())
+            return rec.strPagesNote;
+        if (index.column() == COL_FILENAME)
+            return FileRecordText(rec, COL_FILENAME);
+        return QVariant();
+    case ShortCountRole:
+        return index.column() == COL_PAGES && !rec.strPagesNote.isEmpty();
+    default:
+        return QVariant();
+    }
 }
 
 QVariant CFileListModel::headerData(int nSection, Qt::Orientation eOrientation, int nRole) const
@@ -41,6 +54,7 @@ bool CFileListModel::removeRows(int nRow, int nCount, const QModelIndex& parent)
         return false;
     beginRemoveRows(QModelIndex(), nRow, nRow + nCount - 1);
     m_rows.remove(nRow, nCount);
+    InvalidateIds();
     endRemoveRows();
     return true;
 }
@@ -49,19 +63,77 @@ QString CFileListModel::GetText(int nRow, int nColumn) const
 {
     if (nRow < 0 || nRow >= int(m_rows.size()) || nColumn < 0 || nColumn >= FILE_COLUMN_COUNT)
         return QString();
-    return m_rows.at(nRow)[nColumn];
+    return FileRecordText(m_rows.at(nRow), nColumn);
 }
 
-void CFileListModel::SetText(int nRow, int nColumn, const QString& strText)
+int CFileListModel::FindRow(quint64 nId) const
 {
-    if (nRow < 0 || nRow >= int(m_rows.size()) || nColumn < 0 || nColumn >= FILE_COLUMN_COUNT)
+    if (!m_bIdsValid) {
+        m_rowOfId.clear();
+        m_rowOfId.reserve(m_rows.size());
+        for (int i = 0; i < int(m_rows.size()); ++i)
+            m_rowOfId.insert(m_rows.at(i).nId, i);
+        m_bIdsValid = true;
+    }
+    return m_rowOfId.value(nId, -1);
+}
+
+void CFileListModel::EmitRowChanged(int nRow, int nFirstColumn, int nLastColumn)
+{
+    emit dataChanged(index(nRow, nFirstColumn), index(nRow, nLastColumn), {Qt::DisplayRole});
+}
+
+void CFileListModel::SetUse(int nRow, bool bInUse, EFileStatus eStatus)
+{
+    if (nRow < 0 || nRow >= int(m_rows.size()))
         return;
-    QString& strCell = m_rows[nRow][nColumn];
-    if (strCell == strText)
+    FileRecord& rec = m_rows[nRow];
+    rec.bInUse = bInUse;
+    rec.eStatus = eStatus;
+    EmitRowChanged(nRow, COL_USE, COL_STATUS);
+}
+
+void CFileListModel::SetStatus(int nRow, EFileStatus eStatus)
+{
+    if (nRow < 0 || nRow >= int(m_rows.size()) || m_rows.at(nRow).eStatus == eStatus)
         return;
-    strCell = strText;
-    const QModelIndex cell = index(nRow, nColumn);
-    emit dataChanged(cell, cell, {Qt::DisplayRole});
+    m_rows[nRow].eStatus = eStatus;
+    EmitRowChanged(nRow, COL_STATUS, COL_STATUS);
+}
+
+void CFileListModel::SetCount(int nRow, EFileStatus eStatus, qint64 nPages, const QString& strNote)
+{
+    if (nRow < 0 || nRow >= int(m_rows.size()))
+        return;
+    FileRecord& rec = m_rows[nRow];
+    rec.eStatus = eStatus;
+    rec.nPages = nPages;
+    rec.strPagesNote = strNote;
+    EmitRowChanged(nRow, COL_STATUS, COL_PAGES);
+}
+
+qint64 CFileListModel::ClearPages(const std::function<bool(int)>& pick)
+{
+    qint64 nSum = 0;
+    int nFirst = -1;
+    int nLast = -1;
+    for (int i = 0; i < int(m_rows.size()); ++i) {
+        if (pick && !pick(i))
+            continue;
+        FileRecord& rec = m_rows[i];
+        if (rec.nPages > 0)
+            nSum += rec.nPages;
+        if (rec.nPages < 0 && rec.strPagesNote.isEmpty())
+            continue;
+        rec.nPages = -1;
+        rec.strPagesNote.clear();
+        if (nFirst < 0)
+            nFirst = i;
+        nLast = i;
+    }
+    if (nFirst >= 0)
+        emit dataChanged(index(nFirst, COL_PAGES), index(nLast, COL_PAGES), {Qt::DisplayRole});
+    return nSum;
 }
 
 void CFileListModel::AppendRows(QVector<FileRecord> rows)
@@ -69,6 +141,11 @@ void CFileListModel::AppendRows(QVector<FileRecord> rows)
     if (rows.isEmpty())
         return;
     const int nFirst = int(m_rows.size());
+    for (int i = 0; i < int(rows.size()); ++i) {
+        rows[i].nId = m_nNextId++;
+        if (m_bIdsValid)
+            m_rowOfId.insert(rows[i].nId, nFirst + i);
+    }
     beginInsertRows(QModelIndex(), nFirst, nFirst + int(rows.size()) - 1);
     if (m_rows.isEmpty())
         m_rows = std::move(rows);
@@ -79,18 +156,15 @@ void CFileListModel::AppendRows(QVector<FileRecord> rows)
 
 void CFileListModel::AppendRow(FileRecord row)
 {
-    const int nRow = int(m_rows.size());
-    beginInsertRows(QModelIndex(), nRow, nRow);
-    m_rows.append(std::move(row));
-    endInsertRows();
+    AppendRows({std::move(row)});
 }
 
-int CFileListModel::RemoveRowsIf(const std::function<bool(const FileRecord&)>& pred)
+int CFileListModel::RemoveRowsIf(const std::function<bool(int, const FileRecord&)>& pred)
 {
     // Decide first, so the predicate sees every row once and the notifications come after.
     QVector<int> gone;
     for (int i = 0; i < int(m_rows.size()); ++i) {
-        if (pred(m_rows.at(i)))
+        if (pred(i, m_rows.at(i)))
             gone.append(i);
     }
     if (gone.isEmpty())
@@ -112,6 +186,7 @@ int CFileListModel::RemoveRowsIf(const std::function<bool(const FileRecord&)>& p
                 kept.append(std::move(m_rows[i]));
         }
         m_rows = std::move(kept);
+        InvalidateIds();
         endResetModel();
     } else {
         // From the bottom up, so the earlier indexes stay right.
@@ -133,5 +208,56 @@ void CFileListModel::Clear()
         return;
     beginResetModel();
     m_rows.clear();
+    InvalidateIds();
     endResetModel();
+}
+
+void CFileListModel::SwapRows(int nRowA, int nRowB)
+{
+    const int nRows = int(m_rows.size());
+    if (nRowA == nRowB || nRowA < 0 || nRowB < 0 || nRowA >= nRows || nRowB >= nRows)
+        return;
+    QVector<int> order(nRows);
+    for (int i = 0; i < nRows; ++i)
+        order[i] = i;
+    std::swap(order[nRowA], order[nRowB]);
+    // Only the two rows change places; the layout change tells the views and moves their indexes.
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList persistent = persistentIndexList();
+    QModelIndexList from;
+    QModelIndexList to;
+    for (const QModelIndex& i : persistent) {
+        if (i.row() == nRowA || i.row() == nRowB) {
+            from.append(i);
+            to.append(index(i.row() == nRowA ? nRowB : nRowA, i.column()));
+        }
+    }
+    changePersistentIndexList(from, to);
+    std::swap(m_rows[nRowA], m_rows[nRowB]);
+    InvalidateIds();
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void CFileListModel::Reorder(const QVector<int>& order)
+{
+    const int nRows = int(m_rows.size());
+    if (int(order.size()) != nRows)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    QVector<int> newRowOf(nRows);
+    for (int i = 0; i < nRows; ++i)
+        newRowOf[order[i]] = i;
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& i : from)
+        to.append(i.row() < nRows ? index(newRowOf[i.row()], i.column()) : QModelIndex());
+    changePersistentIndexList(from, to);
+    QVector<FileRecord> rows;
+    rows.reserve(nRows);
+    for (int i = 0; i < nRows; ++i)
+        rows.append(std::move(m_rows[order[i]]));
+    m_rows = std::move(rows);
+    InvalidateIds();
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

@@ -1,9 +1,11 @@
-// The file list: the only store of the rows, each held as its seven column texts.
+// The file list: the only store of the rows. Each row is a typed FileRecord; the model makes the
+// seven column texts from it.
 #pragma once
 
 #include "FileRecord.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QVector>
 
 #include <functional>
@@ -11,6 +13,9 @@
 class CFileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    // True on the Pages cell of a row whose count fell short (its tool tip says why).
+    static constexpr int ShortCountRole = Qt::UserRole + 1;
+
     explicit CFileListModel(QObject* pParent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -20,19 +25,44 @@ public:
     bool removeRows(int nRow, int nCount, const QModelIndex& parent = QModelIndex()) override;
 
     int GetRowCount() const { return int(m_rows.size()); }
-    QString GetText(int nRow, int nColumn) const;
-    void SetText(int nRow, int nColumn, const QString& strText);
     const FileRecord& GetRecord(int nRow) const { return m_rows.at(nRow); }
+    // A column's text as the list shows it; empty for a row or column that does not exist.
+    QString GetText(int nRow, int nColumn) const;
+
+    // The row with an identity, or -1 when it is gone.
+    int FindRow(quint64 nId) const;
+
+    // Changes of one row; each tells the views about the cells it changed.
+    void SetUse(int nRow, bool bInUse, EFileStatus eStatus);
+    void SetStatus(int nRow, EFileStatus eStatus);
+    // A count's result: status, pages (-1 for none) and the note on a short count.
+    void SetCount(int nRow, EFileStatus eStatus, qint64 nPages, const QString& strNote = QString());
+    // Empties the Pages cells of the rows for which pick is true (every row without one), with one
+    // notification; returns the sum of the pages that were there.
+    qint64 ClearPages(const std::function<bool(int)>& pick = {});
 
     // Appends rows at the end, all with one insertion notification.
     void AppendRows(QVector<FileRecord> rows);
     void AppendRow(FileRecord row);
 
-    // Removes every row for which pred is true. Few removals go out as per-range notifications;
-    // many scattered ones as one reset, so that the views never do a pass over all rows per range.
-    int RemoveRowsIf(const std::function<bool(const FileRecord&)>& pred);
+    // Removes every row for which pred is true, keeping the order of the others. Few removals go
+    // out as per-range notifications; many scattered ones as one reset, so that the views never do
+    // a pass over all rows per range.
+    int RemoveRowsIf(const std::function<bool(int, const FileRecord&)>& pred);
     void Clear();
 
+    // Exchanges two rows; persistent indexes (and with them selection and focus) go with them.
+    void SwapRows(int nRowA, int nRowB);
+    // Puts the rows in a new order: row i becomes the row that was at order[i]. Persistent indexes
+    // go with their rows.
+    void Reorder(const QVector<int>& order);
+
 private:
+    void EmitRowChanged(int nRow, int nFirstColumn, int nLastColumn);
+    void InvalidateIds() { m_bIdsValid = false; }
+
     QVector<FileRecord> m_rows;
+    quint64 m_nNextId = 1;
+    mutable QHash<quint64, int> m_rowOfId;
+    mutable bool m_bIdsValid = true;
 };

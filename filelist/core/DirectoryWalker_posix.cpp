@@ -1,31 +1,36 @@
 // POSIX directory walk: readdir, with a stat only where the entry's type is not given or is a link.
 #include "DirectoryWalker.h"
 
-#include <QFile>
+#include "FileFacts.h"
+#include "common/core/FileName.h"
+
+#include <QString>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <set>
-#include <string>
 #include <utility>
 #include <vector>
 
 namespace {
 
 struct SEntry {
-    std::string name;
-    QString strName;
+    QByteArray name;
+    QString strShown;       // what name order compares
     bool bDirectory;
 };
 
 // Name order as the file systems of the program's first platform return it: letters compare
-// without regard to case, and only names equal but for case fall back to their exact text.
+// without regard to case, and only names equal but for case fall back to their exact bytes.
 bool NameLess(const SEntry& a, const SEntry& b)
 {
-    const int n = a.strName.compare(b.strName, Qt::CaseInsensitive);
+    const int n = a.strShown.compare(b.strShown, Qt::CaseInsensitive);
     return n != 0 ? n < 0 : a.name < b.name;
 }
 
@@ -34,43 +39,62 @@ public:
     CWalk(bool bSubFolders, IWalkHandler& handler) : m_bSubFolders(bSubFolders), m_handler(handler) {}
 
     // False when the walk was stopped.
-    bool Walk(const QString& strDir)
+    bool Walk(const QByteArray& dir)
     {
         if (m_handler.StopRequested())
             return false;
-        const QByteArray dirBytes = QFile::encodeName(strDir);
-        DIR* pDir = ::opendir(dirBytes.constData());
-        if (!pDir) {
-            m_handler.UnreadableDirectory(strDir);
+        // Each directory is opened by its whole path, however long (the opening goes a piece at a
+        // time where the path is longer than the system takes), so no descriptor is held across
+        // levels and no depth is out of reach.
+        const int fd = OpenPath(dir, O_RDONLY | O_DIRECTORY | O_NOCTTY);
+        if (fd < 0) {
+            m_handler.UnreadableDirectory(dir, errno);
             return true;
         }
         // A directory is known by its identity, not its path, so links cannot bring it back.
         struct stat st;
-        if (::fstat(::dirfd(pDir), &st) != 0 || !m_visited.insert({st.st_dev, st.st_ino}).second) {
-            ::closedir(pDir);
+        if (::fstat(fd, &st) != 0 || !m_visited.insert({st.st_dev, st.st_ino}).second) {
+            ::close(fd);
             return true;
         }
-        m_handler.EnterDirectory(strDir);
-        std::vector<SEntry> entries = ReadEntries(pDir, dirBytes);
+        DIR* pDir = ::fdopendir(fd);
+        if (!pDir) {
+            const int nErrno = errno;
+            ::close(fd);
+            m_handler.UnreadableDirectory(dir, nErrno);
+            return true;
+        }
+        m_handler.EnterDirectory(dir);
+        int nErrno = 0;
+        std::vector<SEntry> entries = ReadEntries(pDir, &nErrno);
         ::closedir(pDir);
+        if (nErrno != 0)
+            m_handler.UnreadableDirectory(dir, nErrno);
         std::sort(entries.begin(), entries.end(), NameLess);
         for (const SEntry& e : entries) {
             if (m_handler.StopRequested())
                 return false;
-            const QString strPath = JoinScanPath(strDir, e.strName);
+            const QByteArray path = JoinScanPath(dir, e.name);
             if (!e.bDirectory)
-                m_handler.FoundFile(strPath);
-            else if (m_bSubFolders && e.name[0] != '.' && !Walk(strPath))
+                m_handler.FoundFile(path);
+            else if (m_bSubFolders && e.name[0] != '.' && !Walk(path))
                 return false;
         }
         return true;
     }
 
 private:
-    static std::vector<SEntry> ReadEntries(DIR* pDir, const QByteArray& dirBytes)
+    static std::vector<SEntry> ReadEntries(DIR* pDir, int* pErrno)
     {
         std::vector<SEntry> entries;
-        while (const dirent* pEntry = ::readdir(pDir)) {
+        const int fd = ::dirfd(pDir);
+        for (;;) {
+            errno = 0;
+            const dirent* pEntry = ::readdir(pDir);
+            if (!pEntry) {
+                *pErrno = errno;
+                break;
+            }
             const char* pszName = pEntry->d_name;
             if (std::strcmp(pszName, ".") == 0 || std::strcmp(pszName, "..") == 0)
                 continue;
@@ -78,10 +102,10 @@ private:
             if (pEntry->d_type == DT_LNK || pEntry->d_type == DT_UNKNOWN) {
                 // A link counts as what it leads to; a broken one as a file.
                 struct stat st;
-                const QByteArray path = dirBytes + '/' + pszName;
-                bDirectory = ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+                bDirectory = ::fstatat(fd, pszName, &st, 0) == 0 && S_ISDIR(st.st_mode);
             }
-            entries.push_back({pszName, QFile::decodeName(pszName), bDirectory});
+            const QByteArray name(pszName);
+            entries.push_back({name, DisplayFileName(name), bDirectory});
         }
         return entries;
     }
@@ -93,23 +117,14 @@ private:
 
 }  // namespace
 
-void ScanDirectory(const QString& strDir, bool bSubFolders, IWalkHandler& handler)
+void ScanDirectory(const QByteArray& dir, bool bSubFolders, IWalkHandler& handler)
 {
-    if (strDir.isEmpty())
+    if (dir.isEmpty())
         return;
-    CWalk(bSubFolders, handler).Walk(strDir);
+    CWalk(bSubFolders, handler).Walk(dir);
 }
 
-QString JoinScanPath(const QString& strDir, const QString& strName)
+QByteArray JoinScanPath(const QByteArray& dir, const QByteArray& name)
 {
-    QString strPath = strDir + u'/' + strName;
-    // Collapse runs of separators in one pass.
-    int nOut = 0;
-    for (int i = 0; i < int(strPath.size()); ++i) {
-        if (strPath[i] == u'/' && nOut > 0 && strPath[nOut - 1] == u'/')
-            continue;
-        strPath[nOut++] = strPath[i];
-    }
-    strPath.truncate(nOut);
-    return strPath;
+    return CollapseSeparators(dir + '/' + name);
 }

@@ -1,9 +1,9 @@
 // What the list needs to know of a file, read with one look at the file system. Only regular
 // files are ever opened: a FIFO, socket, device or directory counts as unreadable, since opening
-// it could block the program.
+// it could block the program. Paths are the file system's bytes, of any length.
 #pragma once
 
-#include <QString>
+#include <QByteArray>
 
 struct SFileFacts {
     qint64 nSize = 0;
@@ -12,15 +12,48 @@ struct SFileFacts {
 };
 
 // False when the path is not a regular file that can be opened for reading.
-bool ReadFileFacts(const QString& strPath, SFileFacts* pFacts);
+bool ReadFileFacts(const QByteArray& path, SFileFacts* pFacts);
 
-// Reads up to nBytes from the start of a readable regular file into pBuffer; the number of bytes
-// read, or -1 when the path is empty, not a regular file, or cannot be opened. pFacts, when
-// given, receives the file's facts from the same look (all zero with -1).
-int ReadFileHead(const QString& strPath, char* pBuffer, int nBytes, SFileFacts* pFacts = nullptr);
+// A regular file open for reading. The facts and every byte read come from the descriptor that
+// passed the regular-file check, so a file swapped for a FIFO or device after the check is never
+// read by name again.
+class CRegularFile {
+public:
+    explicit CRegularFile(const QByteArray& path);
+    ~CRegularFile();
+    CRegularFile(const CRegularFile&) = delete;
+    CRegularFile& operator=(const CRegularFile&) = delete;
+
+    bool IsOpen() const { return m_fd >= 0; }
+    // Valid only while open.
+    const SFileFacts& Facts() const { return m_facts; }
+    int Fd() const { return m_fd; }
+    // Reads up to nBytes from the start of the file; the number read, or -1 when not open.
+    int ReadHead(char* pBuffer, int nBytes);
+    // Hands the descriptor over; the caller closes it.
+    int Release();
+
+private:
+    int m_fd = -1;
+    SFileFacts m_facts;
+};
+
+// Opens a path (any length: one longer than the system allows is opened a piece of directories at
+// a time) relative to the current directory, with open(2)'s flags; -1 with errno on failure.
+int OpenPath(const QByteArray& path, int nFlags);
+
+// The directory a path lies in, open as a descriptor (or AT_FDCWD), and the name to use relative to
+// it, so that *at() calls reach paths of any length. Close the descriptor with CloseParent.
+int OpenParent(const QByteArray& path, QByteArray* pLeaf);
+void CloseParent(int nDirFd);
 
 // Local calendar time of a time stamp; false when the platform cannot convert it.
 struct SLocalTime {
     int nYear, nMonth, nDay, nHour, nMinute, nSecond;
 };
 bool ToLocalTime(qint64 nSecsSinceEpoch, SLocalTime* pTime);
+
+// What a path names, without opening it: nothing (not even a broken link), a directory (also
+// through a link), or anything else.
+enum class EPathKind { Missing, Directory, Other };
+EPathKind PathKind(const QByteArray& path);

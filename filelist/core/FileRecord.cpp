@@ -1,7 +1,9 @@
 #include "FileRecord.h"
 
 #include "FileFacts.h"
+#include "common/core/FileName.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -16,7 +18,43 @@ const SColumn kColumns[FILE_COLUMN_COUNT] = {
     {"Pages", 75},  {"Created", 120},  {"Modified", 120},
 };
 
+const char* StatusLatin1(EFileStatus eStatus)
+{
+    switch (eStatus) {
+    case EFileStatus::Ready:
+        return "Ready.";
+    case EFileStatus::None:
+        return "";
+    case EFileStatus::Processing:
+        return "Processing";
+    case EFileStatus::Done:
+        return "Done";
+    case EFileStatus::Invalid:
+        return "Invalid";
+    case EFileStatus::ReadError:
+        return "Read Error";
+    }
+    return "";
+}
+
+QByteArray DateBytes(const FileRecord& rec, qint64 nTime)
+{
+    return rec.nSize < 0 ? QByteArray() : FormatDateTime(nTime).toLatin1();
+}
+
 }  // namespace
+
+bool FileRecord::operator==(const FileRecord& other) const
+{
+    return path == other.path && nSize == other.nSize && nCreated == other.nCreated &&
+           nModified == other.nModified && nPages == other.nPages && strPagesNote == other.strPagesNote &&
+           eStatus == other.eStatus && bInUse == other.bInUse;
+}
+
+QString StatusText(EFileStatus eStatus)
+{
+    return QString::fromLatin1(StatusLatin1(eStatus));
+}
 
 QString FileColumnHeading(int nColumn)
 {
@@ -43,57 +81,51 @@ QString FormatDateTime(qint64 nSecsSinceEpoch)
     return QString::fromLatin1(sz);
 }
 
-QString FormatCreatedTime(const QString& strPath)
+QString FileRecordText(const FileRecord& rec, int nColumn)
 {
-    SFileFacts facts;
-    return ReadFileFacts(strPath, &facts) ? FormatDateTime(facts.nCreated) : QString();
+    if (nColumn == COL_FILENAME)
+        return DisplayFileName(rec.path);
+    return QString::fromLatin1(FileRecordBytes(rec, nColumn));
 }
 
-QString FormatModifiedTime(const QString& strPath)
+QByteArray FileRecordBytes(const FileRecord& rec, int nColumn)
 {
-    SFileFacts facts;
-    return ReadFileFacts(strPath, &facts) ? FormatDateTime(facts.nModified) : QString();
+    switch (nColumn) {
+    case COL_USE:
+        return rec.bInUse ? QByteArray(FileText::kYes) : QByteArray(FileText::kNo);
+    case COL_FILENAME:
+        return rec.path;
+    case COL_FILESIZE:
+        return QByteArray::number(std::max<qint64>(rec.nSize, 0));
+    case COL_STATUS:
+        return QByteArray(StatusLatin1(rec.eStatus));
+    case COL_PAGES:
+        return rec.nPages < 0 ? QByteArray() : QByteArray::number(rec.nPages);
+    case COL_CREATED:
+        return DateBytes(rec, rec.nCreated);
+    case COL_MODIFIED:
+        return DateBytes(rec, rec.nModified);
+    default:
+        return QByteArray();
+    }
 }
 
-FileRecord MakeFileRecord(const QString& strPath, const QString& strUse)
+FileRecord MakeFileRecord(const QByteArray& path, bool bInUse)
 {
     // One look at the file gives the size and both times.
     SFileFacts facts;
-    return MakeFileRecord(strPath, strUse, ReadFileFacts(strPath, &facts) ? &facts : nullptr);
+    return MakeFileRecord(path, bInUse, ReadFileFacts(path, &facts) ? &facts : nullptr);
 }
 
-FileRecord MakeFileRecord(const QString& strPath, const QString& strUse, const SFileFacts* pFacts)
+FileRecord MakeFileRecord(const QByteArray& path, bool bInUse, const SFileFacts* pFacts)
 {
     FileRecord rec;
-    rec[COL_USE] = strUse;
-    rec[COL_FILENAME] = strPath;
-    rec[COL_STATUS] = QString::fromLatin1(FileText::kReady);
+    rec.path = path;
+    rec.bInUse = bInUse;
     if (pFacts) {
-        rec[COL_FILESIZE] = QString::number(pFacts->nSize);
-        rec[COL_CREATED] = FormatDateTime(pFacts->nCreated);
-        rec[COL_MODIFIED] = FormatDateTime(pFacts->nModified);
-    } else {
-        rec[COL_FILESIZE] = QStringLiteral("0");
+        rec.nSize = pFacts->nSize;
+        rec.nCreated = pFacts->nCreated;
+        rec.nModified = pFacts->nModified;
     }
     return rec;
-}
-
-qint64 PagesValue(const QString& strPages)
-{
-    // As atoi: leading blanks, an optional sign, then digits; anything else ends the number.
-    int i = 0;
-    const int n = int(strPages.size());
-    while (i < n && (strPages[i] == u' ' || (strPages[i] >= u'\t' && strPages[i] <= u'\r')))
-        ++i;
-    bool bNegative = false;
-    if (i < n && (strPages[i] == u'+' || strPages[i] == u'-')) {
-        bNegative = strPages[i] == u'-';
-        ++i;
-    }
-    qint64 nValue = 0;
-    for (; i < n && strPages[i] >= u'0' && strPages[i] <= u'9'; ++i) {
-        if (nValue < (qint64(1) << 40))     // far above any page count; keeps the sum from overflowing
-            nValue = nValue * 10 + (strPages[i].unicode() - u'0');
-    }
-    return bNegative ? -nValue : nValue;
 }

@@ -1,9 +1,9 @@
-// One row of the file list: seven column texts, and the rule by which a row is made for a file.
+// One row of the file list, typed: whether it is in use, the path's bytes, what the file system
+// said of the file, the row's status and its page count. The seven column texts are made from it.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
-
-#include <array>
 
 enum EFileColumn {
     COL_USE = 0,
@@ -16,18 +16,39 @@ enum EFileColumn {
     FILE_COLUMN_COUNT
 };
 
-using FileRecord = std::array<QString, FILE_COLUMN_COUNT>;
+// The states of the Status column, each with its one text.
+enum class EFileStatus : quint8 {
+    Ready,          // "Ready.": added, or switched back into use; waits to be counted
+    None,           // "": switched out of use
+    Processing,     // "Processing": being counted now
+    Done,           // "Done": counted; Pages holds the number
+    Invalid,        // "Invalid": no TIFF signature
+    ReadError,      // "Read Error": empty path, or the file could not be read
+};
+
+struct SFileFacts;
+
+struct FileRecord {
+    QByteArray path;            // as the file system holds it
+    qint64 nSize = -1;          // -1: the file could not be read when the row was made
+    qint64 nCreated = 0;        // seconds since the epoch; meaningful only with nSize >= 0
+    qint64 nModified = 0;
+    qint64 nPages = -1;         // -1: no count
+    QString strPagesNote;       // why the count fell short; empty for a complete count
+    quint64 nId = 0;            // the row's identity in its list, kept through moves and sorts
+    EFileStatus eStatus = EFileStatus::Ready;
+    bool bInUse = true;
+
+    bool operator==(const FileRecord& other) const;
+};
 
 // The texts of the Use and Status columns.
 namespace FileText {
 inline const char kYes[] = "Yes";
 inline const char kNo[] = "No";
-inline const char kReady[] = "Ready.";
-inline const char kProcessing[] = "Processing";
-inline const char kDone[] = "Done";
-inline const char kInvalid[] = "Invalid";
-inline const char kReadError[] = "Read Error";
 }  // namespace FileText
+
+QString StatusText(EFileStatus eStatus);
 
 // Column headings and their widths in pixels.
 QString FileColumnHeading(int nColumn);
@@ -37,18 +58,14 @@ int FileColumnWidth(int nColumn);
 // platform cannot turn it into a calendar time.
 QString FormatDateTime(qint64 nSecsSinceEpoch);
 
-// Date-time texts of a file; empty when the file cannot be opened for reading. Created falls back
-// to the last-write time where the file system keeps no creation time.
-QString FormatCreatedTime(const QString& strPath);
-QString FormatModifiedTime(const QString& strPath);
+// The text of a column as the list shows it (the path through DisplayFileName).
+QString FileRecordText(const FileRecord& rec, int nColumn);
+// The bytes of a column's text as files and the sort take them: the path's own bytes, every other
+// column its text (ASCII).
+QByteArray FileRecordBytes(const FileRecord& rec, int nColumn);
 
-// The row for a file: Use, path, size ("0" when the file cannot be opened for reading), "Ready.",
-// empty Pages, Created, Modified. Nothing is checked first: any path gets its row.
-FileRecord MakeFileRecord(const QString& strPath, const QString& strUse);
-
-struct SFileFacts;
+// The row for a file: in use or not, the path, its size and times ("0" and no times when the file
+// cannot be opened for reading), "Ready.", no pages. Nothing is checked first: any path gets its row.
+FileRecord MakeFileRecord(const QByteArray& path, bool bInUse);
 // The same row from facts already read; null facts stand for a file that cannot be read.
-FileRecord MakeFileRecord(const QString& strPath, const QString& strUse, const SFileFacts* pFacts);
-
-// The leading decimal digits of a text as the C library's atoi reads them (0 for none).
-qint64 PagesValue(const QString& strPages);
+FileRecord MakeFileRecord(const QByteArray& path, bool bInUse, const SFileFacts* pFacts);

@@ -1,30 +1,49 @@
 #include "ScanJob.h"
 
 #include "DirectoryWalker.h"
+#include "common/core/WorkerPool.h"
 
-#include <chrono>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+struct CScanJob::SState {
+    mutable std::mutex mutex;
+    QVector<FileRecord> rows;
+    QByteArray currentDir;
+    std::function<void()> notify;
+    bool bNotified = false;
+    bool bFinished = false;
+    std::atomic<bool> bStop{false};
+
+    // Called with the mutex held.
+    void Notify()
+    {
+        if (!bNotified && notify) {
+            bNotified = true;
+            notify();
+        }
+    }
+};
 
 namespace {
 
 class CRowMaker : public IWalkHandler {
 public:
-    CRowMaker(std::mutex& mutex, QVector<FileRecord>& rows, QString& strCurrentDir, const std::atomic<bool>& bStop)
-        : m_mutex(mutex), m_rows(rows), m_strCurrentDir(strCurrentDir), m_bStop(bStop)
-    {
-    }
+    explicit CRowMaker(CScanJob::SState& state) : m_state(state) {}
     ~CRowMaker() override { Flush(); }
 
-    bool StopRequested() override { return m_bStop; }
-    void EnterDirectory(const QString& strDir) override
+    bool StopRequested() override { return m_state.bStop; }
+    void EnterDirectory(const QByteArray& dir) override
     {
         Flush();
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_strCurrentDir = strDir;
+        std::lock_guard<std::mutex> lock(m_state.mutex);
+        m_state.currentDir = dir;
     }
-    void FoundFile(const QString& strPath) override
+    void FoundFile(const QByteArray& path) override
     {
         // Made outside the lock, handed over in small batches.
-        m_pending.append(MakeFileRecord(strPath, QLatin1String(FileText::kYes)));
+        m_pending.append(MakeFileRecord(path, true));
         if (m_pending.size() >= 64)
             Flush();
     }
@@ -34,58 +53,62 @@ private:
     {
         if (m_pending.isEmpty())
             return;
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_rows.append(m_pending);
+        std::lock_guard<std::mutex> lock(m_state.mutex);
+        m_state.rows.append(m_pending);
         m_pending.clear();
+        m_state.Notify();
     }
 
-    std::mutex& m_mutex;
-    QVector<FileRecord>& m_rows;
-    QString& m_strCurrentDir;
-    const std::atomic<bool>& m_bStop;
+    CScanJob::SState& m_state;
     QVector<FileRecord> m_pending;
 };
 
 }  // namespace
 
-CScanJob::CScanJob(const QString& strDir, bool bSubFolders)
+CScanJob::CScanJob(const QByteArray& dir, bool bSubFolders, std::function<void()> notify)
+    : m_pState(std::make_shared<SState>())
 {
-    m_thread = std::thread([this, strDir, bSubFolders] { Run(strDir, bSubFolders); });
+    m_pState->notify = std::move(notify);
+    std::thread([pState = m_pState, dir, bSubFolders] {
+        NameWorkerThread();
+        AddBusyWorker(1);
+        {
+            CRowMaker maker(*pState);
+            ScanDirectory(dir, bSubFolders, maker);
+        }
+        AddBusyWorker(-1);
+        std::lock_guard<std::mutex> lock(pState->mutex);
+        pState->bFinished = true;
+        pState->bNotified = false;  // the end is always told
+        pState->Notify();
+    }).detach();
 }
 
 CScanJob::~CScanJob()
 {
-    m_bStop = true;
-    m_thread.join();
+    std::lock_guard<std::mutex> lock(m_pState->mutex);
+    m_pState->bStop = true;
+    m_pState->notify = nullptr;
 }
 
-void CScanJob::Run(QString strDir, bool bSubFolders)
+void CScanJob::RequestStop()
 {
-    {
-        CRowMaker maker(m_mutex, m_rows, m_strCurrentDir, m_bStop);
-        ScanDirectory(strDir, bSubFolders, maker);
-    }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_bFinished = true;
-    m_finished.notify_all();
+    m_pState->bStop = true;
 }
 
-bool CScanJob::WaitFinished(int nTimeoutMs)
+QVector<FileRecord> CScanJob::TakeRows(bool* pFinished)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    return m_finished.wait_for(lock, std::chrono::milliseconds(nTimeoutMs), [this] { return m_bFinished; });
-}
-
-QVector<FileRecord> CScanJob::TakeRows()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::mutex> lock(m_pState->mutex);
+    m_pState->bNotified = false;
     QVector<FileRecord> rows;
-    rows.swap(m_rows);
+    rows.swap(m_pState->rows);
+    if (pFinished)
+        *pFinished = m_pState->bFinished;
     return rows;
 }
 
-QString CScanJob::CurrentDirectory() const
+QByteArray CScanJob::CurrentDirectory() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_strCurrentDir;
+    std::lock_guard<std::mutex> lock(m_pState->mutex);
+    return m_pState->currentDir;
 }

@@ -1,123 +1,224 @@
 #include "AddFiles.h"
 
 #include "CScanDlg.h"
-#include "PumpMessages.h"
+#include "common/core/FileName.h"
+#include "common/core/WorkerPool.h"
 #include "common/ui/AppMessageBox.h"
-#include "app/ui/CPageCountDlg.h"
-#include "count/core/CountAhead.h"
+#include "common/ui/CLongOperations.h"
+#include "common/ui/CPacedCall.h"
 #include "count/core/PageCounter.h"
 #include "filelist/core/CFileListModel.h"
+#include "filelist/core/FileFacts.h"
 #include "filelist/core/ScanJob.h"
 #include "support/ui/CFolderDialog.h"
 
-#include <QFileInfo>
 #include <QHash>
+#include <QPointer>
+
+#include <memory>
 
 namespace {
 
-// Runs the walk on a worker thread and appends its rows at the pump's pace, so the window
-// repaints at most about sixty times a second however fast the rows come.
-void RunScan(CPageCountDlg& dlg, const QString& strDir, bool bSubFolders)
+void AskToRemoveNonTiff(const SListHost& host)
 {
-    CFileListModel& model = *dlg.GetModel();
-    CScanJob job(strDir, bSubFolders);
-    for (;;) {
-        const bool bFinished = job.WaitFinished(kPumpIntervalMs);
-        QVector<FileRecord> rows = job.TakeRows();
-        if (!rows.isEmpty())
-            model.AppendRows(std::move(rows));
-        if (dlg.m_pScanDlg)
-            dlg.m_pScanDlg->SetDirectory(job.CurrentDirectory());
-        if (bFinished)
-            return;
-        PumpMessages();
-        if (dlg.IsClosing() || !dlg.m_pScanDlg || dlg.m_pScanDlg->m_bStop)
-            job.RequestStop();      // the rows made so far still come in before the loop ends
-    }
+    if (host.pOperations->IsClosing())
+        return;
+    if (AppMessageBox(host.pOwner, QStringLiteral("Do you wish to remove non TIFF files from the list ?"),
+                      QStringLiteral("Remove from list"), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+        RunRemoveNonTiffFiles(host);
 }
+
+// A scan in progress: the walk runs on its own thread, its rows come in at the pace of the screen.
+class CScanRun : public QObject {
+    Q_OBJECT
+public:
+    CScanRun(const SListHost& host, std::unique_ptr<CLongOperationLock> pLock)
+        : QObject(host.pOwner), m_host(host), m_pLock(std::move(pLock)), m_drain([this] { Drain(); }, this)
+    {
+    }
+
+    void Start(const QByteArray& dir, bool bSubFolders)
+    {
+        m_pScanDlg = new CScanDlg(m_host.pOwner);
+        connect(m_pScanDlg, &CStopDlg::stopRequested, this, [this] { Stop(true); });
+        connect(m_host.pOperations, &CLongOperations::closing, this, [this] { Stop(false); });
+        m_pJob = std::make_unique<CScanJob>(dir, bSubFolders, [this] {
+            QMetaObject::invokeMethod(this, [this] { m_drain.Request(); }, Qt::QueuedConnection);
+        });
+    }
+
+private:
+    void Drain()
+    {
+        if (!m_pJob)
+            return;
+        bool bFinished = false;
+        QVector<FileRecord> rows = m_pJob->TakeRows(&bFinished);
+        if (!rows.isEmpty())
+            m_host.pModel->AppendRows(std::move(rows));
+        if (m_pScanDlg)
+            m_pScanDlg->SetDirectory(DisplayFileName(m_pJob->CurrentDirectory()));
+        if (bFinished)
+            End(true);
+    }
+
+    // Stop keeps the rows the walk made so far; the window ending keeps them too, and asks nothing.
+    void Stop(bool bAsk)
+    {
+        if (!m_pJob)
+            return;
+        m_pJob->RequestStop();
+        QVector<FileRecord> rows = m_pJob->TakeRows();
+        if (!rows.isEmpty())
+            m_host.pModel->AppendRows(std::move(rows));
+        End(bAsk);
+    }
+
+    void End(bool bAsk)
+    {
+        m_pJob.reset();
+        delete m_pScanDlg;
+        m_pLock.reset();
+        deleteLater();
+        if (bAsk)
+            AskToRemoveNonTiff(m_host);
+    }
+
+    SListHost m_host;
+    std::unique_ptr<CLongOperationLock> m_pLock;
+    std::unique_ptr<CScanJob> m_pJob;
+    QPointer<CScanDlg> m_pScanDlg;
+    CPacedCall m_drain;
+};
+
+// The filter: every distinct file is tested once, on every core; the rows go in one pass.
+class CFilterRun : public QObject {
+    Q_OBJECT
+public:
+    CFilterRun(const SListHost& host, std::unique_ptr<CLongOperationLock> pLock)
+        : QObject(host.pOwner),
+          m_host(host),
+          m_pLock(std::move(pLock)),
+          m_pool(0, [](const QByteArray& path) { return IsTiffFile(path); },
+                 [this] { QMetaObject::invokeMethod(this, [this] { Drain(); }, Qt::QueuedConnection); })
+    {
+    }
+
+    void Start()
+    {
+        connect(m_host.pOperations, &CLongOperations::closing, this, [this] { End(false); });
+        const CFileListModel& model = *m_host.pModel;
+        for (int i = 0; i < model.GetRowCount(); ++i) {
+            const QByteArray& path = model.GetRecord(i).path;
+            if (!m_isTiff.contains(path)) {
+                m_isTiff.insert(path, false);
+                m_paths.append(path);
+                m_pool.Enqueue(quint64(m_paths.size() - 1), path);
+            }
+        }
+        if (m_paths.isEmpty())
+            End(true);
+    }
+
+private:
+    void Drain()
+    {
+        for (const auto& done : m_pool.Take()) {
+            m_isTiff[m_paths[int(done.nTag)]] = done.result;
+            ++m_nTested;
+        }
+        if (m_nTested == int(m_paths.size()))
+            End(true);
+    }
+
+    void End(bool bRemove)
+    {
+        if (m_bEnded)
+            return;
+        m_bEnded = true;
+        m_pool.Cancel();
+        int nRemoved = 0;
+        if (bRemove) {
+            // Rows that came in while the files were tested are tested now.
+            nRemoved = m_host.pModel->RemoveRowsIf([this](int, const FileRecord& rec) {
+                auto it = m_isTiff.find(rec.path);
+                if (it == m_isTiff.end())
+                    it = m_isTiff.insert(rec.path, IsTiffFile(rec.path));
+                return !*it;
+            });
+        }
+        m_pLock.reset();
+        QWidget* pOwner = m_host.pOwner;
+        deleteLater();
+        if (bRemove)
+            AppMessageBox(pOwner, QStringLiteral("%1 file(s) removed from list.").arg(nRemoved), QString(),
+                          QMessageBox::Ok, QMessageBox::Warning);
+    }
+
+    SListHost m_host;
+    std::unique_ptr<CLongOperationLock> m_pLock;
+    CWorkerPool<bool> m_pool;
+    QHash<QByteArray, bool> m_isTiff;
+    QList<QByteArray> m_paths;
+    int m_nTested = 0;
+    bool m_bEnded = false;
+};
 
 }  // namespace
 
-void RunDropFiles(CPageCountDlg& dlg, const QList<QUrl>& urls)
+void RunDropFiles(const SListHost& host, const QList<QUrl>& urls)
+{
+    QList<QByteArray> paths;
+    for (const QUrl& url : urls) {
+        // The URL's percent-encoded path holds the name's exact bytes.
+        const QByteArray path = FileNameFromUrl(url);
+        if (!path.isEmpty())
+            paths.append(path);
+    }
+    AddDroppedPaths(host, paths);
+}
+
+void AddDroppedPaths(const SListHost& host, const QList<QByteArray>& paths)
 {
     QVector<FileRecord> rows;
-    for (const QUrl& url : urls) {
-        const QString strPath = url.toLocalFile();
-        if (strPath.isEmpty())
+    for (const QByteArray& path : paths) {
+        // Vanished since the drag began, or a directory: dropped directories are neither scanned nor listed.
+        if (PathKind(path) != EPathKind::Other)
             continue;
-        const QFileInfo info(strPath);
-        if (!info.exists() && !info.isSymLink())
-            continue;   // vanished since the drag began
-        if (info.isDir())
-            continue;   // dropped directories are neither scanned nor listed
-        rows.append(MakeFileRecord(strPath, QLatin1String(FileText::kYes)));
+        rows.append(MakeFileRecord(path, true));
     }
-    dlg.GetModel()->AppendRows(std::move(rows));
+    host.pModel->AppendRows(std::move(rows));
 }
 
-void RunScanDirectories(CPageCountDlg& dlg)
+void RunScanDirectories(const SListHost& host, const std::function<bool()>& readSubFolders)
 {
-    {
-        CLongOperation operation(dlg, ELongOperation::Scan);
-        if (!operation.Started())
-            return;
-        CFolderDialog chooser(QStringLiteral("Directory..."), QStringLiteral("Please choose your directory..."),
-                              QString(), &dlg);
-        if (chooser.DoModal() == 1 && !dlg.IsClosing()) {
-            // The box counts as it stands when the chooser returns.
-            dlg.UpdateData(true);
-            dlg.m_pScanDlg = new CScanDlg(&dlg);
-            RunScan(dlg, chooser.GetPath(), dlg.m_bSubFolders != 0);
-            delete dlg.m_pScanDlg;
-        }
-    }
-    if (dlg.IsClosing())
+    // The guard is held from the chooser on, so nothing else starts while it is open.
+    auto pLock = std::make_unique<CLongOperationLock>(*host.pOperations, ELongOperation::Scan);
+    if (!pLock->Held())
         return;
-    if (AppMessageBox(&dlg, QStringLiteral("Do you wish to remove non TIFF files from the list ?"),
-                      QStringLiteral("Remove from list"), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
-        RunRemoveNonTiffFiles(dlg);
+    CFolderDialog chooser(QStringLiteral("Directory..."), QStringLiteral("Please choose your directory..."),
+                          QString(), host.pOwner);
+    const bool bChosen = chooser.DoModal() == 1;
+    if (host.pOperations->IsClosing())
+        return;
+    if (!bChosen) {
+        pLock.reset();
+        AskToRemoveNonTiff(host);
+        return;
+    }
+    // The box counts as it stands when the chooser returns.
+    const bool bSubFolders = readSubFolders();
+    auto* pRun = new CScanRun(host, std::move(pLock));
+    pRun->Start(CollapseSeparators(FileNameFromText(chooser.GetPath())), bSubFolders);
 }
 
-void RunRemoveNonTiffFiles(CPageCountDlg& dlg)
+void RunRemoveNonTiffFiles(const SListHost& host)
 {
-    CLongOperation operation(dlg, ELongOperation::Filter);
-    if (!operation.Started())
+    auto pLock = std::make_unique<CLongOperationLock>(*host.pOperations, ELongOperation::Filter);
+    if (!pLock->Held())
         return;
-    CFileListModel& model = *dlg.GetModel();
-
-    // Each distinct file is tested once, on every core, while the window stays alive.
-    QStringList paths;
-    QHash<QString, bool> isTiff;
-    for (int i = 0; i < model.GetRowCount(); ++i) {
-        const QString& strPath = model.GetRecord(i)[COL_FILENAME];
-        if (!isTiff.contains(strPath)) {
-            isTiff.insert(strPath, false);
-            paths.append(strPath);
-        }
-    }
-    {
-        CWorkAhead<bool> ahead(0, [](const QString& strPath) { return IsTiffFile(strPath); }, 256);
-        ahead.Enqueue(paths);
-        for (const QString& strPath : paths) {
-            std::optional<bool> result;
-            while (!(result = ahead.Take(strPath, kPumpIntervalMs))) {
-                PumpMessages();
-                if (dlg.IsClosing())
-                    return;
-            }
-            isTiff[strPath] = *result;
-            PumpMessages();
-        }
-    }
-    if (dlg.IsClosing())
-        return;
-    // Rows that came in while the files were tested are tested now.
-    const int nRemoved = model.RemoveRowsIf([&isTiff](const FileRecord& rec) {
-        auto it = isTiff.find(rec[COL_FILENAME]);
-        if (it == isTiff.end())
-            it = isTiff.insert(rec[COL_FILENAME], IsTiffFile(rec[COL_FILENAME]));
-        return !*it;
-    });
-    AppMessageBox(&dlg, QStringLiteral("%1 file(s) removed from list.").arg(nRemoved), QString(), QMessageBox::Ok,
-                  QMessageBox::Warning);
+    auto* pRun = new CFilterRun(host, std::move(pLock));
+    pRun->Start();
 }
+
+#include "AddFiles.moc"

@@ -2,18 +2,23 @@
 
 #include <QIODevice>
 
-QByteArray CsvField(const QString& strField)
+namespace {
+
+// Lines are handed to the device in blocks of about this size.
+constexpr qsizetype kBlockBytes = 64 * 1024;
+
+}  // namespace
+
+QByteArray CsvField(const QByteArray& field)
 {
-    QByteArray field = strField.toUtf8();
-    if (field.contains(',') || field.contains('"') || field.contains('\r') || field.contains('\n')) {
-        field.replace("\"", "\"\"");
-        field.prepend('"');
-        field.append('"');
-    }
-    return field;
+    if (!field.contains(',') && !field.contains('"') && !field.contains('\r') && !field.contains('\n'))
+        return field;
+    QByteArray quoted = field;
+    quoted.replace("\"", "\"\"");
+    return '"' + quoted + '"';
 }
 
-QByteArray CsvLine(const QStringList& fields)
+QByteArray CsvLine(const QList<QByteArray>& fields)
 {
     QByteArray line;
     for (int i = 0; i < int(fields.size()); ++i) {
@@ -27,18 +32,19 @@ QByteArray CsvLine(const QStringList& fields)
 
 QByteArray CsvHeaderLine()
 {
-    return CsvLine({QStringLiteral("Filename"), QStringLiteral("File Bytes"), QStringLiteral("Created Time"),
-                    QStringLiteral("Modified Time"), QStringLiteral("Pages")});
+    return CsvLine({"Filename", "File Bytes", "Created Time", "Modified Time", "Pages"});
 }
 
 QByteArray CsvRowLine(const FileRecord& rec)
 {
-    return CsvLine({rec[COL_FILENAME], rec[COL_FILESIZE], rec[COL_CREATED], rec[COL_MODIFIED], rec[COL_PAGES]});
+    return CsvLine({FileRecordBytes(rec, COL_FILENAME), FileRecordBytes(rec, COL_FILESIZE),
+                    FileRecordBytes(rec, COL_CREATED), FileRecordBytes(rec, COL_MODIFIED),
+                    FileRecordBytes(rec, COL_PAGES)});
 }
 
 QByteArray CsvTotalLine(qint64 nTotal)
 {
-    return CsvLine({QString(), QString(), QString(), QString(), QString::number(nTotal)});
+    return CsvLine({QByteArray(), QByteArray(), QByteArray(), QByteArray(), QByteArray::number(nTotal)});
 }
 
 void CCsvReportWriter::WriteHeader()
@@ -48,12 +54,13 @@ void CCsvReportWriter::WriteHeader()
 
 void CCsvReportWriter::WriteRow(const FileRecord& rec)
 {
-    WriteRowLine(CsvRowLine(rec), PagesValue(rec[COL_PAGES]));
+    WriteRowLine(CsvRowLine(rec), rec.nPages);
 }
 
 void CCsvReportWriter::WriteRowLine(const QByteArray& line, qint64 nPages)
 {
-    m_nTotal += nPages;
+    if (nPages > 0)
+        m_nTotal += nPages;
     Write(line);
 }
 
@@ -64,6 +71,18 @@ void CCsvReportWriter::WriteTotal()
 
 void CCsvReportWriter::Write(const QByteArray& line)
 {
-    if (m_pDevice->write(line) != line.size())
-        m_bOk = false;
+    if (!m_bOk)
+        return;
+    m_buffer += line;
+    if (m_buffer.size() >= kBlockBytes)
+        Flush();
+}
+
+bool CCsvReportWriter::Flush()
+{
+    if (m_bOk && !m_buffer.isEmpty()) {
+        m_bOk = m_pDevice->write(m_buffer) == m_buffer.size();
+        m_buffer.clear();
+    }
+    return m_bOk;
 }

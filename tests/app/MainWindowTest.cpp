@@ -3,11 +3,13 @@
 #include "common/ui/DialogBuilder.h"
 #include "filelist/core/CFileListModel.h"
 #include "res/DialogTemplates.h"
+#include "res/Menus.h"
 #include "res/resource.h"
 #include "support/ModalBox.h"
 #include "support/TempDir.h"
 #include "support/UrlCatcher.h"
 #include "support/ui/CHyperLink.h"
+#include "common/ui/CStopDlg.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -16,7 +18,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -170,7 +174,7 @@ TEST_F(MainWindow, MenuBarHasEveryPopupItemSeparatorAndId)
     }
 }
 
-TEST_F(MainWindow, EveryMenuItemReachesItsHandler)
+TEST_F(MainWindow, EveryEnabledMenuItemReachesItsCommand)
 {
     CModalCloser closer;    // whatever box or chooser a command opens is dismissed
     QSignalSpy spy(&dlg, &CPageCountDlg::commandDispatched);
@@ -180,7 +184,11 @@ TEST_F(MainWindow, EveryMenuItemReachesItsHandler)
             continue;
         QAction* pAction = dlg.GetMenuBar()->findChild<QAction*>(QString::number(line.nId));
         ASSERT_NE(pAction, nullptr) << line.nId;
+        if (!pAction->isEnabled())
+            continue;   // a command still to come
         pAction->trigger();
+        // Long operations run on in the window's loop: let them end before the next item.
+        QTRY_VERIFY_WITH_TIMEOUT(!dlg.Operations().IsBusy(), 5000);
         ASSERT_FALSE(spy.isEmpty()) << line.nId;
         EXPECT_EQ(spy.takeFirst().at(0).toInt(), line.nId);
         EXPECT_TRUE(spy.isEmpty()) << line.nId;
@@ -189,34 +197,26 @@ TEST_F(MainWindow, EveryMenuItemReachesItsHandler)
     EXPECT_FALSE(dlg.IsClosing());
 }
 
-struct SHandlerCase {
-    int nId;
-    const char* pszHandler;
-};
-
-const SHandlerCase kMessageMap[] = {
-    {16, "OnSysCommand"},          {1000, "OnCountFiles"},          {32772, "OnExit"},
-    {1004, "OnExit"},              {32771, "OnFileScanDirectories"}, {32774, "OpenSelected"},
-    {32773, "DeleteSelected"},     {32787, "DeleteSelected"},        {32775, "SelectAll"},
-    {32776, "ClearAll"},           {32786, "ResetCountSelected"},    {32788, "ResetAllCounts"},
-    {32800, "MoveSelectedUp"},     {32801, "MoveSelectedDown"},      {32802, "MoveSelectedUp"},
-    {32803, "MoveSelectedDown"},   {32804, "MoveSelectedUp"},        {32805, "MoveSelectedDown"},
-    {32779, "RemoveNonTiffFiles"}, {32780, "OnSortByFilename"},      {32781, "OnSortByFilesize"},
-    {32783, "OnSortByStatus"},     {32784, "OnSortByPageCount"},     {32785, "OnSortByUse"},
-    {32806, "OnSortByCreated"},    {32808, "OnSortByModified"},      {32789, "OnFileLoadList"},
-    {32792, "OnFileAppendList"},   {32790, "OnFileSaveList"},        {32791, "OnFileSaveListAs"},
-    {32796, "OnHelpWebsite"},      {32798, "OnHelpEmail"},           {32777, "OnReportsCsv"},
-    {32778, "OnReportsText"},      {32799, "OnHelp"},
-};
-
-TEST(MessageMap, EveryCommandIdIsWiredToItsHandler)
+TEST(MessageMap, EveryIdOfTheMenusKeysAndButtonsHasACommand)
 {
-    int nCount = 0;
-    CPageCountDlg::CommandMap(&nCount);
-    EXPECT_EQ(nCount, int(std::size(kMessageMap)));
-    for (const SHandlerCase& c : kMessageMap)
-        EXPECT_EQ(CPageCountDlg::HandlerName(c.nId), QString::fromLatin1(c.pszHandler)) << c.nId;
-    EXPECT_TRUE(CPageCountDlg::HandlerName(4711).isEmpty());
+    QSet<int> ids = {IDC_COUNT_FILES, IDC_CLOSE, IDM_ABOUTBOX};
+    for (int nMenu : {IDR_MENU_MAIN, IDR_MENU_ROW}) {
+        const SMenu* pMenu = FindMenu(nMenu);
+        for (int p = 0; p < pMenu->nPopups; ++p) {
+            for (int i = 0; i < pMenu->pPopups[p].nItems; ++i) {
+                if (pMenu->pPopups[p].pItems[i].pszText)
+                    ids.insert(pMenu->pPopups[p].pItems[i].nId);
+            }
+        }
+    }
+    int nAccelerators = 0;
+    const SAccelerator* pAccelerators = Accelerators(&nAccelerators);
+    for (int i = 0; i < nAccelerators; ++i)
+        ids.insert(pAccelerators[i].nCommand);
+    const QList<int> commands = CPageCountDlg::CommandIds();
+    EXPECT_EQ(QSet<int>(commands.begin(), commands.end()), ids);
+    CPageCountDlg dlg(nullptr, false);
+    EXPECT_FALSE(dlg.OnCommand(4711));
 }
 
 struct SKeyCase {
@@ -347,19 +347,18 @@ TEST_F(MainWindow, ItemsFollowsInsertsAndDeletesWhilePagesStays)
 {
     CTempDir dir;
     const QString strA = dir.Write(QStringLiteral("a.tif"), "II*\0");
-    dlg.m_nPages = 7;
-    dlg.UpdateData(false);
-    dlg.AppendFileRow(strA, QStringLiteral("Yes"));
-    dlg.AppendFileRow(strA, QStringLiteral("Yes"));
-    dlg.AppendFileRow(dir.Path(QStringLiteral("missing.tif")), QStringLiteral("Yes"));
+    dlg.SetPagesTotal(7);
+    dlg.AppendFileRow(strA.toUtf8(), true);
+    dlg.AppendFileRow(strA.toUtf8(), true);
+    dlg.AppendFileRow(dir.Path(QStringLiteral("missing.tif")).toUtf8(), true);
     EXPECT_EQ(Items(), QStringLiteral("3"));
     // The same path twice gives two identical rows.
     EXPECT_EQ(dlg.GetModel()->GetRecord(0), dlg.GetModel()->GetRecord(1));
-    EXPECT_EQ(dlg.m_nItems, 3);
+    EXPECT_EQ(dlg.ItemsTotal(), 3);
     dlg.GetModel()->removeRows(0, 2);
     EXPECT_EQ(Items(), QStringLiteral("1"));
     EXPECT_EQ(Pages(), QStringLiteral("7"));
-    dlg.GetModel()->AppendRows({MakeFileRecord(strA, QStringLiteral("No")), MakeFileRecord(strA, QStringLiteral("Yes"))});
+    dlg.GetModel()->AppendRows({MakeFileRecord(strA.toUtf8(), false), MakeFileRecord(strA.toUtf8(), true)});
     EXPECT_EQ(Items(), QStringLiteral("3"));
     dlg.GetModel()->Clear();
     EXPECT_EQ(Items(), QStringLiteral("0"));
@@ -369,11 +368,11 @@ TEST_F(MainWindow, ItemsFollowsInsertsAndDeletesWhilePagesStays)
 TEST_F(MainWindow, WritingTheTotalsKeepsTheSubFolderTick)
 {
     Control<QCheckBox>(IDC_SUB_FOLDERS)->setChecked(true);
-    dlg.AppendFileRow(QStringLiteral("/nonexistent/x.tif"), QStringLiteral("Yes"));
+    dlg.AppendFileRow("/nonexistent/x.tif", true);
     dlg.UpdateData(false);
     EXPECT_TRUE(Control<QCheckBox>(IDC_SUB_FOLDERS)->isChecked());
     dlg.UpdateData(true);
-    EXPECT_EQ(dlg.m_bSubFolders, 1);
+    EXPECT_TRUE(dlg.SubFolders());
 }
 
 TEST_F(MainWindow, WebsiteLinkOpensTheHomePage)
@@ -391,10 +390,56 @@ TEST_F(MainWindow, WebsiteLinkOpensTheHomePage)
 
 TEST_F(MainWindow, ListExposesItsCellsToAccessibility)
 {
-    dlg.AppendFileRow(QStringLiteral("/nonexistent/x.tif"), QStringLiteral("Yes"));
+    dlg.AppendFileRow("/nonexistent/x.tif", true);
     const QModelIndex cell = dlg.GetListView()->model()->index(0, 1);
     EXPECT_EQ(cell.data(Qt::DisplayRole).toString(), QStringLiteral("/nonexistent/x.tif"));
     EXPECT_EQ(dlg.GetListView()->accessibleName(), QStringLiteral("File list"));
+}
+
+
+TEST_F(MainWindow, BottomRowStaysReadableAtEverySize)
+{
+    dlg.show();
+    // The template's size is the smallest: below it the count button would slide under Pages.
+    const QSize smallest = dlg.minimumSize();
+    dlg.resize(100, 100);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dlg.size(), smallest);
+    const QRect count = Control<QPushButton>(IDC_COUNT_FILES)->geometry();
+    EXPECT_FALSE(count.intersects(Control<QLineEdit>(IDC_PAGES)->geometry()));
+    for (const QSize size : {smallest, QSize(900, 600)}) {
+        dlg.resize(size);
+        QCoreApplication::processEvents();
+        // The labels stand on the text line of their fields.
+        for (const auto& [nLabel, nField] : {std::pair{IDC_ITEMS_LABEL, IDC_ITEMS}, std::pair{IDC_PAGES_LABEL, IDC_PAGES}}) {
+            auto* pLabel = Control<QLabel>(nLabel);
+            const QFontMetrics fm(pLabel->font());
+            const QRect text = QStyle::alignedRect(Qt::LeftToRight, pLabel->alignment(),
+                                                   QSize(fm.horizontalAdvance(pLabel->text()), fm.height()),
+                                                   pLabel->contentsRect());
+            const int nFieldMiddle = Control<QLineEdit>(nField)->geometry().center().y();
+            EXPECT_LE(std::abs(text.translated(pLabel->pos()).center().y() - nFieldMiddle), 1) << nLabel;
+        }
+        // Every point of the link's underlined line belongs to the link, not to the Items field.
+        CHyperLink* pLink = Control<CHyperLink>(IDC_WEBSITE);
+        const int nUnderline = pLink->y() + pLink->fontMetrics().ascent() + pLink->fontMetrics().underlinePos();
+        const int nTextWidth = pLink->fontMetrics().horizontalAdvance(pLink->text());
+        for (int x = pLink->x(); x < pLink->x() + nTextWidth; x += 4)
+            EXPECT_EQ(dlg.GetClient()->childAt(x, nUnderline), pLink) << x << " at " << size.width();
+    }
+}
+
+TEST_F(MainWindow, ProcessingWindowLabelStandsOnItsFieldsLine)
+{
+    // The File: label of the Processing window and the Directory: label of the Scan window.
+    for (const int nTemplate : {IDD_PROCESSING, IDD_SCAN}) {
+        CStopDlg box(nTemplate, nTemplate == IDD_PROCESSING ? IDC_PROCESSING_FILE : IDC_SCAN_DIRECTORY, &dlg);
+        auto* pLabel = box.findChild<QLabel*>();
+        auto* pField = box.findChild<QLineEdit*>();
+        ASSERT_TRUE(pLabel && pField);
+        EXPECT_EQ(pLabel->geometry().center().y(), pField->geometry().center().y()) << nTemplate;
+        EXPECT_TRUE(pLabel->alignment() & Qt::AlignVCenter);
+    }
 }
 
 }  // namespace

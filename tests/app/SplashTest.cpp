@@ -82,8 +82,8 @@ TEST(Splash, EscClosesItAtOnceAndTheWindowWorks)
     EXPECT_LT(watch.nGoneAt - watch.nShownAt, 500);
     EXPECT_EQ(watch.nAppearances, 1);
     EXPECT_FALSE(dlg.IsClosing());
-    dlg.AppendFileRow(QStringLiteral("/nonexistent"), QStringLiteral("Yes"));
-    EXPECT_EQ(dlg.m_nItems, 1);
+    dlg.AppendFileRow("/nonexistent", true);
+    EXPECT_EQ(dlg.ItemsTotal(), 1);
 }
 
 TEST(Splash, NotShownWhenTheWindowIsToldSo)

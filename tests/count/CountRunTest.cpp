@@ -1,6 +1,7 @@
 #include "app/ui/CPageCountDlg.h"
 #include "common/ui/DialogBuilder.h"
 #include "count/ui/CProcessingDlg.h"
+#include "count/ui/CountRun.h"
 #include "filelist/core/CFileListModel.h"
 #include "res/resource.h"
 #include "support/ModalBox.h"
@@ -9,8 +10,10 @@
 #include "support/TiffFiles.h"
 #include "support/Waiting.h"
 
-#include <QLineEdit>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -26,6 +29,22 @@ const SExpectedBox kRerunBox{QStringLiteral("Processing"),
                              QStringLiteral("Previous page count has been run, do you wish to process all again ?"),
                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::NoIcon};
 
+QByteArray Chain(int nPages)
+{
+    CTiffBytes tiff(false);
+    for (int i = 0; i < nPages; ++i)
+        tiff.AddPage();
+    return tiff.Build();
+}
+
+// A TIFF whose chain takes libtiff seconds to walk, written once for all the tests that need one.
+QString LongTiff()
+{
+    static CTempDir dir;
+    static const QString strPath = dir.Write(QStringLiteral("long.tif"), Chain(300000));
+    return strPath;
+}
+
 class CountRun : public testing::Test {
 protected:
     CountRun() : dlg(nullptr, false) { dlg.show(); }
@@ -37,31 +56,29 @@ protected:
         return strPath;
     }
     // A TIFF whose chain takes libtiff a noticeable time to walk.
-    QString SlowTiff()
+    QString SlowTiff() { return dir.Write(QStringLiteral("slow.tif"), Chain(60000)); }
+    void Add(const QString& strPath, const char* pszUse = "Yes", qint64 nPages = -1)
     {
-        CTiffBytes tiff(false);
-        for (int i = 0; i < 60000; ++i)
-            tiff.AddPage();
-        return dir.Write(QStringLiteral("slow.tif"), tiff.Build());
+        dlg.AppendFileRow(strPath.toUtf8(), pszUse[0] == 'Y');
+        if (nPages >= 0)
+            Model().SetCount(Model().GetRowCount() - 1, EFileStatus::Ready, nPages);
     }
-    void Add(const QString& strPath, const char* pszUse = "Yes", const char* pszPages = "")
-    {
-        dlg.AppendFileRow(strPath, QString::fromLatin1(pszUse));
-        dlg.GetModel()->SetText(dlg.GetModel()->GetRowCount() - 1, COL_PAGES, QString::fromLatin1(pszPages));
-    }
-    QString Text(int nRow, int nColumn) { return dlg.GetModel()->GetText(nRow, nColumn); }
+    CFileListModel& Model() { return *dlg.GetModel(); }
+    QString Text(int nRow, int nColumn) { return Model().GetText(nRow, nColumn); }
     QString PagesField() { return FindControlAs<QLineEdit>(dlg.GetClient(), IDC_PAGES)->text(); }
-    void SetTotal(qint64 n)
-    {
-        dlg.m_nPages = n;
-        dlg.UpdateData(false);
-    }
     void Count() { QTest::mouseClick(FindControl(dlg.GetClient(), IDC_COUNT_FILES), Qt::LeftButton); }
+    CProcessingDlg* Processing() { return ProcessingDialogOf(RunningCountRun(&dlg)); }
     // True while the run waits for libtiff on this file, with its path on screen.
     bool CountingNow(const QString& strPath, int nRow)
     {
-        CProcessingDlg* p = dlg.m_pProcessingDlg;
+        CProcessingDlg* p = Processing();
         return p && p->isVisible() && p->GetFile() == strPath && Text(nRow, COL_STATUS) == QLatin1String("Processing");
+    }
+    // The run goes on in the window's loop: wait until it and its boxes are through.
+    bool WaitDone(const CModalBoxes& boxes)
+    {
+        return WaitUntil([&] { return boxes.AllAnswered() && !dlg.Operations().IsBusy() && !RunningCountRun(&dlg); },
+                         60000);
     }
 
     CTempDir dir;
@@ -76,11 +93,11 @@ TEST_F(CountRun, CountsEveryRowInUseAndShowsTheTotal)
     Add(dir.Path(QStringLiteral("missing.tif")));
     Add(dir.Write(QStringLiteral("mm.tif"), "MM"));
     Add(Tiff(QStringLiteral("unused.tif"), 3), "No");
-    SetTotal(99);
+    dlg.SetPagesTotal(99);
     CModalBoxes boxes;
     boxes.Expect(kDoneBox, QMessageBox::Ok);
     Count();
-    EXPECT_TRUE(boxes.AllAnswered());
+    ASSERT_TRUE(WaitDone(boxes));
     const struct {
         const char* pszStatus;
         const char* pszPages;
@@ -90,33 +107,35 @@ TEST_F(CountRun, CountsEveryRowInUseAndShowsTheTotal)
         EXPECT_EQ(Text(i, COL_PAGES), QLatin1String(rows[i].pszPages)) << i;
     }
     EXPECT_EQ(Text(5, COL_USE), QStringLiteral("No"));
-    EXPECT_EQ(dlg.m_nPages, 13);
+    EXPECT_EQ(dlg.PagesTotal(), 13);
     EXPECT_EQ(PagesField(), QStringLiteral("13"));
-    EXPECT_EQ(dlg.m_pProcessingDlg, nullptr);
+    EXPECT_EQ(Processing(), nullptr);
 }
 
 TEST_F(CountRun, EmptyListOrNothingInUseResetsTheTotalWithoutAsking)
 {
-    SetTotal(42);
+    dlg.SetPagesTotal(42);
     {
         CModalBoxes boxes;
         boxes.Expect(kDoneBox, QMessageBox::Ok);
         Count();
+        EXPECT_TRUE(WaitDone(boxes));
     }
-    EXPECT_EQ(dlg.m_nPages, 0);
+    EXPECT_EQ(dlg.PagesTotal(), 0);
     EXPECT_EQ(PagesField(), QStringLiteral("0"));
 
     // A counted row that is not in use does not bring up the question either.
-    Add(Tiff(QStringLiteral("a.tif"), 2), "No", "7");
-    SetTotal(7);
+    Add(Tiff(QStringLiteral("a.tif"), 2), "No", 7);
+    dlg.SetPagesTotal(7);
     {
         CModalBoxes boxes;
         boxes.Expect(kDoneBox, QMessageBox::Ok);
         Count();
+        EXPECT_TRUE(WaitDone(boxes));
     }
     EXPECT_EQ(Text(0, COL_PAGES), QStringLiteral("7"));
     EXPECT_EQ(Text(0, COL_STATUS), QStringLiteral("Ready."));
-    EXPECT_EQ(dlg.m_nPages, 0);
+    EXPECT_EQ(dlg.PagesTotal(), 0);
 }
 
 struct SPromptCase {
@@ -138,21 +157,21 @@ class CountRunPrompt : public CountRun, public testing::WithParamInterface<SProm
 TEST_P(CountRunPrompt, AnswerDecidesWhatIsCounted)
 {
     const SPromptCase& c = GetParam();
-    Add(Tiff(QStringLiteral("a.tif"), 1), "Yes", "5");
+    Add(Tiff(QStringLiteral("a.tif"), 1), "Yes", 5);
     Add(Tiff(QStringLiteral("b.tif"), 12));
-    Add(Tiff(QStringLiteral("c.tif"), 3), "No", "7");
-    SetTotal(5);
+    Add(Tiff(QStringLiteral("c.tif"), 3), "No", 7);
+    dlg.SetPagesTotal(5);
     CModalBoxes boxes;
     boxes.Expect(kRerunBox, c.eAnswer);
     if (c.bDoneBox)
         boxes.Expect(kDoneBox, QMessageBox::Ok);
     Count();
-    EXPECT_TRUE(boxes.AllAnswered());
+    EXPECT_TRUE(WaitDone(boxes));
     EXPECT_EQ(Text(0, COL_PAGES), QLatin1String(c.pszPagesA));
     EXPECT_EQ(Text(1, COL_PAGES), QLatin1String(c.pszPagesB));
     EXPECT_EQ(Text(2, COL_PAGES), QStringLiteral("7"));     // never counted, never changed
     EXPECT_EQ(Text(2, COL_STATUS), QStringLiteral("Ready."));
-    EXPECT_EQ(dlg.m_nPages, c.nTotal);
+    EXPECT_EQ(dlg.PagesTotal(), c.nTotal);
     EXPECT_EQ(PagesField(), QString::number(c.nTotal));
 }
 
@@ -165,18 +184,55 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CountRun, RowWithPagesZeroIsCountedAgainWithoutAsking)
 {
-    Add(dir.Write(QStringLiteral("mm.tif"), "MM"), "Yes", "0");
-    Add(Tiff(QStringLiteral("two.tif"), 2), "Yes", "");
+    Add(dir.Write(QStringLiteral("mm.tif"), "MM"), "Yes", 0);
+    Add(Tiff(QStringLiteral("two.tif"), 2), "Yes");
     Add(dir.Write(QStringLiteral("bad.tif"), "xx"));
-    dlg.GetModel()->SetText(2, COL_STATUS, QStringLiteral("Invalid"));
+    Model().SetStatus(2, EFileStatus::Invalid);
     CModalBoxes boxes;
     boxes.Expect(kDoneBox, QMessageBox::Ok);
     Count();
-    EXPECT_TRUE(boxes.AllAnswered());
+    EXPECT_TRUE(WaitDone(boxes));
     EXPECT_EQ(Text(0, COL_STATUS), QStringLiteral("Done"));
     EXPECT_EQ(Text(1, COL_PAGES), QStringLiteral("2"));
     EXPECT_EQ(Text(2, COL_STATUS), QStringLiteral("Invalid"));
-    EXPECT_EQ(dlg.m_nPages, 2);
+    EXPECT_EQ(dlg.PagesTotal(), 2);
+}
+
+TEST_F(CountRun, AShortCountIsMarkedAndTheDoneBoxSaysHowMany)
+{
+    CTiffBytes damaged(false);
+    for (int i = 0; i < 7; ++i)
+        damaged.AddPage();
+    damaged.SetNextOffset(3, 0x7FFFFFF0u);
+    Add(dir.Write(QStringLiteral("damaged.tif"), damaged.Build()));
+    Add(Tiff(QStringLiteral("clean.tif"), 2));
+    CModalBoxes boxes;
+    boxes.Expect(kDoneBox, QMessageBox::Ok);
+    Count();
+    ASSERT_TRUE(WaitDone(boxes));
+    // The status and number stay what they always were; the Pages cell carries the mark.
+    EXPECT_EQ(Text(0, COL_STATUS), QStringLiteral("Done"));
+    EXPECT_EQ(Text(0, COL_PAGES), QStringLiteral("4"));
+    const QModelIndex pages = Model().index(0, COL_PAGES);
+    EXPECT_TRUE(pages.data(CFileListModel::ShortCountRole).toBool());
+    EXPECT_TRUE(pages.data(Qt::ToolTipRole).toString().startsWith(
+        QStringLiteral("Counted 4 pages; the file is damaged after page 4: ")));
+    EXPECT_FALSE(Model().index(1, COL_PAGES).data(CFileListModel::ShortCountRole).toBool());
+    EXPECT_EQ(dlg.PagesTotal(), 6);
+    // The box's text stays "Done."; a line below it says how many were short.
+    ASSERT_EQ(boxes.Seen().size(), 1);
+    EXPECT_TRUE(boxes.Seen()[0].strInformative.startsWith(QStringLiteral("1 file was counted short")))
+        << qPrintable(boxes.Seen()[0].strInformative);
+
+    // Counted again once the file is whole, the mark goes with the old count.
+    dir.Write(QStringLiteral("damaged.tif"), Chain(7));
+    boxes.Expect(kRerunBox, QMessageBox::Yes);
+    boxes.Expect(kDoneBox, QMessageBox::Ok);
+    Count();
+    ASSERT_TRUE(WaitDone(boxes));
+    EXPECT_EQ(Text(0, COL_PAGES), QStringLiteral("7"));
+    EXPECT_FALSE(pages.data(CFileListModel::ShortCountRole).toBool());
+    EXPECT_TRUE(boxes.Seen().last().strInformative.isEmpty());
 }
 
 TEST_F(CountRun, ProcessingDialogShowsThePathWhileLibtiffReads)
@@ -192,64 +248,78 @@ TEST_F(CountRun, ProcessingDialogShowsThePathWhileLibtiffReads)
                [&] {
                    // The window answers while libtiff works: the list can be scrolled.
                    dlg.GetListView()->scrollToBottom();
-                   bWindowAlive = dlg.m_pProcessingDlg->windowTitle() == QStringLiteral("Processing...");
-                   auto* pProgress = dlg.m_pProcessingDlg->findChild<QProgressBar*>();
+                   bWindowAlive = Processing()->windowTitle() == QStringLiteral("Processing...");
+                   auto* pProgress = Processing()->findChild<QProgressBar*>();
                    nProgress = pProgress->value();
                    nProgressMax = pProgress->maximum();
                });
     CModalBoxes boxes;
     boxes.Expect(kDoneBox, QMessageBox::Ok);
     Count();
+    EXPECT_TRUE(WaitDone(boxes));
     EXPECT_TRUE(seen.Done());
     EXPECT_TRUE(bWindowAlive);
     // One row of three was done when the second one was being counted.
     EXPECT_EQ(nProgress, 1);
     EXPECT_EQ(nProgressMax, 3);
     EXPECT_EQ(Text(1, COL_PAGES), QStringLiteral("60000"));
-    EXPECT_EQ(dlg.m_nPages, 60003);
+    EXPECT_EQ(dlg.PagesTotal(), 60003);
 }
 
-TEST_F(CountRun, StopEndsTheRunAfterTheCurrentFile)
+TEST_F(CountRun, StopEndsTheRunAtOnceInsideALongFile)
 {
     Add(Tiff(QStringLiteral("a.tif"), 2));
     Add(Tiff(QStringLiteral("b.tif"), 3));
-    const QString strSlow = SlowTiff();
-    Add(strSlow);
+    Add(LongTiff());
     Add(Tiff(QStringLiteral("d.tif"), 4));
-    CWhen stop([&] { return CountingNow(strSlow, 2); },
+    QElapsedTimer sinceStop;
+    CWhen stop([&] { return CountingNow(LongTiff(), 2); },
                [&] {
-                   QTest::mouseClick(FindControl(dlg.m_pProcessingDlg, IDC_STOP), Qt::LeftButton);
+                   sinceStop.start();
+                   QTest::mouseClick(FindControl(Processing(), IDC_STOP), Qt::LeftButton);
                });
     CModalBoxes boxes;      // no "Done." box after Stop
     Count();
-    EXPECT_TRUE(stop.Done());
+    ASSERT_TRUE(WaitUntil([&] { return stop.Done() && !RunningCountRun(&dlg); }, 30000));
+    // The window is back while libtiff is still inside the file.
+    EXPECT_LT(sinceStop.elapsed(), 100);
+    EXPECT_EQ(Processing(), nullptr);
+    EXPECT_FALSE(dlg.Operations().IsBusy());
     EXPECT_EQ(Text(0, COL_PAGES), QStringLiteral("2"));
     EXPECT_EQ(Text(1, COL_PAGES), QStringLiteral("3"));
     EXPECT_EQ(Text(2, COL_STATUS), QStringLiteral("Ready."));   // the status it had
     EXPECT_EQ(Text(2, COL_PAGES), QString());
     EXPECT_EQ(Text(3, COL_STATUS), QStringLiteral("Ready."));
-    EXPECT_EQ(dlg.m_nPages, 5);
+    EXPECT_EQ(dlg.PagesTotal(), 5);
     EXPECT_EQ(PagesField(), QStringLiteral("5"));
-    EXPECT_EQ(dlg.m_pProcessingDlg, nullptr);
-    EXPECT_EQ(dlg.CurrentLongOperation(), ELongOperation::None);
+    QTest::qWait(50);
+    EXPECT_TRUE(boxes.Seen().isEmpty());
 }
 
-TEST_F(CountRun, SecondPressDuringARunStartsNothing)
+TEST_F(CountRun, SecondPressDuringARunStartsNothingAndTheButtonIsDisabledMeanwhile)
 {
     const QString strSlow = SlowTiff();
     Add(strSlow);
     Add(Tiff(QStringLiteral("b.tif"), 1));
-    CWhen again([&] { return CountingNow(strSlow, 0); }, [&] { dlg.OnCommand(IDC_COUNT_FILES); });
+    bool bDisabled = false;
+    CWhen again([&] { return CountingNow(strSlow, 0); },
+                [&] {
+                    bDisabled = !FindControl(dlg.GetClient(), IDC_COUNT_FILES)->isEnabled() &&
+                                !dlg.GetMenuBar()->findChild<QAction*>(QString::number(ID_FILE_SCANDIRECTORIES))->isEnabled();
+                    dlg.OnCommand(IDC_COUNT_FILES);
+                });
     CModalBoxes boxes;
     boxes.Expect(kDoneBox, QMessageBox::Ok);
     Count();
+    EXPECT_TRUE(WaitDone(boxes));
     EXPECT_TRUE(again.Done());
-    EXPECT_TRUE(boxes.AllAnswered());
+    EXPECT_TRUE(bDisabled);
     EXPECT_EQ(boxes.Seen().size(), 1);
-    EXPECT_EQ(dlg.m_nPages, 60001);
+    EXPECT_EQ(dlg.PagesTotal(), 60001);
+    EXPECT_TRUE(FindControl(dlg.GetClient(), IDC_COUNT_FILES)->isEnabled());
 }
 
-enum class EEdit { RemoveRowAbove, RemoveCountedRow, ClearList, AppendAtEnd };
+enum class EEdit { RemoveRowAbove, RemoveCountedRow, RemoveWaitingRow, ClearList, AppendAtEnd, SortReversed, MoveUp };
 
 struct SEditCase {
     const char* pszName;
@@ -266,71 +336,94 @@ void PrintTo(const SEditCase& c, std::ostream* pOut)
 
 class CountRunEdits : public CountRun, public testing::WithParamInterface<SEditCase> {};
 
-TEST_P(CountRunEdits, RowsChangedDuringARunLeaveAConsistentList)
+TEST_P(CountRunEdits, RowsChangedDuringARunLeaveAConsistentListAndEachWaitingRowIsCountedOnce)
 {
     const SEditCase& c = GetParam();
     Add(Tiff(QStringLiteral("a.tif"), 1));
     const QString strSlow = SlowTiff();
     Add(strSlow);
     Add(Tiff(QStringLiteral("c.tif"), 3));
-    CFileListModel* pModel = dlg.GetModel();
+    Add(Tiff(QStringLiteral("d.tif"), 5));
+    CFileListModel& model = Model();
     CWhen edit([&] { return CountingNow(strSlow, 1); },
                [&] {
                    switch (c.eEdit) {
                    case EEdit::RemoveRowAbove:
-                       pModel->removeRows(0, 1);
+                       model.removeRows(0, 1);
                        break;
                    case EEdit::RemoveCountedRow:
-                       pModel->removeRows(1, 1);
+                       model.removeRows(1, 1);
+                       break;
+                   case EEdit::RemoveWaitingRow:
+                       model.removeRows(2, 1);
                        break;
                    case EEdit::ClearList:
-                       pModel->Clear();
+                       model.Clear();
                        break;
                    case EEdit::AppendAtEnd:
-                       pModel->AppendRow(MakeFileRecord(dir.Path(QStringLiteral("c.tif")), QStringLiteral("Yes")));
+                       model.AppendRow(MakeFileRecord(dir.Path(QStringLiteral("c.tif")).toUtf8(), true));
+                       break;
+                   case EEdit::SortReversed:
+                       model.Reorder({3, 2, 1, 0});
+                       break;
+                   case EEdit::MoveUp:
+                       model.SwapRows(2, 3);
                        break;
                    }
                });
     CModalBoxes boxes;
     boxes.Expect(kDoneBox, QMessageBox::Ok);
     Count();
+    ASSERT_TRUE(WaitDone(boxes));
     ASSERT_TRUE(edit.Done());
     QStringList names;
     QStringList pages;
-    for (int i = 0; i < pModel->GetRowCount(); ++i) {
+    for (int i = 0; i < model.GetRowCount(); ++i) {
         names << QFileInfo(Text(i, COL_FILENAME)).fileName();
         pages << Text(i, COL_PAGES);
         EXPECT_NE(Text(i, COL_STATUS), QStringLiteral("Processing")) << i;
     }
     EXPECT_EQ(names, c.names);
     EXPECT_EQ(pages, c.pages);
-    EXPECT_EQ(dlg.m_nPages, c.nTotal);
-    EXPECT_EQ(dlg.m_nItems, pModel->GetRowCount());
+    EXPECT_EQ(dlg.PagesTotal(), c.nTotal);
+    EXPECT_EQ(dlg.ItemsTotal(), model.GetRowCount());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Edits, CountRunEdits,
     testing::Values(
-        SEditCase{"RemoveRowAbove", EEdit::RemoveRowAbove, {"slow.tif", "c.tif"}, {"60000", "3"}, 60004},
-        SEditCase{"RemoveCountedRow", EEdit::RemoveCountedRow, {"a.tif", "c.tif"}, {"1", "3"}, 4},
+        SEditCase{"RemoveRowAbove", EEdit::RemoveRowAbove, {"slow.tif", "c.tif", "d.tif"}, {"60000", "3", "5"}, 60009},
+        SEditCase{"RemoveCountedRow", EEdit::RemoveCountedRow, {"a.tif", "c.tif", "d.tif"}, {"1", "3", "5"}, 9},
+        SEditCase{"RemoveWaitingRow", EEdit::RemoveWaitingRow, {"a.tif", "slow.tif", "d.tif"}, {"1", "60000", "5"}, 60006},
         SEditCase{"ClearList", EEdit::ClearList, {}, {}, 1},
-        SEditCase{"AppendDuringTheRun", EEdit::AppendAtEnd, {"a.tif", "slow.tif", "c.tif", "c.tif"},
-                  {"1", "60000", "3", "3"}, 60007}),
+        SEditCase{"AppendDuringTheRun", EEdit::AppendAtEnd, {"a.tif", "slow.tif", "c.tif", "d.tif", "c.tif"},
+                  {"1", "60000", "3", "5", "3"}, 60012},
+        SEditCase{"SortDuringTheRun", EEdit::SortReversed, {"d.tif", "c.tif", "slow.tif", "a.tif"},
+                  {"5", "3", "60000", "1"}, 60009},
+        SEditCase{"MoveDuringTheRun", EEdit::MoveUp, {"a.tif", "slow.tif", "d.tif", "c.tif"}, {"1", "60000", "5", "3"},
+                  60009}),
     [](const testing::TestParamInfo<SEditCase>& info) { return info.param.pszName; });
 
-TEST_F(CountRun, ClosingTheWindowEndsTheRun)
+TEST_F(CountRun, ClosingTheWindowEndsTheRunAtOnce)
 {
-    const QString strSlow = SlowTiff();
-    Add(strSlow);
+    Add(LongTiff());
     Add(Tiff(QStringLiteral("b.tif"), 1));
-    CWhen close([&] { return CountingNow(strSlow, 0); }, [&] { dlg.close(); });
+    QElapsedTimer sinceClose;
+    CWhen close([&] { return CountingNow(LongTiff(), 0); },
+                [&] {
+                    sinceClose.start();
+                    dlg.close();
+                });
     CModalBoxes boxes;      // no "Done." box
     Count();
-    EXPECT_TRUE(close.Done());
+    ASSERT_TRUE(WaitUntil([&] { return close.Done() && !RunningCountRun(&dlg); }, 30000));
+    EXPECT_LT(sinceClose.elapsed(), 200);
     EXPECT_TRUE(dlg.IsClosing());
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(Text(1, COL_STATUS), QStringLiteral("Ready."));
-    EXPECT_EQ(dlg.m_pProcessingDlg, nullptr);
+    EXPECT_EQ(Processing(), nullptr);
+    QTest::qWait(50);
+    EXPECT_TRUE(boxes.Seen().isEmpty());
 }
 
 }  // namespace

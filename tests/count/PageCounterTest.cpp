@@ -1,4 +1,5 @@
 #include "count/core/PageCounter.h"
+#include "filelist/core/FileFacts.h"
 #include "support/TempDir.h"
 #include "support/TiffBytes.h"
 #include "support/TiffFiles.h"
@@ -8,7 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QSet>
+
+#include <tiffio.h>
+
+#include <atomic>
 #include <future>
+#include <thread>
 #include <sys/stat.h>
 
 namespace {
@@ -25,6 +32,7 @@ struct SBytesCase {
     const char* pszName;
     std::function<QByteArray()> make;
     int nExpected;
+    EShortCount eShort = EShortCount::None;
 };
 
 void PrintTo(const SBytesCase& c, std::ostream* pOut)
@@ -34,12 +42,18 @@ void PrintTo(const SBytesCase& c, std::ostream* pOut)
 
 class CounterOnBytes : public testing::TestWithParam<SBytesCase> {};
 
-TEST_P(CounterOnBytes, GivesTheDocumentedResult)
+TEST_P(CounterOnBytes, GivesTheDocumentedResultAndSaysWhetherItIsShort)
 {
     CTempDir dir;
-    const QString strPath = dir.Write(QStringLiteral("case.tif"), GetParam().make());
-    EXPECT_EQ(CountPages(strPath), GetParam().nExpected);
-    EXPECT_EQ(IsTiffFile(strPath), GetParam().nExpected != PAGES_NOT_TIFF);
+    const QByteArray path = dir.Write(QStringLiteral("case.tif"), GetParam().make()).toUtf8();
+    const SPageCount count = CountPagesOf(path, nullptr, false);
+    // The number is what it always was: 1 + the successful TIFFReadDirectory calls.
+    EXPECT_EQ(count.nPages, GetParam().nExpected);
+    EXPECT_EQ(count.eShort, GetParam().eShort);
+    // A short count says why in libtiff's words; a complete one says nothing.
+    EXPECT_EQ(count.strReason.isEmpty(), !count.IsShort()) << qPrintable(count.strReason);
+    EXPECT_EQ(ShortCountToolTip(count).isEmpty(), !count.IsShort());
+    EXPECT_EQ(IsTiffFile(path), GetParam().nExpected != PAGES_NOT_TIFF);
 }
 
 // Every chain here is written byte by byte, so the result does not depend on a writer's habits.
@@ -48,12 +62,12 @@ const SBytesCase kBytesCases[] = {
     {"OneByte", [] { return QByteArray("I"); }, PAGES_NOT_TIFF},
     {"PlainText", [] { return QByteArray("Hello, this is not an image.\n"); }, PAGES_NOT_TIFF},
     {"FakeJpeg", [] { return QByteArray::fromHex("ffd8ffe000104a464946"); }, PAGES_NOT_TIFF},
-    {"TwoBytesMM", [] { return QByteArray("MM"); }, 0},
+    {"TwoBytesMM", [] { return QByteArray("MM"); }, 0, EShortCount::Unopenable},
     {"TwoBytesII", [] { return QByteArray("II"); }, PAGES_NOT_TIFF},
     {"LittleEndianVersion43", [] { return QByteArray::fromHex("49492b0008000000"); }, PAGES_NOT_TIFF},
-    {"ThreeBytesIIStar", [] { return QByteArray("II*"); }, 0},
-    {"BigEndianVersion43Garbage", [] { return QByteArray::fromHex("4d4d002b00080000ffffffffffffffff"); }, 0},
-    {"MMFollowedByAnything", [] { return QByteArray("MM-not-a-tiff-at-all"); }, 0},
+    {"ThreeBytesIIStar", [] { return QByteArray("II*"); }, 0, EShortCount::Unopenable},
+    {"BigEndianVersion43Garbage", [] { return QByteArray::fromHex("4d4d002b00080000ffffffffffffffff"); }, 0, EShortCount::Unopenable},
+    {"MMFollowedByAnything", [] { return QByteArray("MM-not-a-tiff-at-all"); }, 0, EShortCount::Unopenable},
     {"OnePageLittleEndian", [] { return Chain(false, 1); }, 1},
     {"TwelvePagesBigEndian", [] { return Chain(true, 12); }, 12},
     {"BigTiffBigEndianThreePages", [] { return Chain(true, 3, true); }, 3},
@@ -67,7 +81,7 @@ const SBytesCase kBytesCases[] = {
          t.SetNextOffset(2, 0x7FFFFFF0u);
          return t.Build();
      },
-     3},
+     3, EShortCount::Damaged},
     {"LoopToItself",
      [] {
          CTiffBytes t(true);
@@ -75,7 +89,7 @@ const SBytesCase kBytesCases[] = {
          t.LinkNextTo(0, 0);
          return t.Build();
      },
-     1},
+     1, EShortCount::Loop},
     {"LoopBackToAnEarlierDirectory",
      [] {
          CTiffBytes t(false);
@@ -84,7 +98,7 @@ const SBytesCase kBytesCases[] = {
          t.LinkNextTo(4, 1);
          return t.Build();
      },
-     5},
+     5, EShortCount::Loop},
     {"LoopAfterThousandsOfDirectories",
      [] {
          CTiffBytes t(false);
@@ -93,7 +107,7 @@ const SBytesCase kBytesCases[] = {
          t.LinkNextTo(2999, 0);
          return t.Build();
      },
-     3000},
+     3000, EShortCount::Loop},
     {"BigTiffLoop",
      [] {
          CTiffBytes t(true, true);
@@ -102,7 +116,7 @@ const SBytesCase kBytesCases[] = {
          t.LinkNextTo(3, 2);
          return t.Build();
      },
-     4},
+     4, EShortCount::Loop},
     {"DamagedFourthDirectory",
      [] {
          CTiffBytes t(false);
@@ -111,7 +125,7 @@ const SBytesCase kBytesCases[] = {
          t.Damage(3);
          return t.Build();
      },
-     3},
+     3, EShortCount::Damaged},
     {"FourthDirectoryMissingARequiredField",
      [] {
          CTiffBytes t(true);
@@ -120,7 +134,7 @@ const SBytesCase kBytesCases[] = {
          t.DropImageLength(3);
          return t.Build();
      },
-     3},
+     3, EShortCount::Damaged},
     {"DamagedFirstDirectory",
      [] {
          CTiffBytes t(false);
@@ -129,7 +143,7 @@ const SBytesCase kBytesCases[] = {
          t.Damage(0);
          return t.Build();
      },
-     0},
+     0, EShortCount::Unopenable},
     {"SubIfdsAreNotPages",
      [] {
          CTiffBytes t(false);
@@ -153,6 +167,25 @@ const SBytesCase kBytesCases[] = {
      4},
 };
 
+// A chain cut off in the middle, as a copy that stopped early leaves it.
+QByteArray Truncated(int nPages, int nKeep)
+{
+    CTiffBytes t(false);
+    for (int i = 0; i < nPages; ++i)
+        t.AddPage();
+    const QByteArray whole = t.Build();
+    // Every page takes the same bytes, one after the other: keep the first nKeep whole.
+    const int nDirBytes = int((whole.size() - 8) / nPages);
+    return whole.left(8 + nKeep * nDirBytes + nDirBytes / 2);
+}
+
+const SBytesCase kShortCases[] = {
+    {"TruncatedAfterPage4Of7", [] { return Truncated(7, 4); }, 4, EShortCount::Damaged},
+};
+
+INSTANTIATE_TEST_SUITE_P(Truncated, CounterOnBytes, testing::ValuesIn(kShortCases),
+                         [](const testing::TestParamInfo<SBytesCase>& info) { return info.param.pszName; });
+
 INSTANTIATE_TEST_SUITE_P(Table, CounterOnBytes, testing::ValuesIn(kBytesCases),
                          [](const testing::TestParamInfo<SBytesCase>& info) { return info.param.pszName; });
 
@@ -171,7 +204,9 @@ TEST(PageCounter, FilesWrittenByLibtiff)
     for (const auto& c : cases) {
         const QString strPath = dir.Path(QString::fromLatin1(c.pszName));
         ASSERT_TRUE(WriteTiff(strPath, c.shape));
-        EXPECT_EQ(CountPages(strPath), c.shape.nPages) << c.pszName;
+        const SPageCount count = CountPagesOf(strPath.toUtf8());
+        EXPECT_EQ(count.nPages, c.shape.nPages) << c.pszName;
+        EXPECT_FALSE(count.IsShort()) << c.pszName;
     }
 }
 
@@ -180,15 +215,15 @@ TEST(PageCounter, UnreadablePathsAreReadErrors)
     CTempDir dir;
     const QString strLocked = dir.Write(QStringLiteral("locked.tif"), Chain(false, 1));
     ::chmod(QFile::encodeName(strLocked).constData(), 0);
-    EXPECT_EQ(CountPages(QString()), PAGES_READ_ERROR);
-    EXPECT_EQ(CountPages(dir.Path(QStringLiteral("missing.tif"))), PAGES_READ_ERROR);
-    EXPECT_EQ(CountPages(dir.Path()), PAGES_READ_ERROR);     // a directory
-    EXPECT_EQ(CountPages(QStringLiteral("/dev/zero")), PAGES_READ_ERROR);
+    EXPECT_EQ(CountPages(QByteArray()), PAGES_READ_ERROR);
+    EXPECT_EQ(CountPages(dir.Path(QStringLiteral("missing.tif")).toUtf8()), PAGES_READ_ERROR);
+    EXPECT_EQ(CountPages(dir.Bytes()), PAGES_READ_ERROR);     // a directory
+    EXPECT_EQ(CountPages("/dev/zero"), PAGES_READ_ERROR);
     if (::geteuid() != 0) {
-        EXPECT_EQ(CountPages(strLocked), PAGES_READ_ERROR);
+        EXPECT_EQ(CountPages(strLocked.toUtf8()), PAGES_READ_ERROR);
     }
-    EXPECT_FALSE(IsTiffFile(QString()));
-    EXPECT_FALSE(IsTiffFile(dir.Path()));
+    EXPECT_FALSE(IsTiffFile(QByteArray()));
+    EXPECT_FALSE(IsTiffFile(dir.Bytes()));
 }
 
 TEST(PageCounter, FifoWithoutWriterNeverBlocks)
@@ -197,7 +232,8 @@ TEST(PageCounter, FifoWithoutWriterNeverBlocks)
     const QString strFifo = dir.Path(QStringLiteral("pipe.tif"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0600), 0);
     // Counted on a thread of its own, so that a blocking open fails the test instead of hanging it.
-    auto result = std::async(std::launch::async, [&] { return std::make_pair(CountPages(strFifo), IsTiffFile(strFifo)); });
+    auto result = std::async(std::launch::async,
+                             [&] { return std::make_pair(CountPages(strFifo.toUtf8()), IsTiffFile(strFifo.toUtf8())); });
     ASSERT_EQ(result.wait_for(std::chrono::seconds(2)), std::future_status::ready) << "the counter blocked";
     EXPECT_EQ(result.get(), std::make_pair(PAGES_READ_ERROR, false));
 }
@@ -207,7 +243,107 @@ TEST(PageCounter, PathsWithSpacesCommasQuotesAndNonAsciiLetters)
     CTempDir dir;
     const QString strPath = dir.Path(QStringLiteral("Rechnung \"März\", Seite 1 ő.tif"));
     ASSERT_TRUE(WriteTiff(strPath, STiffShape{2}));
-    EXPECT_EQ(CountPages(strPath), 2);
+    EXPECT_EQ(CountPages(strPath.toUtf8()), 2);
+    // A name that is not UTF-8 reaches its file, with its facts.
+    const QByteArray latin1 = dir.WriteRaw("Rechnung M\xe4rz \xff.tif", Chain(true, 3));
+    SFileFacts facts;
+    EXPECT_EQ(CountPages(latin1, &facts), 3);
+    EXPECT_EQ(facts.nSize, Chain(true, 3).size());
+}
+
+// libtiff's default handlers, counted for the time of a test.
+int g_nDefaultErrors = 0;
+void CountingErrorHandler(const char*, const char*, va_list)
+{
+    ++g_nDefaultErrors;
+}
+
+TEST(PageCounter, MessagesAreTakenPerFileAndPassedOnOnlyWhenAsked)
+{
+    CTempDir dir;
+    const QByteArray path = dir.Write(QStringLiteral("past-end.tif"), [] {
+        CTiffBytes t(false);
+        for (int i = 0; i < 3; ++i)
+            t.AddPage();
+        t.SetNextOffset(2, 0x7FFFFFF0u);
+        return t.Build();
+    }()).toUtf8();
+    const TIFFErrorHandler previous = TIFFSetErrorHandler(CountingErrorHandler);
+    g_nDefaultErrors = 0;
+    const SPageCount quiet = CountPagesOf(path, nullptr, false);
+    const int nQuiet = g_nDefaultErrors;
+    const SPageCount echoed = CountPagesOf(path, nullptr, true);
+    const int nEchoed = g_nDefaultErrors - nQuiet;
+    TIFFSetErrorHandler(previous);
+    EXPECT_EQ(nQuiet, 0);
+    EXPECT_GT(nEchoed, 0);
+    EXPECT_EQ(quiet.messages, echoed.messages);
+    ASSERT_FALSE(quiet.messages.isEmpty());
+    EXPECT_TRUE(quiet.messages.contains(quiet.strReason));
+    // The tool tip and the command line's clause say it in plain words, with libtiff's own.
+    EXPECT_EQ(ShortCountToolTip(quiet), QStringLiteral("Counted 3 pages; the file is damaged after page 3: ") + quiet.strReason);
+    EXPECT_EQ(ShortCountClause(quiet), QStringLiteral("counted 3 pages, damaged after page 3: ") + quiet.strReason);
+}
+
+TEST(PageCounter, AFileSwappedForAFifoWhileItIsCountedNeverBlocks)
+{
+    CTempDir dir;
+    const QByteArray tiff = dir.Write(QStringLiteral("real.tif"), Chain(false, 2)).toUtf8();
+    const QByteArray fifo = dir.Bytes() + "/pipe";
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const QByteArray link = dir.Bytes() + "/swap.tif";
+    const QByteArray next = dir.Bytes() + "/swap.next";
+    ASSERT_EQ(::symlink(tiff.constData(), link.constData()), 0);
+    // A link re-pointed between the file and a FIFO without a writer, as fast as it goes.
+    std::atomic<bool> bStop{false};
+    std::thread swapper([&] {
+        for (int i = 0; !bStop; ++i) {
+            ::unlink(next.constData());
+            if (::symlink(i % 2 ? tiff.constData() : fifo.constData(), next.constData()) == 0)
+                ::rename(next.constData(), link.constData());
+        }
+    });
+    auto counts = std::async(std::launch::async, [&] {
+        QSet<int> seen;
+        for (int i = 0; i < 3000; ++i) {
+            seen.insert(CountPages(link));
+            IsTiffFile(link);
+        }
+        return seen;
+    });
+    const bool bReady = counts.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    bStop = true;
+    swapper.join();
+    ASSERT_TRUE(bReady) << "a count blocked on the FIFO";
+    // Each count saw either the file or something it would not open.
+    const QSet<int> seen = counts.get();
+    EXPECT_TRUE(seen.contains(2));
+    for (int n : seen)
+        EXPECT_TRUE(n == 2 || n == PAGES_READ_ERROR) << n;
+}
+
+TEST(PageCounter, AFileThatShrinksUnderTheWalkEndsItsOwnCountOnly)
+{
+    CTempDir dir;
+    CTiffBytes t(false);
+    for (int i = 0; i < 300000; ++i)
+        t.AddPage();
+    const QByteArray bytes = t.Build();
+    const QByteArray path = dir.Write(QStringLiteral("shrinking.tif"), bytes).toUtf8();
+    std::atomic<bool> bStarted{false};
+    auto count = std::async(std::launch::async, [&] {
+        bStarted = true;
+        return CountPagesOf(path, nullptr, false);
+    });
+    while (!bStarted)
+        std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Cut the file to a tenth while libtiff walks it: a mapped file would kill the process here.
+    ASSERT_EQ(::truncate(path.constData(), bytes.size() / 10), 0);
+    const SPageCount result = count.get();
+    EXPECT_GT(result.nPages, 0);
+    EXPECT_LT(result.nPages, 300000);
+    EXPECT_EQ(result.eShort, EShortCount::Damaged) << qPrintable(result.strReason);
 }
 
 TEST(PageCounter, SignatureRule)

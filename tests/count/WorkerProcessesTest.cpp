@@ -1,10 +1,13 @@
-#include "count/core/WorkerProcesses.h"
+#include "count/cli/WorkerProcesses.h"
 
 #include <QVector>
 
 #include <gtest/gtest.h>
 
+#include <QSet>
+
 #include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -25,6 +28,7 @@ SResults RunWork(int nItems, int nWorkers, const std::function<QByteArray(int)>&
     RunInWorkerProcesses(nItems, nWorkers, work, [&](int i, const QByteArray& value) {
         r.order.append(i);
         r.values.append(value);
+        return true;
     });
     return r;
 }
@@ -72,6 +76,46 @@ TEST(WorkerProcesses, AWorkerThatDiesLosesOnlyTheItemItDiedOn)
         ASSERT_EQ(r.order[i], i);
         EXPECT_EQ(r.values[i], i == 137 ? QByteArray() : Square(i)) << i;
     }
+}
+
+TEST(WorkerProcesses, WhatADeadWorkerHeldGoesToTheOthersNotToOneProcessEach)
+{
+    // Every tenth item kills its worker once (a marker file tells the second try apart).
+    const QByteArray marker = "/tmp/pagewick-worker-test-" + QByteArray::number(::getpid()) + "-";
+    const SResults r = RunWork(400, 2, [&](int i) {
+        if (i % 10 == 3) {
+            const QByteArray mark = marker + QByteArray::number(i);
+            if (::access(mark.constData(), F_OK) != 0) {
+                ::close(::open(mark.constData(), O_CREAT | O_WRONLY, 0600));
+                ::raise(SIGKILL);
+            }
+        }
+        return QByteArray::number(::getpid());
+    });
+    for (int i = 3; i < 400; i += 10)
+        ::unlink((marker + QByteArray::number(i)).constData());
+    ASSERT_EQ(r.values.size(), 400);
+    QSet<QByteArray> pids;
+    for (int i = 0; i < 400; ++i) {
+        EXPECT_FALSE(r.values[i].isEmpty()) << i;   // the second try of a killer item succeeds
+        pids.insert(r.values[i]);
+    }
+    // Forty deaths, each replaced by one new worker: never a process per item left behind.
+    EXPECT_LE(pids.size(), 2 + 40);
+    EXPECT_FALSE(pids.contains(QByteArray::number(::getpid())));
+}
+
+TEST(WorkerProcesses, ARefusedResultEndsEverythingAtOnce)
+{
+    int nDelivered = 0;
+    const bool bWhole = RunInWorkerProcesses(
+        1000, 2, [](int i) { return Square(i); },
+        [&](int i, const QByteArray&) {
+            ++nDelivered;
+            return i < 9;
+        });
+    EXPECT_FALSE(bWhole);
+    EXPECT_EQ(nDelivered, 10);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -53,6 +54,22 @@ protected:
         for (int i = 0; i < dlg.GetModel()->GetRowCount(); ++i)
             names << dlg.GetModel()->GetText(i, COL_FILENAME).mid(dir.Path().size() + 1);
         return names;
+    }
+    CScanDlg* ScanWindow() { return dlg.findChild<CScanDlg*>(); }
+    // The scan, and whatever follows it, runs on in the window's loop: wait for its end.
+    bool WaitDone(const CModalBoxes& boxes)
+    {
+        return WaitUntil([&] { return boxes.AllAnswered() && !dlg.Operations().IsBusy(); });
+    }
+    QAction* Action(int nId) { return dlg.GetMenuBar()->findChild<QAction*>(QString::number(nId)); }
+    // A tree big enough that a scan is still going when its first rows show.
+    void MakeBigTree(const char* pszSuffix)
+    {
+        for (int d = 0; d < 200; ++d) {
+            for (int f = 0; f < 100; ++f)
+                dir.Write(QStringLiteral("big/d%1/f%2.%3").arg(d, 3, 10, QLatin1Char('0')).arg(f).arg(QLatin1String(pszSuffix)),
+                          "II*\0");
+        }
     }
     void Drop(const QList<QUrl>& urls, QWidget* pTarget)
     {
@@ -100,7 +117,7 @@ TEST_F(AddFiles, DropAddsFilesInTheDropsOrderAndSkipsDirectoriesAndVanishedItems
     EXPECT_EQ(dlg.GetModel()->GetText(1, COL_USE), QStringLiteral("Yes"));
     EXPECT_EQ(dlg.GetModel()->GetText(1, COL_FILESIZE), QStringLiteral("4"));
     EXPECT_EQ(dlg.GetModel()->GetText(2, COL_FILESIZE), QStringLiteral("0"));   // never opened
-    EXPECT_EQ(dlg.m_nItems, 3);
+    EXPECT_EQ(dlg.ItemsTotal(), 3);
     // The same file dropped again is listed again.
     Drop({QUrl::fromLocalFile(strA)}, &dlg);
     EXPECT_EQ(Names(), QStringList({"b.txt", "a, first.tif", "pipe", "a, first.tif"}));
@@ -127,10 +144,10 @@ TEST_P(AddFilesScan, ListsEveryFileInNameOrderDepthFirst)
     boxes.ExpectDialog(kChooser, Choose(dir.Path(QStringLiteral("tree"))));
     boxes.Expect(kRemoveQuestion, QMessageBox::No);
     Scan();
-    EXPECT_TRUE(boxes.AllAnswered());
+    EXPECT_TRUE(WaitDone(boxes));
     EXPECT_EQ(Names(), GetParam().names);
-    EXPECT_EQ(dlg.m_nItems, int(GetParam().names.size()));
-    EXPECT_EQ(dlg.m_pScanDlg, nullptr);
+    EXPECT_EQ(dlg.ItemsTotal(), int(GetParam().names.size()));
+    EXPECT_EQ(ScanWindow(), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -154,61 +171,100 @@ TEST_F(AddFiles, TheBoxCountsAsItStandsWhenTheChooserReturns)
     boxes.Expect(kRemoveQuestion, QMessageBox::Yes);
     boxes.Expect(RemovedBox(2), QMessageBox::Ok);     // a.txt and d.jpg
     Scan();
-    EXPECT_TRUE(boxes.AllAnswered());
+    EXPECT_TRUE(WaitDone(boxes));
     EXPECT_EQ(Names(), QStringList({"tree/.hidden.tif", "tree/b page, two.tif", "tree/sub dir/c.tif",
                                     "tree/Zürich scan.tif"}));
     // Adding rows writes the totals, never the box back.
     EXPECT_TRUE(FindControlAs<QCheckBox>(dlg.GetClient(), IDC_SUB_FOLDERS)->isChecked());
 }
 
-TEST_F(AddFiles, DoubledSeparatorsInTheChosenFolderAreCollapsed)
+TEST_F(AddFiles, TheRootFolderGivesNoDoubledSeparator)
 {
-    MakeTree();
+    // The root is the one folder whose path ends in a separator: joined with a name it doubles it.
+    const QString strFile = QStringLiteral("/pagewick-scan-test-%1.tif").arg(QCoreApplication::applicationPid());
+    QFile file(strFile);
+    if (!file.open(QIODevice::WriteOnly))
+        GTEST_SKIP() << "needs a file of its own in /";
+    file.write("II*\0");
+    file.close();
     SetSubFolders(false);
     CModalBoxes boxes;
-    boxes.ExpectDialog(kChooser, Choose(dir.Path(QStringLiteral("tree"))));
+    boxes.ExpectDialog(kChooser, Choose(QStringLiteral("/")));
     boxes.Expect(kRemoveQuestion, QMessageBox::No);
     Scan();
-    EXPECT_FALSE(dlg.GetModel()->GetText(0, COL_FILENAME).contains(QStringLiteral("//")));
+    const bool bDone = WaitDone(boxes);
+    QFile::remove(strFile);
+    EXPECT_TRUE(bDone);
+    bool bListed = false;
+    for (int i = 0; i < dlg.GetModel()->GetRowCount(); ++i) {
+        const QByteArray path = dlg.GetModel()->GetRecord(i).path;
+        EXPECT_FALSE(path.startsWith("//")) << path.constData();
+        bListed = bListed || path == strFile.toUtf8();
+    }
+    EXPECT_TRUE(bListed);
 }
 
-TEST_F(AddFiles, StopEndsTheScanKeepingTheRowsAndTheQuestionStillComes)
+TEST_F(AddFiles, NamesThatAreNotUtf8AreListedCountedAndShownReadably)
 {
-    for (int d = 0; d < 200; ++d) {
-        for (int f = 0; f < 20; ++f)
-            dir.Write(QStringLiteral("big/d%1/f%2.tif").arg(d, 3, 10, QLatin1Char('0')).arg(f), "II*\0");
-    }
+    const QByteArray latin1 = dir.WriteRaw("raw/caf\xe9.tif", QByteArray("II*\0", 4));
+    const QByteArray bad = dir.WriteRaw("raw/bad\xff\xfename.tif", QByteArray("MM\0*", 4));
+    SetSubFolders(false);
+    CModalBoxes boxes;
+    boxes.ExpectDialog(kChooser, Choose(dir.Path(QStringLiteral("raw"))));
+    boxes.Expect(kRemoveQuestion, QMessageBox::No);
+    Scan();
+    EXPECT_TRUE(WaitDone(boxes));
+    ASSERT_EQ(dlg.GetModel()->GetRowCount(), 2);
+    EXPECT_EQ(dlg.GetModel()->GetRecord(0).path, bad);
+    EXPECT_EQ(dlg.GetModel()->GetRecord(1).path, latin1);
+    EXPECT_EQ(dlg.GetModel()->GetText(0, COL_FILENAME), dir.Path() + QStringLiteral("/raw/bad\u00ff\u00fename.tif"));
+    EXPECT_EQ(dlg.GetModel()->GetText(1, COL_FILENAME), dir.Path() + QStringLiteral("/raw/caf\u00e9.tif"));
+    EXPECT_EQ(dlg.GetModel()->GetText(1, COL_FILESIZE), QStringLiteral("4"));
+    EXPECT_FALSE(dlg.GetModel()->GetText(1, COL_MODIFIED).isEmpty());
+    // A drop keeps the bytes of the URL's percent-encoded path.
+    Drop({QUrl::fromEncoded("file://" + latin1.toPercentEncoding("/"))}, &dlg);
+    ASSERT_EQ(dlg.GetModel()->GetRowCount(), 3);
+    EXPECT_EQ(dlg.GetModel()->GetRecord(2).path, latin1);
+}
+
+TEST_F(AddFiles, StopEndsTheScanAtOnceKeepingTheRowsAndTheQuestionStillComes)
+{
+    MakeBigTree("tif");
     SetSubFolders(true);
-    CWhen stop([this] { return dlg.m_pScanDlg && dlg.GetModel()->GetRowCount() > 0; },
-               [this] { QTest::mouseClick(FindControl(dlg.m_pScanDlg, IDC_STOP), Qt::LeftButton); });
+    QElapsedTimer sinceStop;
     bool bScanWindowShowedADirectory = false;
-    CWhen seen([this] { return dlg.m_pScanDlg && !dlg.m_pScanDlg->GetDirectory().isEmpty(); },
-               [&] { bScanWindowShowedADirectory = dlg.m_pScanDlg->GetDirectory().startsWith(dir.Path()); });
+    CWhen stop([this] { return ScanWindow() && dlg.GetModel()->GetRowCount() > 0; },
+               [&] {
+                   bScanWindowShowedADirectory = ScanWindow()->GetDirectory().startsWith(dir.Path() + QStringLiteral("/big"));
+                   sinceStop.start();
+                   QTest::mouseClick(FindControl(ScanWindow(), IDC_STOP), Qt::LeftButton);
+               });
     CModalBoxes boxes;
     boxes.ExpectDialog(kChooser, Choose(dir.Path(QStringLiteral("big"))));
     boxes.Expect(kRemoveQuestion, QMessageBox::No);
     Scan();
-    EXPECT_TRUE(stop.Done());
+    EXPECT_TRUE(WaitUntil([&] { return stop.Done() && !ScanWindow(); }));
+    EXPECT_LT(sinceStop.elapsed(), 200);
+    EXPECT_TRUE(WaitDone(boxes));
     EXPECT_TRUE(bScanWindowShowedADirectory);
-    EXPECT_TRUE(boxes.AllAnswered());
     const int nRows = dlg.GetModel()->GetRowCount();
     EXPECT_GT(nRows, 0);
-    EXPECT_LT(nRows, 4000);
+    EXPECT_LT(nRows, 20000);
     // The rows kept are the first of the walk, in order.
     EXPECT_EQ(Names().first(), QStringLiteral("big/d000/f0.tif"));
-    EXPECT_EQ(dlg.m_nItems, nRows);
+    EXPECT_EQ(dlg.ItemsTotal(), nRows);
 }
 
 TEST_F(AddFiles, CancelledChooserStillAsksAndYesFilters)
 {
-    dlg.AppendFileRow(dir.Write(QStringLiteral("keep.tif"), "II*\0"), QStringLiteral("Yes"));
-    dlg.AppendFileRow(dir.Write(QStringLiteral("drop.txt"), "text"), QStringLiteral("No"));
+    dlg.AppendFileRow(dir.Write(QStringLiteral("keep.tif"), "II*\0").toUtf8(), true);
+    dlg.AppendFileRow(dir.Write(QStringLiteral("drop.txt"), "text").toUtf8(), false);
     CModalBoxes boxes;
     boxes.ExpectDialog(kChooser, [](QWidget* pChooser) { qobject_cast<QDialog*>(pChooser)->reject(); });
     boxes.Expect(kRemoveQuestion, QMessageBox::Yes);
     boxes.Expect(RemovedBox(1), QMessageBox::Ok);
     Scan();
-    EXPECT_TRUE(boxes.AllAnswered());
+    EXPECT_TRUE(WaitDone(boxes));
     EXPECT_EQ(Names(), QStringList({"keep.tif"}));
 }
 
@@ -230,41 +286,40 @@ TEST_F(AddFiles, FilterRemovesEveryRowThatFailsTheSignatureTest)
         {"le.tif", QByteArray("II*\0", 4), "No", true},     // the same path twice
     };
     for (const auto& r : rows)
-        dlg.AppendFileRow(dir.Write(QString::fromLatin1(r.pszName), r.bytes), QString::fromLatin1(r.pszUse));
-    dlg.AppendFileRow(dir.Path(QStringLiteral("deleted since.tif")), QStringLiteral("Yes"));
-    dlg.AppendFileRow(dir.Path(), QStringLiteral("Yes"));      // a directory
-    dlg.m_nPages = 25;
-    dlg.UpdateData(false);
+        dlg.AppendFileRow(dir.Write(QString::fromLatin1(r.pszName), r.bytes).toUtf8(), r.pszUse[0] == 'Y');
+    dlg.AppendFileRow(dir.Path(QStringLiteral("deleted since.tif")).toUtf8(), true);
+    dlg.AppendFileRow(dir.Bytes(), true);      // a directory
+    dlg.SetPagesTotal(25);
     CModalBoxes boxes;
     boxes.Expect(RemovedBox(6), QMessageBox::Ok);
-    dlg.GetMenuBar()->findChild<QAction*>(QString::number(ID_FILTER_REMOVENONTIF))->trigger();
-    EXPECT_TRUE(boxes.AllAnswered());
+    Action(ID_FILTER_REMOVENONTIF)->trigger();
+    EXPECT_TRUE(WaitDone(boxes));
     EXPECT_EQ(Names(), QStringList({"le.tif", "mm-anything.tif", "mm-only.tif", "le.tif"}));
     EXPECT_EQ(dlg.GetModel()->GetText(1, COL_USE), QStringLiteral("No"));
-    EXPECT_EQ(dlg.m_nItems, 4);
-    EXPECT_EQ(dlg.m_nPages, 25);
+    EXPECT_EQ(dlg.ItemsTotal(), 4);
+    EXPECT_EQ(dlg.PagesTotal(), 25);
     // Only TIFF files left: the message says 0.
     boxes.Expect(RemovedBox(0), QMessageBox::Ok);
     dlg.RemoveNonTiffFiles();
-    EXPECT_TRUE(boxes.AllAnswered());
+    EXPECT_TRUE(WaitDone(boxes));
 }
 
-TEST_F(AddFiles, NoSecondLongOperationStartsInsideAScan)
+TEST_F(AddFiles, NoSecondLongOperationStartsInsideAScanAndItsCommandsAreDisabledMeanwhile)
 {
-    for (int d = 0; d < 200; ++d) {
-        for (int f = 0; f < 20; ++f)
-            dir.Write(QStringLiteral("big/d%1/f%2.txt").arg(d, 3, 10, QLatin1Char('0')).arg(f), "text");
-    }
+    MakeBigTree("txt");
     SetSubFolders(true);
-    QList<int> refused;
-    CWhen inside([this] { return dlg.m_pScanDlg && dlg.GetModel()->GetRowCount() > 0; },
+    const int kLongCommands[] = {ID_FILE_SCANDIRECTORIES, ID_FILE_LOADLIST, ID_FILE_APPENDLIST, ID_FILTER_REMOVENONTIF};
+    bool bDisabled = false;
+    CWhen inside([this] { return ScanWindow() && dlg.GetModel()->GetRowCount() > 0; },
                  [&] {
-                     // Neither a second scan, nor a count run, nor the filter opens anything now.
-                     const int nBefore = dlg.GetModel()->GetRowCount();
+                     bDisabled = !FindControl(dlg.GetClient(), IDC_COUNT_FILES)->isEnabled();
+                     for (int nId : kLongCommands)
+                         bDisabled = bDisabled && !Action(nId)->isEnabled();
+                     // Called another way, neither a second scan, nor a count run, nor the filter
+                     // opens anything now.
                      dlg.OnCommand(ID_FILE_SCANDIRECTORIES);
                      dlg.OnCommand(IDC_COUNT_FILES);
                      dlg.OnCommand(ID_FILTER_REMOVENONTIF);
-                     refused << (dlg.GetModel()->GetRowCount() >= nBefore);
                      // Rows removed during the scan leave a consistent list.
                      dlg.GetModel()->removeRows(0, 1);
                  });
@@ -272,29 +327,48 @@ TEST_F(AddFiles, NoSecondLongOperationStartsInsideAScan)
     boxes.ExpectDialog(kChooser, Choose(dir.Path(QStringLiteral("big"))));
     boxes.Expect(kRemoveQuestion, QMessageBox::No);
     Scan();
+    EXPECT_TRUE(WaitDone(boxes));
     EXPECT_TRUE(inside.Done());
-    EXPECT_TRUE(boxes.AllAnswered());
+    EXPECT_TRUE(bDisabled);
     EXPECT_EQ(boxes.Seen().size(), 2);      // the chooser and the question, nothing else
-    EXPECT_EQ(dlg.GetModel()->GetRowCount(), 3999);
-    EXPECT_EQ(dlg.m_nItems, 3999);
-    EXPECT_EQ(dlg.CurrentLongOperation(), ELongOperation::None);
+    EXPECT_EQ(dlg.GetModel()->GetRowCount(), 19999);
+    EXPECT_EQ(dlg.ItemsTotal(), 19999);
+    // Enabled again after it.
+    EXPECT_TRUE(FindControl(dlg.GetClient(), IDC_COUNT_FILES)->isEnabled());
+    EXPECT_TRUE(Action(ID_FILE_SCANDIRECTORIES)->isEnabled());
+    EXPECT_TRUE(Action(ID_FILTER_REMOVENONTIF)->isEnabled());
 }
 
-TEST_F(AddFiles, ClosingTheWindowStopsTheScan)
+TEST_F(AddFiles, ClosingTheWindowStopsTheScanAtOnce)
 {
-    for (int d = 0; d < 200; ++d) {
-        for (int f = 0; f < 20; ++f)
-            dir.Write(QStringLiteral("big/d%1/f%2.txt").arg(d, 3, 10, QLatin1Char('0')).arg(f), "text");
-    }
+    MakeBigTree("txt");
     SetSubFolders(true);
-    CWhen close([this] { return dlg.m_pScanDlg && dlg.GetModel()->GetRowCount() > 0; }, [this] { dlg.close(); });
+    QElapsedTimer sinceClose;
+    CWhen close([this] { return ScanWindow() && dlg.GetModel()->GetRowCount() > 0; },
+                [&] {
+                    sinceClose.start();
+                    dlg.close();
+                });
     CModalBoxes boxes;      // no removal question after the window has ended
     boxes.ExpectDialog(kChooser, Choose(dir.Path(QStringLiteral("big"))));
     Scan();
-    EXPECT_TRUE(close.Done());
+    EXPECT_TRUE(WaitUntil([&] { return close.Done() && !ScanWindow() && !dlg.Operations().IsBusy(); }));
+    EXPECT_LT(sinceClose.elapsed(), 200);
     EXPECT_TRUE(dlg.IsClosing());
-    EXPECT_LT(dlg.GetModel()->GetRowCount(), 4000);
-    EXPECT_EQ(dlg.m_pScanDlg, nullptr);
+    EXPECT_LT(dlg.GetModel()->GetRowCount(), 20000);
+    EXPECT_EQ(boxes.Seen().size(), 1);
+}
+
+TEST_F(AddFiles, FilesNamedAtStartAreListedAsADropListsThem)
+{
+    const QByteArray a = dir.Write(QStringLiteral("a.tif"), QByteArray("II*\0", 4)).toUtf8();
+    const QByteArray b = dir.WriteRaw("b \xe9.tif", "MM");
+    dir.MakeDir(QStringLiteral("folder"));
+    dlg.AddStartFiles({a, dir.Bytes() + "/folder", dir.Bytes() + "/missing.tif", b});
+    ASSERT_EQ(dlg.GetModel()->GetRowCount(), 2);
+    EXPECT_EQ(dlg.GetModel()->GetRecord(0).path, a);
+    EXPECT_EQ(dlg.GetModel()->GetRecord(1).path, b);
+    EXPECT_EQ(dlg.GetModel()->GetText(1, COL_FILESIZE), QStringLiteral("2"));
 }
 
 }  // namespace

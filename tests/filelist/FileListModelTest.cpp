@@ -1,18 +1,17 @@
 #include "filelist/core/CFileListModel.h"
 
+#include <QItemSelectionModel>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-FileRecord Row(const QString& strName)
+FileRecord Row(const QByteArray& name)
 {
     FileRecord rec;
-    rec[COL_USE] = QStringLiteral("Yes");
-    rec[COL_FILENAME] = strName;
-    rec[COL_FILESIZE] = QStringLiteral("0");
-    rec[COL_STATUS] = QStringLiteral("Ready.");
+    rec.path = name;
+    rec.nSize = 0;
     return rec;
 }
 
@@ -51,16 +50,28 @@ TEST(FileListModel, DataIsBoundsCheckedAndHeadersNameTheColumns)
     EXPECT_EQ(model.headerData(4, Qt::Horizontal).toString(), QStringLiteral("Pages"));
 }
 
-TEST(FileListModel, SetTextSignalsOnlyRealChanges)
+TEST(FileListModel, AShortCountIsMarkedOnItsPagesCellOnly)
 {
     CFileListModel model;
-    model.AppendRow(Row("a"));
+    model.AppendRows({Row("a"), Row("b")});
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    model.SetText(0, COL_STATUS, QStringLiteral("Done"));
-    model.SetText(0, COL_STATUS, QStringLiteral("Done"));
-    model.SetText(3, COL_STATUS, QStringLiteral("Done"));     // no such row: ignored
-    ASSERT_EQ(changed.count(), 1);
+    model.SetCount(0, EFileStatus::Done, 4, QStringLiteral("Counted 4 pages; the file is damaged after page 4."));
+    model.SetCount(1, EFileStatus::Done, 7);
+    ASSERT_EQ(changed.count(), 2);
     EXPECT_EQ(changed.at(0).at(0).toModelIndex(), model.index(0, COL_STATUS));
+    EXPECT_EQ(changed.at(0).at(1).toModelIndex(), model.index(0, COL_PAGES));
+    const QModelIndex shortPages = model.index(0, COL_PAGES);
+    EXPECT_EQ(model.GetText(0, COL_PAGES), QStringLiteral("4"));
+    EXPECT_TRUE(shortPages.data(CFileListModel::ShortCountRole).toBool());
+    EXPECT_EQ(shortPages.data(Qt::ToolTipRole).toString(),
+              QStringLiteral("Counted 4 pages; the file is damaged after page 4."));
+    EXPECT_FALSE(model.index(0, COL_STATUS).data(CFileListModel::ShortCountRole).toBool());
+    EXPECT_FALSE(model.index(1, COL_PAGES).data(CFileListModel::ShortCountRole).toBool());
+    EXPECT_FALSE(model.index(1, COL_PAGES).data(Qt::ToolTipRole).isValid());
+    // Emptying the count takes the mark with it; the sum of what went comes back.
+    EXPECT_EQ(model.ClearPages(), 11);
+    EXPECT_FALSE(shortPages.data(CFileListModel::ShortCountRole).toBool());
+    EXPECT_EQ(model.GetText(0, COL_PAGES), QString());
     EXPECT_EQ(model.GetText(0, COL_STATUS), QStringLiteral("Done"));
 }
 
@@ -78,11 +89,11 @@ TEST(FileListModel, RemoveRowsIfKeepsOrderWithFewRanges)
 {
     CFileListModel model;
     for (int i = 0; i < 10; ++i)
-        model.AppendRow(Row(QString::number(i)));
+        model.AppendRow(Row(QByteArray::number(i)));
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
     QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-    const int n = model.RemoveRowsIf([](const FileRecord& r) {
-        const int v = r[COL_FILENAME].toInt();
+    const int n = model.RemoveRowsIf([](int, const FileRecord& r) {
+        const int v = r.path.toInt();
         return v == 1 || v == 2 || v == 5 || v == 9;
     });
     EXPECT_EQ(n, 4);
@@ -96,17 +107,42 @@ TEST(FileListModel, RemoveRowsIfResetsForManyScatteredRows)
     CFileListModel model;
     QVector<FileRecord> rows;
     for (int i = 0; i < 1000; ++i)
-        rows.append(Row(QString::number(i)));
+        rows.append(Row(QByteArray::number(i)));
     model.AppendRows(rows);
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
     QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-    EXPECT_EQ(model.RemoveRowsIf([](const FileRecord& r) { return r[COL_FILENAME].toInt() % 2 == 1; }), 500);
+    EXPECT_EQ(model.RemoveRowsIf([](int, const FileRecord& r) { return r.path.toInt() % 2 == 1; }), 500);
     EXPECT_EQ(removed.count(), 0);
     EXPECT_EQ(reset.count(), 1);
     ASSERT_EQ(model.GetRowCount(), 500);
     for (int i = 0; i < 500; ++i)
         ASSERT_EQ(model.GetText(i, COL_FILENAME), QString::number(2 * i));
-    EXPECT_EQ(model.RemoveRowsIf([](const FileRecord&) { return false; }), 0);
+    EXPECT_EQ(model.RemoveRowsIf([](int, const FileRecord&) { return false; }), 0);
+}
+
+TEST(FileListModel, RowsKeepTheirIdentityThroughMovesSortsAndRemovals)
+{
+    CFileListModel model;
+    model.AppendRows({Row("a"), Row("b"), Row("c"), Row("d")});
+    const quint64 nIdC = model.GetRecord(2).nId;
+    QItemSelectionModel selection(&model);
+    selection.select(model.index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    model.SwapRows(1, 2);
+    EXPECT_EQ(Names(model), QStringList({"a", "c", "b", "d"}));
+    EXPECT_EQ(model.FindRow(nIdC), 1);
+    EXPECT_TRUE(selection.isRowSelected(1));     // the selection went with the row
+    EXPECT_FALSE(selection.isRowSelected(2));
+    model.Reorder({3, 1, 2, 0});
+    EXPECT_EQ(Names(model), QStringList({"d", "c", "b", "a"}));
+    EXPECT_EQ(model.FindRow(nIdC), 1);
+    EXPECT_TRUE(selection.isRowSelected(1));
+    model.removeRows(0, 1);
+    EXPECT_EQ(model.FindRow(nIdC), 0);
+    model.removeRows(0, 1);
+    EXPECT_EQ(model.FindRow(nIdC), -1);
+    // New rows get new identities.
+    model.AppendRow(Row("c"));
+    EXPECT_NE(model.GetRecord(model.GetRowCount() - 1).nId, nIdC);
 }
 
 }  // namespace

@@ -20,34 +20,65 @@ QString LocalText(const QDateTime& t)
     return t.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 }
 
+QString Text(const FileRecord& rec, int nColumn)
+{
+    return FileRecordText(rec, nColumn);
+}
+
 TEST(FileRecord, NormalFileGetsSizeReadyAndBothTimes)
 {
     CTempDir dir;
     const QString strPath = dir.Write(QStringLiteral("scan 1, page.tif"), QByteArray(1234, 'x'));
     const QDateTime modified(QDate(2011, 5, 18), QTime(9, 4, 5));
     ASSERT_TRUE(CTempDir::SetTimes(strPath, modified));
-    const FileRecord rec = MakeFileRecord(strPath, QStringLiteral("Yes"));
-    EXPECT_EQ(rec[COL_USE], QStringLiteral("Yes"));
-    EXPECT_EQ(rec[COL_FILENAME], strPath);
-    EXPECT_EQ(rec[COL_FILESIZE], QStringLiteral("1234"));
-    EXPECT_EQ(rec[COL_STATUS], QStringLiteral("Ready."));
-    EXPECT_EQ(rec[COL_PAGES], QString());
-    EXPECT_EQ(rec[COL_MODIFIED], QStringLiteral("2011-05-18 09:04:05"));
+    const FileRecord rec = MakeFileRecord(strPath.toUtf8(), true);
+    EXPECT_EQ(Text(rec, COL_USE), QStringLiteral("Yes"));
+    EXPECT_EQ(Text(rec, COL_FILENAME), strPath);
+    EXPECT_EQ(Text(rec, COL_FILESIZE), QStringLiteral("1234"));
+    EXPECT_EQ(Text(rec, COL_STATUS), QStringLiteral("Ready."));
+    EXPECT_EQ(Text(rec, COL_PAGES), QString());
+    EXPECT_EQ(Text(rec, COL_MODIFIED), QStringLiteral("2011-05-18 09:04:05"));
     // Created is the birth time where the file system keeps one, else the last-write time.
     const QDateTime birth = QFileInfo(strPath).birthTime();
-    EXPECT_EQ(rec[COL_CREATED], birth.isValid() ? LocalText(birth) : rec[COL_MODIFIED]);
-    EXPECT_EQ(FormatModifiedTime(strPath), rec[COL_MODIFIED]);
-    EXPECT_EQ(FormatCreatedTime(strPath), rec[COL_CREATED]);
+    EXPECT_EQ(Text(rec, COL_CREATED), birth.isValid() ? LocalText(birth) : Text(rec, COL_MODIFIED));
+}
+
+TEST(FileRecord, ColumnTextsFollowTheTypedRow)
+{
+    FileRecord rec;
+    rec.path = QByteArray("/scans/caf\xe9.tif");
+    rec.nSize = 4096;
+    rec.nPages = 12;
+    rec.bInUse = false;
+    const struct {
+        EFileStatus eStatus;
+        const char* pszText;
+    } statuses[] = {{EFileStatus::Ready, "Ready."},       {EFileStatus::None, ""},
+                    {EFileStatus::Processing, "Processing"}, {EFileStatus::Done, "Done"},
+                    {EFileStatus::Invalid, "Invalid"},     {EFileStatus::ReadError, "Read Error"}};
+    for (const auto& st : statuses) {
+        rec.eStatus = st.eStatus;
+        EXPECT_EQ(FileRecordBytes(rec, COL_STATUS), QByteArray(st.pszText));
+    }
+    EXPECT_EQ(FileRecordBytes(rec, COL_USE), QByteArray("No"));
+    EXPECT_EQ(FileRecordBytes(rec, COL_PAGES), QByteArray("12"));
+    // The path's bytes are kept; its text shows the foreign byte as the letter it most likely is.
+    EXPECT_EQ(FileRecordBytes(rec, COL_FILENAME), QByteArray("/scans/caf\xe9.tif"));
+    EXPECT_EQ(FileRecordText(rec, COL_FILENAME), QStringLiteral("/scans/café.tif"));
+    rec.nPages = -1;
+    EXPECT_EQ(FileRecordBytes(rec, COL_PAGES), QByteArray());
+    rec.nPages = 0;
+    EXPECT_EQ(FileRecordBytes(rec, COL_PAGES), QByteArray("0"));
 }
 
 TEST(FileRecord, EmptyFileShowsZeroAndItsRealTimes)
 {
     CTempDir dir;
     const QString strPath = dir.Write(QStringLiteral("empty.tif"), QByteArray());
-    const FileRecord rec = MakeFileRecord(strPath, QStringLiteral("Yes"));
-    EXPECT_EQ(rec[COL_FILESIZE], QStringLiteral("0"));
-    EXPECT_EQ(rec[COL_MODIFIED], LocalText(QFileInfo(strPath).lastModified()));
-    EXPECT_FALSE(rec[COL_CREATED].isEmpty());
+    const FileRecord rec = MakeFileRecord(strPath.toUtf8(), true);
+    EXPECT_EQ(Text(rec, COL_FILESIZE), QStringLiteral("0"));
+    EXPECT_EQ(Text(rec, COL_MODIFIED), LocalText(QFileInfo(strPath).lastModified()));
+    EXPECT_FALSE(Text(rec, COL_CREATED).isEmpty());
 }
 
 TEST(FileRecord, UnopenablePathsGetZeroAndNoTimes)
@@ -78,14 +109,14 @@ TEST(FileRecord, UnopenablePathsGetZeroAndNoTimes)
         {QString(), true},
     };
     for (const auto& c : cases) {
-        const FileRecord rec = MakeFileRecord(c.strPath, QStringLiteral("No"));
-        EXPECT_EQ(rec[COL_USE], QStringLiteral("No"));
-        EXPECT_EQ(rec[COL_FILENAME], c.strPath);
-        EXPECT_EQ(rec[COL_STATUS], QStringLiteral("Ready.")) << qPrintable(c.strPath);
+        const FileRecord rec = MakeFileRecord(c.strPath.toUtf8(), false);
+        EXPECT_EQ(Text(rec, COL_USE), QStringLiteral("No"));
+        EXPECT_EQ(Text(rec, COL_FILENAME), c.strPath);
+        EXPECT_EQ(Text(rec, COL_STATUS), QStringLiteral("Ready.")) << qPrintable(c.strPath);
         if (c.bUnopenable) {
-            EXPECT_EQ(rec[COL_FILESIZE], QStringLiteral("0")) << qPrintable(c.strPath);
-            EXPECT_EQ(rec[COL_CREATED], QString()) << qPrintable(c.strPath);
-            EXPECT_EQ(rec[COL_MODIFIED], QString()) << qPrintable(c.strPath);
+            EXPECT_EQ(Text(rec, COL_FILESIZE), QStringLiteral("0")) << qPrintable(c.strPath);
+            EXPECT_EQ(Text(rec, COL_CREATED), QString()) << qPrintable(c.strPath);
+            EXPECT_EQ(Text(rec, COL_MODIFIED), QString()) << qPrintable(c.strPath);
         }
     }
     ::close(fdSocket);
@@ -95,16 +126,16 @@ TEST(FileRecord, SizeIsTheTrue64BitLength)
 {
     CTempDir dir;
     const QString strPath = dir.WriteSized(QStringLiteral("big.tif"), (qint64(5) << 30) + 7);
-    EXPECT_EQ(MakeFileRecord(strPath, QStringLiteral("Yes"))[COL_FILESIZE], QStringLiteral("5368709127"));
+    EXPECT_EQ(Text(MakeFileRecord(strPath.toUtf8(), true), COL_FILESIZE), QStringLiteral("5368709127"));
 }
 
 TEST(FileRecord, PathsWithOddCharactersAreKeptAsGiven)
 {
     CTempDir dir;
     const QString strPath = dir.Write(QStringLiteral("Größe \"quoted\", 'x' ü.tif"), "MM");
-    const FileRecord rec = MakeFileRecord(strPath, QStringLiteral("Yes"));
-    EXPECT_EQ(rec[COL_FILENAME], strPath);
-    EXPECT_EQ(rec[COL_FILESIZE], QStringLiteral("2"));
+    const FileRecord rec = MakeFileRecord(strPath.toUtf8(), true);
+    EXPECT_EQ(Text(rec, COL_FILENAME), strPath);
+    EXPECT_EQ(Text(rec, COL_FILESIZE), QStringLiteral("2"));
 }
 
 TEST(FileRecord, DateTextIsFixedWidthLocalTime)
@@ -133,17 +164,6 @@ TEST(FileRecord, DateTextIsFixedWidthLocalTime)
     EXPECT_EQ(FormatDateTime(1305709445), QStringLiteral("2011-05-18 18:04:05"));
     ::unsetenv("TZ");
     ::tzset();
-}
-
-TEST(FileRecord, PagesValueReadsLeadingDigitsAsAtoiDoes)
-{
-    const struct {
-        const char* pszText;
-        qint64 nValue;
-    } cases[] = {{"", 0}, {"0", 0}, {"12", 12}, {"  7", 7}, {"5abc", 5}, {"abc", 0}, {"-3", -3}, {"+4", 4},
-                 {"1048576", 1048576}};
-    for (const auto& c : cases)
-        EXPECT_EQ(PagesValue(QString::fromLatin1(c.pszText)), c.nValue) << c.pszText;
 }
 
 }  // namespace

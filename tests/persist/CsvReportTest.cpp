@@ -1,49 +1,55 @@
 #include "persist/core/CsvReport.h"
 
 #include <QBuffer>
+#include <QDateTime>
+
+#include <cstdlib>
+#include <ctime>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-FileRecord Rec(const QString& strPath, const char* pszSize, const char* pszPages)
+FileRecord Rec(const QByteArray& path, qint64 nSize, qint64 nPages)
 {
     FileRecord rec;
-    rec[COL_USE] = QStringLiteral("Yes");
-    rec[COL_FILENAME] = strPath;
-    rec[COL_FILESIZE] = QString::fromLatin1(pszSize);
-    rec[COL_STATUS] = QStringLiteral("Done");
-    rec[COL_PAGES] = QString::fromLatin1(pszPages);
-    rec[COL_CREATED] = QStringLiteral("2010-01-02 03:04:05");
-    rec[COL_MODIFIED] = QStringLiteral("2011-05-18 09:04:05");
+    rec.path = path;
+    rec.nSize = nSize;
+    rec.eStatus = EFileStatus::Done;
+    rec.nPages = nPages;
+    rec.nCreated = QDateTime(QDate(2010, 1, 2), QTime(3, 4, 5)).toSecsSinceEpoch();
+    rec.nModified = QDateTime(QDate(2011, 5, 18), QTime(9, 4, 5)).toSecsSinceEpoch();
     return rec;
 }
 
 TEST(CsvReport, OnlyFieldsThatNeedItAreQuoted)
 {
     const struct {
-        QString strIn;
+        QByteArray in;
         QByteArray out;
     } cases[] = {
-        {QStringLiteral("C:/scans/a.tif"), "C:/scans/a.tif"},
-        {QStringLiteral("a, b.tif"), "\"a, b.tif\""},
-        {QStringLiteral("say \"hi\".tif"), "\"say \"\"hi\"\".tif\""},
-        {QStringLiteral("line\nbreak"), "\"line\nbreak\""},
-        {QStringLiteral("cr\rhere"), "\"cr\rhere\""},
-        {QStringLiteral("it's fine; really"), "it's fine; really"},
-        {QStringLiteral("Größe.tif"), "Gr\xc3\xb6\xc3\x9f" "e.tif"},
-        {QString(), ""},
+        {"C:/scans/a.tif", "C:/scans/a.tif"},
+        {"a, b.tif", "\"a, b.tif\""},
+        {"say \"hi\".tif", "\"say \"\"hi\"\".tif\""},
+        {"line\nbreak", "\"line\nbreak\""},
+        {"cr\rhere", "\"cr\rhere\""},
+        {"it's fine; really", "it's fine; really"},
+        {"Gr\xc3\xb6\xc3\x9f" "e.tif", "Gr\xc3\xb6\xc3\x9f" "e.tif"},
+        {"caf\xe9, \xff.tif", "\"caf\xe9, \xff.tif\""},      // a path's own bytes, quoted or not
+        {QByteArray(), ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CsvField(c.strIn), c.out) << qPrintable(c.strIn);
+        EXPECT_EQ(CsvField(c.in), c.out) << c.in.constData();
 }
 
 TEST(CsvReport, LinesAreByteExact)
 {
     EXPECT_EQ(CsvHeaderLine(), QByteArray("Filename,File Bytes,Created Time,Modified Time,Pages\r\n"));
-    EXPECT_EQ(CsvRowLine(Rec(QStringLiteral("/scans/a.tif"), "1024", "12")),
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    EXPECT_EQ(CsvRowLine(Rec("/scans/a.tif", 1024, 12)),
               QByteArray("/scans/a.tif,1024,2010-01-02 03:04:05,2011-05-18 09:04:05,12\r\n"));
-    EXPECT_EQ(CsvRowLine(Rec(QStringLiteral("/scans/never counted.tif"), "0", "")),
+    EXPECT_EQ(CsvRowLine(Rec("/scans/never counted.tif", 0, -1)),
               QByteArray("/scans/never counted.tif,0,2010-01-02 03:04:05,2011-05-18 09:04:05,\r\n"));
     EXPECT_EQ(CsvTotalLine(0), QByteArray(",,,,0\r\n"));
     EXPECT_EQ(CsvTotalLine(4294967296LL), QByteArray(",,,,4294967296\r\n"));
@@ -55,16 +61,17 @@ TEST(CsvReport, WriterSumsThePagesOfTheRowsItWrites)
     buffer.open(QIODevice::WriteOnly);
     CCsvReportWriter writer(&buffer);
     writer.WriteHeader();
-    writer.WriteRow(Rec(QStringLiteral("/a, b.tif"), "10", "12"));
-    writer.WriteRow(Rec(QStringLiteral("/c.tif"), "20", ""));
-    writer.WriteRow(Rec(QStringLiteral("/d.tif"), "30", "5x"));
+    writer.WriteRow(Rec("/a, b.tif", 10, 12));
+    writer.WriteRow(Rec("/c.tif", 20, -1));
+    writer.WriteRow(Rec("/d.tif", 30, 5));
     writer.WriteTotal();
+    writer.Flush();
     EXPECT_TRUE(writer.Ok());
     EXPECT_EQ(writer.Total(), 17);
     EXPECT_EQ(buffer.data(), QByteArray("Filename,File Bytes,Created Time,Modified Time,Pages\r\n"
                                         "\"/a, b.tif\",10,2010-01-02 03:04:05,2011-05-18 09:04:05,12\r\n"
                                         "/c.tif,20,2010-01-02 03:04:05,2011-05-18 09:04:05,\r\n"
-                                        "/d.tif,30,2010-01-02 03:04:05,2011-05-18 09:04:05,5x\r\n"
+                                        "/d.tif,30,2010-01-02 03:04:05,2011-05-18 09:04:05,5\r\n"
                                         ",,,,17\r\n"));
 }
 
@@ -73,6 +80,7 @@ TEST(CsvReport, WriterNoticesAFailedWrite)
     QBuffer closed;     // never opened: every write fails
     CCsvReportWriter writer(&closed);
     writer.WriteHeader();
+    EXPECT_FALSE(writer.Flush());
     EXPECT_FALSE(writer.Ok());
 }
 

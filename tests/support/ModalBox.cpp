@@ -82,6 +82,7 @@ void CModalBoxes::Poll()
     seen.strCaption = pModal->windowTitle();
     if (pBox) {
         seen.strText = pBox->text();
+        seen.strInformative = pBox->informativeText();
         for (QAbstractButton* pButton : pBox->buttons())
             seen.buttons.append(pButton->text());
         seen.eIcon = pBox->icon();

@@ -19,6 +19,7 @@ struct SSeenBox {
     QString strClass;       // class name of the modal widget
     QString strCaption;
     QString strText;        // a message box's text; empty for other dialogs
+    QString strInformative; // a message box's informative text, below its text
     QStringList buttons;    // a message box's button texts, in order of appearance
     QMessageBox::Icon eIcon = QMessageBox::NoIcon;
 };

@@ -2,6 +2,8 @@
 // loops of modal boxes and long operations, so this reaches into a running command.
 #pragma once
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -31,3 +33,12 @@ private:
     std::function<void()> m_action;
     bool m_bDone = false;
 };
+
+// Runs events until the condition holds or the time is up; the condition's last answer.
+inline bool WaitUntil(const std::function<bool()>& condition, int nTimeoutMs = 10000)
+{
+    QDeadlineTimer deadline(nTimeoutMs);
+    while (!condition() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return condition();
+}

@@ -1,0 +1,27 @@
+// What a subsystem's commands may use of the main window: the list, its view (for the selection),
+// the owner of boxes, the long-operation guard and the pages total. Nothing else of the window is
+// reachable from a subsystem.
+#pragma once
+
+#include <QtGlobal>
+
+class CFileListModel;
+class CLongOperations;
+class QTableView;
+class QWidget;
+
+// The pages total of the window: reading it, and setting it, which also shows it.
+class IPagesTotal {
+public:
+    virtual ~IPagesTotal() = default;
+    virtual qint64 PagesTotal() const = 0;
+    virtual void SetPagesTotal(qint64 nPages) = 0;
+};
+
+struct SListHost {
+    CFileListModel* pModel = nullptr;
+    QTableView* pView = nullptr;
+    QWidget* pOwner = nullptr;
+    CLongOperations* pOperations = nullptr;
+    IPagesTotal* pPages = nullptr;
+};
