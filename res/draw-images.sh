@@ -1,16 +1,7 @@
 #!/bin/sh
-# Draws the application icon and the splash picture (ImageMagick). Run from this folder.
+# Draws the splash picture (ImageMagick). Run from this folder.
+# The application icon, icons/pagewick.png among its renders, is drawn by ../dist/draw-icons.sh.
 set -eu
-# Icon: a stack of three pages with a folded corner and a count badge.
-convert -size 64x64 xc:none \
-  -fill '#c9d6e8' -stroke '#34495e' -strokewidth 2 -draw 'rectangle 18,6 54,50' \
-  -fill '#e4ecf6' -draw 'rectangle 13,10 49,54' \
-  -fill white -draw 'polygon 8,14 36,14 44,22 44,58 8,58' \
-  -fill '#d0d8e2' -draw 'polygon 36,14 36,22 44,22' \
-  -stroke '#7f8c9d' -strokewidth 2 -draw 'line 13,28 38,28' -draw 'line 13,34 38,34' -draw 'line 13,40 30,40' \
-  -stroke none -fill '#c0392b' -draw 'circle 46,48 46,60' \
-  -fill white -font DejaVu-Sans-Bold -pointsize 14 -gravity none -annotate +41+53 '#' \
-  -depth 8 icons/pagewick.png
 # Splash: 250 x 250, the name, a stack of scanned pages, version and maker.
 convert -size 250x250 gradient:'#1f3a5f'-'#0f1c2e' \
   -fill '#2c4f7c' -stroke none -draw 'rectangle 0,190 250,250' \
