@@ -6,7 +6,8 @@
 set -eu
 cd "$(dirname "$0")"
 
-PACKAGES="cmake make g++ qt6-base-dev libtiff-dev libgtest-dev fonts-liberation2 fonts-dejavu-core"
+PACKAGES="cmake make g++ qt6-base-dev libtiff-dev libgtest-dev fonts-liberation2 fonts-dejavu-core
+    desktop-file-utils appstream lintian dpkg-dev file man-db gzip"
 BENCH_PACKAGES="libtiff-tools python3 strace"
 BUILD_DIR=${PAGEWICK_BUILD_DIR:-build}
 

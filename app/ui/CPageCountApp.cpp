@@ -2,12 +2,15 @@
 
 #include "CPageCountDlg.h"
 #include "res/Version.h"
+#include "support/core/Addresses.h"
 
 CPageCountApp::CPageCountApp(int& argc, char** argv) : QApplication(argc, argv)
 {
     // The caption of every message box without one of its own.
     setApplicationName(QStringLiteral("Pagewick"));
     setApplicationVersion(QStringLiteral(PAGEWICK_VERSION));
+    // The desktop finds the entry, the icon and the name of the program's windows by this id.
+    setDesktopFileName(QLatin1String(kApplicationId));
     setQuitOnLastWindowClosed(false);
     // QApplication has taken its own options out of argv; the paths keep their bytes.
     for (int i = 1; i < argc; ++i)

@@ -2,6 +2,7 @@
 
 #include "CSplashDlg.h"
 #include "app/core/MainLayout.h"
+#include "common/core/FileName.h"
 #include "common/ui/AppMessageBox.h"
 #include "common/ui/DialogBuilder.h"
 #include "count/ui/CountRun.h"
@@ -9,6 +10,7 @@
 #include "filelist/ui/AddFiles.h"
 #include "filelist/ui/CFileListDelegate.h"
 #include "res/Menus.h"
+#include "res/Version.h"
 #include "res/resource.h"
 #include "support/core/Addresses.h"
 #include "support/ui/CHyperLink.h"
@@ -144,6 +146,7 @@ CPageCountDlg::CPageCountDlg(QWidget* pParent, bool bShowSplash) : QDialog(pPare
     m_host.pOwner = this;
     m_host.pOperations = &m_operations;
     m_host.pPages = this;
+    m_host.pListPath = this;
     connect(&m_operations, &CLongOperations::changed, this, &CPageCountDlg::UpdateCommandStates);
 
     OnInitDialog();
@@ -276,6 +279,11 @@ void CPageCountDlg::SetPagesTotal(qint64 nPages)
 {
     m_nPages = nPages;
     UpdateData(false);
+}
+
+void CPageCountDlg::UpdateListTitle()
+{
+    setWindowTitle(QStringLiteral("Pagewick v" PAGEWICK_VERSION "  [") + DisplayFileName(m_strListPath) + u']');
 }
 
 void CPageCountDlg::AppendFileRow(const QByteArray& path, bool bInUse)

@@ -20,7 +20,7 @@ class QPushButton;
 class QTableView;
 class QUrl;
 
-class CPageCountDlg : public QDialog, private IPagesTotal {
+class CPageCountDlg : public QDialog, private IPagesTotal, private IListPath {
     Q_OBJECT
 public:
     explicit CPageCountDlg(QWidget* pParent = nullptr, bool bShowSplash = true);
@@ -52,6 +52,9 @@ public:
     qint64 PagesTotal() const override { return m_nPages; }
     void SetPagesTotal(qint64 nPages) override;
     bool SubFolders() const { return m_bSubFolders != 0; }
+    QByteArray ListPath() const override { return m_strListPath; }
+    void SetListPath(const QByteArray& path) override { m_strListPath = path; }
+    void UpdateListTitle() override;
     // True once the window has been ended; long operations stop at once.
     bool IsClosing() const { return m_operations.IsClosing(); }
 
@@ -118,7 +121,7 @@ private:
     void UpdateCommandStates();
 
     // Members bound to the controls, and the state of the window.
-    QString m_strListPath;
+    QByteArray m_strListPath;
     int m_bSubFolders = 0;
     int m_nItems = 0;
     qint64 m_nPages = 0;

@@ -3,6 +3,7 @@
 // reachable from a subsystem.
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 
 class CFileListModel;
@@ -18,10 +19,22 @@ public:
     virtual void SetPagesTotal(qint64 nPages) = 0;
 };
 
+// The window's current list file: its path, and the title that shows it.
+class IListPath {
+public:
+    virtual ~IListPath() = default;
+    virtual QByteArray ListPath() const = 0;
+    // Changes the path only; the title follows when UpdateListTitle is called.
+    virtual void SetListPath(const QByteArray& path) = 0;
+    // The title becomes "Pagewick v1.02  [" + the path + "]".
+    virtual void UpdateListTitle() = 0;
+};
+
 struct SListHost {
     CFileListModel* pModel = nullptr;
     QTableView* pView = nullptr;
     QWidget* pOwner = nullptr;
     CLongOperations* pOperations = nullptr;
     IPagesTotal* pPages = nullptr;
+    IListPath* pListPath = nullptr;
 };
