@@ -104,6 +104,11 @@ int CRegularFile::Release()
 
 int OpenParent(const QByteArray& path, QByteArray* pLeaf)
 {
+    // A name cannot hold a NUL byte: cut there, it would name another file.
+    if (path.contains('\0')) {
+        errno = EINVAL;
+        return -1;
+    }
     if (path.size() < PATH_MAX) {
         *pLeaf = path;
         return AT_FDCWD;

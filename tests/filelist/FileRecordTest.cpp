@@ -107,6 +107,7 @@ TEST(FileRecord, UnopenablePathsGetZeroAndNoTimes)
         {strSocket, true},
         {strLocked, !bRoot},
         {QString(), true},
+        {dir.Path(QStringLiteral("locked.tif")) + QChar(0) + QStringLiteral("x"), true},  // would name another file
     };
     for (const auto& c : cases) {
         const FileRecord rec = MakeFileRecord(c.strPath.toUtf8(), false);
