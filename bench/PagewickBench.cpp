@@ -10,6 +10,9 @@
 //   pagewick-bench raw-walk LIST          follow the directory chain, parsing no tags
 //   pagewick-bench count-threads LIST N   CountPages on N worker threads, as the window counts
 //   pagewick-bench long-file PATH N       write a TIFF of N tiny pages in one chain
+//   pagewick-bench gui-edit DIR           lists the files under DIR, then times the editing commands
+//                                         (select all, each sort, reset all, delete every second row,
+//                                         clear all): "name seconds repaints" per line
 //   pagewick-bench stop-latency FILE      seconds from Stop to the end of a count run of FILE
 //   pagewick-bench close-latency FILE     closes the window 1 s into a count of FILE, printing the
 //                                         moment (CLOCK_MONOTONIC ns); the caller times the exit
@@ -37,6 +40,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QItemSelectionModel>
 #include <QTableView>
 #include <QDir>
 #include <QElapsedTimer>
@@ -579,6 +583,61 @@ int CloseLatency(int argc, char** argv, const QString& strFile)
     return nResult == 99 ? 1 : 0;
 }
 
+// The editing commands on the tree's rows: seconds of each, and the list's repaints per second
+// meanwhile (what the user waits for: the command and the repaint it causes).
+int GuiEdit(int argc, char** argv, const QString& strDir)
+{
+    return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
+        QVector<FileRecord> rows;
+        struct CRows : IWalkHandler {
+            QVector<FileRecord>& rows;
+            explicit CRows(QVector<FileRecord>& r) : rows(r) {}
+            void FoundFile(const QByteArray& path) override { rows.append(MakeFileRecord(path, true)); }
+        } collect(rows);
+        ScanDirectory(QFile::encodeName(strDir), true, collect);
+        // Counted rows, as after a count run, so that Pages and Status sort on real texts.
+        for (int i = 0; i < int(rows.size()); ++i) {
+            rows[i].eStatus = i % 3 ? EFileStatus::Done : EFileStatus::Invalid;
+            rows[i].nPages = i % 3 ? (i * 7919) % 500 : -1;
+        }
+        CFileListModel& model = *dlg.GetModel();
+        const int nRows = int(rows.size());
+        CPaintCounter paints;
+        dlg.GetListView()->viewport()->installEventFilter(&paints);
+        const auto timed = [&](const char* pszName, const std::function<void()>& op) {
+            QCoreApplication::processEvents();
+            const int nPaintsBefore = paints.nPaints;
+            QElapsedTimer t;
+            t.start();
+            op();
+            QCoreApplication::processEvents();
+            const double dSeconds = double(t.nsecsElapsed()) / 1e9;
+            // The view lays out again a moment later; its repaints count too.
+            RunUntil([&t] { return t.elapsed() > 100; });
+            std::printf("%s %.6f %d\n", pszName, dSeconds, paints.nPaints - nPaintsBefore);
+        };
+        model.AppendRows(rows);
+        timed("select-all", [&] { dlg.OnCommand(ID_ACTION_SELECTALL); });
+        const int kSorts[] = {ID_SORT_USE, ID_SORT_FILENAME, ID_SORT_FILESIZE, ID_SORT_STATUS, ID_SORT_PAGECOUNT,
+                              ID_SORT_CREATED, ID_SORT_MODIFIED};
+        const char* kSortNames[] = {"sort-use", "sort-filename", "sort-filesize", "sort-status", "sort-pages",
+                                    "sort-created", "sort-modified"};
+        for (int k = 0; k < 7; ++k)
+            timed(kSortNames[k], [&] { dlg.OnCommand(kSorts[k]); });
+        timed("reset-all", [&] { dlg.OnCommand(ID_ACTION_RESETALL); });
+        // Every second row selected, as a user's clicks would leave it.
+        QItemSelection every2nd;
+        for (int r = 0; r < nRows; r += 2)
+            every2nd.append(QItemSelectionRange(model.index(r, 0), model.index(r, FILE_COLUMN_COUNT - 1)));
+        // (Cleared first: Qt compares a new selection with the old one range by range.)
+        dlg.GetListView()->selectionModel()->clearSelection();
+        dlg.GetListView()->selectionModel()->select(every2nd, QItemSelectionModel::Select);
+        timed("delete-every-second", [&] { dlg.OnCommand(ID_ACTION_DELETE); });
+        timed("clear-all", [&] { dlg.OnCommand(ID_ACTION_CLEARALL); });
+        return model.GetRowCount() == 0 ? 0 : 1;
+    });
+}
+
 // A TIFF of n tiny pages in one chain, for the latency measures.
 int WriteLongFile(const QString& strPath, int nPages)
 {
@@ -648,6 +707,8 @@ int main(int argc, char** argv)
         return TimeOverList(strArg, LibtiffWalkUnmapped);
     if (strMode == QLatin1String("long-file") && argc > 3)
         return WriteLongFile(strArg, std::atoi(argv[3]));
+    if (strMode == QLatin1String("gui-edit"))
+        return GuiEdit(argc, argv, strArg);
     if (strMode == QLatin1String("stop-latency"))
         return StopLatency(argc, argv, strArg);
     if (strMode == QLatin1String("close-latency"))

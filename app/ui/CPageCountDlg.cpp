@@ -9,6 +9,7 @@
 #include "filelist/core/CFileListModel.h"
 #include "filelist/ui/AddFiles.h"
 #include "filelist/ui/CFileListDelegate.h"
+#include "filelist/ui/EditCommands.h"
 #include "res/Menus.h"
 #include "res/Version.h"
 #include "res/resource.h"
@@ -86,12 +87,8 @@ const int kLongOperationCommands[] = {IDC_COUNT_FILES, ID_FILE_SCANDIRECTORIES, 
 
 // Commands whose subsystem is not built yet: their items stay disabled until it is.
 const int kCommandsToCome[] = {
-    IDM_ABOUTBOX,        ID_ACTION_OPEN,      ID_ACTION_DELETE,    ID_ACCEL_DELETE,     ID_ACTION_SELECTALL,
-    ID_ACTION_CLEARALL,  ID_ACTION_RESETCOUNT, ID_ACTION_RESETALL, ID_ROW_MOVEUP,       ID_ROW_MOVEDOWN,
-    ID_ACTION_MOVEUP,    ID_ACTION_MOVEDOWN,  ID_ACCEL_MOVEUP,     ID_ACCEL_MOVEDOWN,   ID_SORT_FILENAME,
-    ID_SORT_FILESIZE,    ID_SORT_STATUS,      ID_SORT_PAGECOUNT,   ID_SORT_USE,         ID_SORT_CREATED,
-    ID_SORT_MODIFIED,    ID_FILE_LOADLIST,    ID_FILE_APPENDLIST,  ID_FILE_SAVELIST,    ID_FILE_SAVELISTAS,
-    ID_HELP_WEBSITE,     ID_HELP_EMAIL,       ID_REPORTS_CSV,      ID_REPORTS_TEXT,     ID_HELP_HTMLHELP,
+    IDM_ABOUTBOX,     ID_FILE_LOADLIST, ID_FILE_APPENDLIST, ID_FILE_SAVELIST, ID_FILE_SAVELISTAS,
+    ID_HELP_WEBSITE,  ID_HELP_EMAIL,    ID_REPORTS_CSV,     ID_REPORTS_TEXT,  ID_HELP_HTMLHELP,
 };
 
 template <size_t N>
@@ -461,26 +458,98 @@ void CPageCountDlg::RemoveNonTiffFiles()
     RunRemoveNonTiffFiles(m_host);
 }
 
+void CPageCountDlg::OpenSelected()
+{
+    OpenSelectedFiles(m_host);
+}
+
+void CPageCountDlg::DeleteSelected()
+{
+    DeleteSelectedRows(m_host);
+}
+
+void CPageCountDlg::SelectAll()
+{
+    SelectAllRows(m_host);
+}
+
+void CPageCountDlg::ClearAll()
+{
+    ClearAllRows(m_host);
+}
+
+void CPageCountDlg::ResetCountSelected()
+{
+    ResetSelectedCounts(m_host);
+}
+
+void CPageCountDlg::ResetAllCounts()
+{
+    ResetAllPageCounts(m_host);
+}
+
+void CPageCountDlg::MoveSelectedUp()
+{
+    MoveSelectedRow(m_host, -1);
+}
+
+void CPageCountDlg::MoveSelectedDown()
+{
+    MoveSelectedRow(m_host, +1);
+}
+
+void CPageCountDlg::ToggleUse()
+{
+    ToggleRowUse(m_host);
+}
+
+void CPageCountDlg::ShowRowMenu()
+{
+    ::ShowRowMenu(m_host, [this](int nId) { OnCommand(nId); });
+}
+
+void CPageCountDlg::SortByColumn(int nColumn)
+{
+    SortRows(m_host, nColumn);
+}
+
+void CPageCountDlg::OnSortByUse()
+{
+    SortByColumn(COL_USE);
+}
+
+void CPageCountDlg::OnSortByFilename()
+{
+    SortByColumn(COL_FILENAME);
+}
+
+void CPageCountDlg::OnSortByFilesize()
+{
+    SortByColumn(COL_FILESIZE);
+}
+
+void CPageCountDlg::OnSortByStatus()
+{
+    SortByColumn(COL_STATUS);
+}
+
+void CPageCountDlg::OnSortByPageCount()
+{
+    SortByColumn(COL_PAGES);
+}
+
+void CPageCountDlg::OnSortByCreated()
+{
+    SortByColumn(COL_CREATED);
+}
+
+void CPageCountDlg::OnSortByModified()
+{
+    SortByColumn(COL_MODIFIED);
+}
+
 // Handlers whose subsystems are still to come do nothing yet.
 void CPageCountDlg::OnSysCommand() {}
-void CPageCountDlg::OpenSelected() {}
-void CPageCountDlg::DeleteSelected() {}
-void CPageCountDlg::SelectAll() {}
-void CPageCountDlg::ClearAll() {}
-void CPageCountDlg::ResetCountSelected() {}
-void CPageCountDlg::ResetAllCounts() {}
-void CPageCountDlg::MoveSelectedUp() {}
-void CPageCountDlg::MoveSelectedDown() {}
-void CPageCountDlg::ToggleUse() {}
-void CPageCountDlg::ShowRowMenu() {}
-void CPageCountDlg::SortByColumn(int) {}
-void CPageCountDlg::OnSortByUse() {}
-void CPageCountDlg::OnSortByFilename() {}
-void CPageCountDlg::OnSortByFilesize() {}
-void CPageCountDlg::OnSortByStatus() {}
-void CPageCountDlg::OnSortByPageCount() {}
-void CPageCountDlg::OnSortByCreated() {}
-void CPageCountDlg::OnSortByModified() {}
 void CPageCountDlg::OnFileLoadList() {}
 void CPageCountDlg::OnFileAppendList() {}
 void CPageCountDlg::OnFileSaveList() {}

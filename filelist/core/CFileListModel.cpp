@@ -66,6 +66,15 @@ QString CFileListModel::GetText(int nRow, int nColumn) const
     return FileRecordText(m_rows.at(nRow), nColumn);
 }
 
+QVector<QByteArray> CFileListModel::ColumnBytes(int nColumn) const
+{
+    QVector<QByteArray> texts;
+    texts.reserve(m_rows.size());
+    for (const FileRecord& rec : m_rows)
+        texts.append(FileRecordBytes(rec, nColumn));
+    return texts;
+}
+
 int CFileListModel::FindRow(quint64 nId) const
 {
     if (!m_bIdsValid) {

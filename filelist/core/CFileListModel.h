@@ -29,6 +29,9 @@ public:
     // A column's text as the list shows it; empty for a row or column that does not exist.
     QString GetText(int nRow, int nColumn) const;
 
+    // Every row's text of one column as the sort compares them (FileRecordBytes), in row order.
+    QVector<QByteArray> ColumnBytes(int nColumn) const;
+
     // The row with an identity, or -1 when it is gone.
     int FindRow(quint64 nId) const;
 

@@ -1,0 +1,162 @@
+#include "EditCommands.h"
+
+#include "common/core/FileName.h"
+#include "filelist/core/CFileListModel.h"
+#include "filelist/core/SortOrder.h"
+#include "res/Menus.h"
+#include "res/resource.h"
+
+#include <QCursor>
+#include <QDesktopServices>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QTableView>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+
+// The selected rows, top first, found in one pass over the selection's ranges.
+QVector<int> SelectedRows(const SListHost& host)
+{
+    const QItemSelection selection = host.pView->selectionModel()->selection();
+    QVector<bool> picked(host.pModel->GetRowCount(), false);
+    for (const QItemSelectionRange& range : selection) {
+        for (int r = std::max(range.top(), 0); r <= range.bottom() && r < int(picked.size()); ++r)
+            picked[r] = true;
+    }
+    QVector<int> rows;
+    for (int r = 0; r < int(picked.size()); ++r) {
+        if (picked[r])
+            rows.append(r);
+    }
+    return rows;
+}
+
+int FirstSelectedRow(const SListHost& host)
+{
+    const QItemSelection selection = host.pView->selectionModel()->selection();
+    int nFirst = -1;
+    for (const QItemSelectionRange& range : selection) {
+        if (nFirst < 0 || range.top() < nFirst)
+            nFirst = range.top();
+    }
+    return nFirst;
+}
+
+void SelectAndFocus(const SListHost& host, int nRow)
+{
+    QItemSelectionModel* pSelection = host.pView->selectionModel();
+    const QModelIndex index = host.pModel->index(nRow, 0);
+    pSelection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    pSelection->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+}  // namespace
+
+void SelectAllRows(const SListHost& host)
+{
+    const int nRows = host.pModel->GetRowCount();
+    if (nRows == 0)
+        return;
+    QItemSelectionModel* pSelection = host.pView->selectionModel();
+    // One range for all rows: a selection of a hundred thousand rows costs no more than one of ten.
+    pSelection->select(QItemSelection(host.pModel->index(0, 0), host.pModel->index(nRows - 1, FILE_COLUMN_COUNT - 1)),
+                       QItemSelectionModel::ClearAndSelect);
+    pSelection->setCurrentIndex(host.pModel->index(nRows - 1, 0), QItemSelectionModel::NoUpdate);
+}
+
+void ClearAllRows(const SListHost& host)
+{
+    host.pModel->Clear();
+}
+
+void ResetAllPageCounts(const SListHost& host)
+{
+    host.pPages->SetPagesTotal(0);
+    host.pModel->ClearPages();
+}
+
+void ResetSelectedCounts(const SListHost& host)
+{
+    const QVector<int> rows = SelectedRows(host);
+    if (rows.isEmpty())
+        return;
+    QVector<bool> picked(host.pModel->GetRowCount(), false);
+    for (int r : rows)
+        picked[r] = true;
+    const qint64 nRemoved = host.pModel->ClearPages([&picked](int r) { return picked[r]; });
+    host.pPages->SetPagesTotal(host.pPages->PagesTotal() - nRemoved);
+}
+
+void DeleteSelectedRows(const SListHost& host)
+{
+    const QVector<int> rows = SelectedRows(host);
+    if (rows.isEmpty())
+        return;
+    QVector<bool> picked(host.pModel->GetRowCount(), false);
+    for (int r : rows)
+        picked[r] = true;
+    host.pModel->RemoveRowsIf([&picked](int r, const FileRecord&) { return picked[r]; });
+}
+
+void OpenSelectedFiles(const SListHost& host)
+{
+    for (int r : SelectedRows(host))
+        QDesktopServices::openUrl(FileUrl(host.pModel->GetRecord(r).path));
+}
+
+void MoveSelectedRow(const SListHost& host, int nStep)
+{
+    const int nRow = FirstSelectedRow(host);
+    host.pView->selectionModel()->clearSelection();
+    const int nRows = host.pModel->GetRowCount();
+    const int nTo = nRow + nStep;
+    if (nRow < 0 || nRows < 2 || nTo < 0 || nTo >= nRows)
+        return;
+    host.pModel->SwapRows(nRow, nTo);
+    SelectAndFocus(host, nTo);
+}
+
+void ToggleRowUse(const SListHost& host)
+{
+    const int nRow = FirstSelectedRow(host);
+    if (nRow < 0)
+        return;
+    const bool bInUse = host.pModel->GetRecord(nRow).bInUse;
+    host.pModel->SetUse(nRow, !bInUse, bInUse ? EFileStatus::None : EFileStatus::Ready);
+}
+
+void ShowRowMenu(const SListHost& host, const std::function<void(int)>& dispatch)
+{
+    if (FirstSelectedRow(host) < 0)
+        return;
+    const SMenuPopup& popup = FindMenu(IDR_MENU_ROW)->pPopups[0];
+    QMenu menu(host.pView);
+    menu.setObjectName(QString::number(IDR_MENU_ROW));
+    menu.setTitle(QString::fromUtf8(popup.pszText));
+    for (int i = 0; i < popup.nItems; ++i) {
+        const SMenuItem& item = popup.pItems[i];
+        if (!item.pszText) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* pAction = menu.addAction(QString::fromUtf8(item.pszText));
+        pAction->setObjectName(QString::number(item.nId));
+        pAction->setData(item.nId);
+    }
+    // The menu returns the chosen command instead of sending it; a dismissed menu chooses nothing.
+    const QAction* pChosen = menu.exec(QCursor::pos());
+    if (pChosen)
+        dispatch(pChosen->data().toInt());
+    host.pView->viewport()->update();
+}
+
+void SortRows(const SListHost& host, int nColumn)
+{
+    if (nColumn < 0 || nColumn >= FILE_COLUMN_COUNT || host.pModel->GetRowCount() < 2)
+        return;
+    // Each text is read once; the comparisons work on the copies.
+    host.pModel->Reorder(QuickSortOrder(host.pModel->ColumnBytes(nColumn)));
+}
