@@ -18,8 +18,10 @@ find_package(Qt6 REQUIRED COMPONENTS Help)
 target_sources(pagewick_ui PRIVATE
   support/ui/CHyperLink.h support/ui/CHyperLink.cpp
   support/ui/CFolderDialog.h support/ui/CFolderDialog.cpp
+  support/ui/CAboutDlg.h support/ui/CAboutDlg.cpp
   support/ui/CHelpWindow.h support/ui/CHelpWindow.cpp
   support/ui/CHtmlHelp.h support/ui/CHtmlHelp.cpp
+  support/ui/HelpCommands.h support/ui/HelpCommands.cpp
 )
 target_link_libraries(pagewick_ui PUBLIC Qt6::Help)
 
