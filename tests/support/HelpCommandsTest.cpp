@@ -1,0 +1,105 @@
+#include "support/ModalBox.h"
+#include "support/TempDir.h"
+#include "support/UrlCatcher.h"
+#include "res/resource.h"
+#include "support/core/Addresses.h"
+#include "support/ui/CHelpWindow.h"
+#include "support/ui/CHyperLink.h"
+#include "support/ui/HelpCommands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QUrlQuery>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kHome = QString::fromLatin1(kHomePageUrl);
+const QString kMailto = QStringLiteral("mailto:") + QString::fromLatin1(kSupportEmail);
+
+TEST(HelpCommands, WebsiteOpensTheHomePageAndLeavesTheLinkAsItWas)
+{
+    CUrlCatcher catcher;
+    CHyperLink link(QStringLiteral("Go to Quorbel Website"));
+    RunHelpWebsite(&link);
+    EXPECT_EQ(catcher.Urls(), QList<QUrl>({QUrl(kHome)}));
+    EXPECT_FALSE(link.GetVisitedState());
+}
+
+TEST(HelpCommands, SupportEmailCarriesTheSystemReport)
+{
+    CUrlCatcher catcher;
+    RunSupportEmail(nullptr);
+    ASSERT_EQ(catcher.Urls().size(), 1);
+    const QUrl url = catcher.Urls().first();
+    EXPECT_EQ(url.scheme() + u':' + url.path(), kMailto);
+    const QUrlQuery query(url);
+    EXPECT_EQ(query.queryItemValue(QStringLiteral("subject")), QStringLiteral("Pagewick"));
+    const QString strBody = query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded);
+    EXPECT_TRUE(strBody.startsWith(QStringLiteral("\r\r\r\r") + QString(35, u'-') +
+                                   QStringLiteral("\r\rPagewick\r\rProduct Version : 1.02\r\rProcessors : ")))
+        << qPrintable(strBody);
+    EXPECT_TRUE(strBody.contains(QStringLiteral("\rTotal Physical Memory : ")));
+    EXPECT_EQ(strBody.count(u'\r'), 4 + 1 + 3 + 13 + 3);
+}
+
+TEST(HelpCommands, SupportEmailWithoutAMailProgramSaysNothing)
+{
+    CModalCloser closer;
+    RunSupportEmail(nullptr);   // this platform has no desktop handler for it
+    QTest::qWait(50);
+    EXPECT_EQ(closer.Closed(), 0);
+}
+
+TEST(HelpCommands, AboutBoxShowsNameAndLinksAndEndsWithOkOrClose)
+{
+    CModalBoxes boxes;
+    CUrlCatcher catcher;
+    boxes.ExpectDialog(QStringLiteral("About Pagewick"), [](QWidget* pBox) {
+        QStringList texts;
+        for (QLabel* pLabel : pBox->findChildren<QLabel*>())
+            texts << pLabel->text();
+        EXPECT_TRUE(texts.contains(QStringLiteral("Pagewick v1.02"))) << qPrintable(texts.join(u'|'));
+        auto* pHome = pBox->findChild<CHyperLink*>(QString::number(IDC_ABOUT_HOMEPAGE));
+        auto* pEmail = pBox->findChild<CHyperLink*>(QString::number(IDC_ABOUT_EMAIL));
+        ASSERT_TRUE(pHome && pEmail);
+        EXPECT_EQ(pHome->text(), kHome);
+        EXPECT_EQ(pHome->GetLinkUrl(), kHome);
+        EXPECT_EQ(pEmail->text(), QStringLiteral("email: ") + QString::fromLatin1(kSupportEmail));
+        EXPECT_EQ(pEmail->GetLinkUrl(), kMailto);
+        EXPECT_TRUE(pHome->font().underline() && pEmail->font().underline());
+        // Fitted to its text, so that only the text is a link.
+        EXPECT_EQ(pEmail->width(), pEmail->fontMetrics().horizontalAdvance(pEmail->text()));
+        QTest::mouseClick(pEmail, Qt::LeftButton);
+        QTest::mouseClick(pBox->findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
+    });
+    QWidget owner;
+    RunAboutBox(&owner);
+    EXPECT_EQ(catcher.Urls(), QList<QUrl>({QUrl(kMailto)}));
+    // The close box ends it too.
+    boxes.ExpectDialog(QStringLiteral("About Pagewick"), [](QWidget* pBox) { pBox->close(); });
+    RunAboutBox(&owner);
+    EXPECT_TRUE(boxes.AllAnswered());
+}
+
+// The program's own loader, looking in the current folder, opens the main window's topic.
+TEST(HelpCommands, HtmlHelpOpensTheMainWindowsTopic)
+{
+    CTempDir dir;
+    for (const char* pszName : {"pagewick.qhc", "pagewick.qch"})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PAGEWICK_HELP_DIR "/") + QLatin1String(pszName), dir.Path(QLatin1String(pszName))));
+    const QString strWasCurrent = QDir::currentPath();
+    QDir::setCurrent(dir.Path());
+    QWidget owner;
+    RunHtmlHelp(&owner, 0x20066);
+    QDir::setCurrent(strWasCurrent);
+    auto* pWindow = owner.findChild<CHelpWindow*>();
+    ASSERT_NE(pWindow, nullptr);
+    EXPECT_EQ(pWindow->CurrentUrl(), CHelpWindow::TopicUrl(QStringLiteral("main-window.html")));
+}
+
+}  // namespace
