@@ -7,6 +7,7 @@ set -eu
 cd "$(dirname "$0")"
 
 PACKAGES="cmake make g++ qt6-base-dev libtiff-dev libgtest-dev fonts-liberation2 fonts-dejavu-core
+    qt6-tools-dev qt6-documentation-tools libqt6sql6-sqlite
     desktop-file-utils appstream lintian dpkg-dev file man-db gzip"
 BENCH_PACKAGES="libtiff-tools python3 strace"
 BUILD_DIR=${PAGEWICK_BUILD_DIR:-build}

@@ -3,6 +3,7 @@
 #include "CPageCountDlg.h"
 #include "res/Version.h"
 #include "support/core/Addresses.h"
+#include "support/core/HelpFile.h"
 
 CPageCountApp::CPageCountApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -19,8 +20,9 @@ CPageCountApp::CPageCountApp(int& argc, char** argv) : QApplication(argc, argv)
 
 bool CPageCountApp::InitInstance(bool bShowSplash)
 {
-    // A bare name: the help viewer looks it up relative to the current directory.
-    m_strHelpFilePath = QStringLiteral("Pagewick.chm");
+    // A bare name: the help viewer looks for it next to the program, in its installed data folder
+    // and in the current directory.
+    m_strHelpFilePath = QString::fromLatin1(kHelpCollectionName);
     CPageCountDlg dlg(nullptr, bShowSplash);
     dlg.AddStartFiles(m_startFiles);
     dlg.exec();

@@ -14,7 +14,9 @@
 #include "res/Version.h"
 #include "res/resource.h"
 #include "support/core/Addresses.h"
+#include "support/core/HelpFile.h"
 #include "support/ui/CHyperLink.h"
+#include "support/ui/HelpCommands.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -87,9 +89,11 @@ const int kLongOperationCommands[] = {IDC_COUNT_FILES, ID_FILE_SCANDIRECTORIES, 
 
 // Commands whose subsystem is not built yet: their items stay disabled until it is.
 const int kCommandsToCome[] = {
-    IDM_ABOUTBOX,     ID_FILE_LOADLIST, ID_FILE_APPENDLIST, ID_FILE_SAVELIST, ID_FILE_SAVELISTAS,
-    ID_HELP_WEBSITE,  ID_HELP_EMAIL,    ID_REPORTS_CSV,     ID_REPORTS_TEXT,  ID_HELP_HTMLHELP,
+    ID_FILE_LOADLIST, ID_FILE_APPENDLIST, ID_FILE_SAVELIST, ID_FILE_SAVELISTAS, ID_REPORTS_CSV, ID_REPORTS_TEXT,
 };
+
+// The main window's help context: its template's id above the dialogs' base.
+constexpr quint32 kMainWindowHelpContext = kHelpContextDialogBase + IDD_PAGECOUNT_DIALOG;
 
 template <size_t N>
 bool Contains(const int (&ids)[N], int nId)
@@ -165,6 +169,10 @@ void CPageCountDlg::OnInitDialog()
         const int nCommand = a.nCommand;
         connect(pShortcut, &QShortcut::activated, this, [this, nCommand] { OnCommand(nCommand); });
     }
+    // F1 asks for the window's help, as the help key does in every dialog of the platform.
+    auto* pHelpKey = new QShortcut(QKeySequence::HelpContents, this);
+    pHelpKey->setObjectName(QStringLiteral("help"));
+    connect(pHelpKey, &QShortcut::activated, this, [this] { OnCommand(ID_HELP_HTMLHELP); });
 
     SetupListView();
     setAcceptDrops(true);
@@ -313,8 +321,12 @@ void CPageCountDlg::UpdateCommandStates()
         if (bIsId && nId != 0)
             pAction->setEnabled(enabled(nId));
     }
-    for (QShortcut* pShortcut : findChildren<QShortcut*>())
-        pShortcut->setEnabled(enabled(pShortcut->objectName().toInt()));
+    for (QShortcut* pShortcut : findChildren<QShortcut*>()) {
+        bool bIsId = false;
+        const int nId = pShortcut->objectName().toInt(&bIsId);
+        if (bIsId)
+            pShortcut->setEnabled(enabled(nId));
+    }
     m_btnCount->setEnabled(enabled(IDC_COUNT_FILES));
 }
 
@@ -548,14 +560,30 @@ void CPageCountDlg::OnSortByModified()
     SortByColumn(COL_MODIFIED);
 }
 
+void CPageCountDlg::OnSysCommand()
+{
+    RunAboutBox(this);
+}
+
+void CPageCountDlg::OnHelpWebsite()
+{
+    RunHelpWebsite(m_linkWebsite);
+}
+
+void CPageCountDlg::OnHelpEmail()
+{
+    RunSupportEmail(this);
+}
+
+void CPageCountDlg::OnHelp()
+{
+    RunHtmlHelp(this, kMainWindowHelpContext);
+}
+
 // Handlers whose subsystems are still to come do nothing yet.
-void CPageCountDlg::OnSysCommand() {}
 void CPageCountDlg::OnFileLoadList() {}
 void CPageCountDlg::OnFileAppendList() {}
 void CPageCountDlg::OnFileSaveList() {}
 void CPageCountDlg::OnFileSaveListAs() {}
-void CPageCountDlg::OnHelpWebsite() {}
-void CPageCountDlg::OnHelpEmail() {}
-void CPageCountDlg::OnHelp() {}
 void CPageCountDlg::OnReportsCsv() {}
 void CPageCountDlg::OnReportsText() {}

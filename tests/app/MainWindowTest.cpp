@@ -8,10 +8,13 @@
 #include "support/ModalBox.h"
 #include "support/TempDir.h"
 #include "support/UrlCatcher.h"
+#include "support/core/Addresses.h"
+#include "support/ui/CHelpWindow.h"
 #include "support/ui/CHyperLink.h"
 #include "common/ui/CStopDlg.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -440,6 +443,43 @@ TEST_F(MainWindow, ProcessingWindowLabelStandsOnItsFieldsLine)
         EXPECT_EQ(pLabel->geometry().center().y(), pField->geometry().center().y()) << nTemplate;
         EXPECT_TRUE(pLabel->alignment() & Qt::AlignVCenter);
     }
+}
+
+
+TEST_F(MainWindow, HelpMenuAndKeysReachTheHelpTheSupportMailAndTheAboutBox)
+{
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    dlg.activateWindow();
+    // The build keeps the help collection beside the program, not beside the tests: the current
+    // directory is the last place it is looked for.
+    const QString strWasCurrent = QDir::currentPath();
+    QDir::setCurrent(QStringLiteral(PAGEWICK_HELP_DIR));
+    // "&HTML Help" and F1: the help window at the main window's page.
+    for (const bool bKey : {false, true}) {
+        if (bKey)
+            QTest::keyClick(dlg.GetListView(), Qt::Key_F1);
+        else
+            dlg.GetMenuBar()->findChild<QAction*>(QString::number(ID_HELP_HTMLHELP))->trigger();
+        auto* pHelp = dlg.findChild<CHelpWindow*>();
+        ASSERT_NE(pHelp, nullptr) << bKey;
+        EXPECT_TRUE(pHelp->isVisible());
+        EXPECT_TRUE(pHelp->CurrentUrl().path().endsWith(QStringLiteral("main-window.html"))) << qPrintable(pHelp->CurrentUrl().toString());
+        pHelp->close();
+    }
+    QDir::setCurrent(strWasCurrent);
+    // The website and the support mail go to the desktop.
+    CUrlCatcher catcher;
+    dlg.GetMenuBar()->findChild<QAction*>(QString::number(ID_HELP_WEBSITE))->trigger();
+    dlg.GetMenuBar()->findChild<QAction*>(QString::number(ID_HELP_EMAIL))->trigger();
+    ASSERT_EQ(catcher.Urls().size(), 2);
+    EXPECT_EQ(catcher.Urls()[0], QUrl(QString::fromLatin1(kHomePageUrl)));
+    EXPECT_EQ(catcher.Urls()[1].scheme(), QStringLiteral("mailto"));
+    // The About item: the About box, modal, ended by OK.
+    CModalBoxes boxes;
+    boxes.ExpectDialog(QStringLiteral("About Pagewick"), [](QWidget* pAbout) { qobject_cast<QDialog*>(pAbout)->accept(); });
+    dlg.GetMenuBar()->findChild<QAction*>(QString::number(IDM_ABOUTBOX))->trigger();
+    EXPECT_TRUE(boxes.AllAnswered());
 }
 
 }  // namespace
