@@ -2,7 +2,6 @@
 
 #include "resource.h"
 #include "res/Version.h"
-#include "support/core/Addresses.h"
 
 #include <iterator>
 #include <string>
@@ -45,19 +44,15 @@ const SControlTemplate kSplashControls[] = {
     {IDC_STATIC, EControlKind::Picture, "", 0, 0, 167, 154, CS_NONE, "Pagewick"},
 };
 
-// The platform's id of a dialog's OK button.
-constexpr int kIdOk = 1;
-
-const std::string kAboutEmailText = std::string("email: ") + kSupportEmail;
-
 const SControlTemplate kAboutControls[] = {
     {IDC_STATIC, EControlKind::Icon, ":/images/pagewick.png", 11, 17, 21, 20, CS_NONE, "Pagewick"},
     {IDC_STATIC, EControlKind::Static, "Pagewick v" PAGEWICK_VERSION, 40, 10, 119, 8, CS_NOPREFIX, nullptr},
     {IDC_STATIC, EControlKind::Static, "Copyright (C) Quorbel. All rights reserved.", 40, 25, 151, 8, CS_NONE,
      nullptr},
-    {kIdOk, EControlKind::PushButton, "OK", 178, 7, 50, 14, CS_DEFPUSHBUTTON | CS_TABSTOP, nullptr},
-    {IDC_ABOUT_HOMEPAGE, EControlKind::Static, kHomePageUrl, 41, 40, 134, 8, CS_NOPREFIX, "Home page"},
-    {IDC_ABOUT_EMAIL, EControlKind::Static, kAboutEmailText.c_str(), 41, 55, 138, 8, CS_NOPREFIX, "Support e-mail"},
+    {IDOK, EControlKind::PushButton, "OK", 178, 7, 50, 14, CS_DEFPUSHBUTTON | CS_TABSTOP, nullptr},
+    // The links' texts are the maker's addresses; the box puts them in (CAboutDlg).
+    {IDC_ABOUT_HOMEPAGE, EControlKind::Static, "", 41, 40, 134, 8, CS_NOPREFIX, "Home page"},
+    {IDC_ABOUT_EMAIL, EControlKind::Static, "", 41, 55, 138, 8, CS_NOPREFIX, "Support e-mail"},
 };
 
 const SDialogTemplate kTemplates[] = {

@@ -39,6 +39,9 @@ constexpr int IDC_SCAN_DIRECTORY = 1011;
 constexpr int IDC_ABOUT_HOMEPAGE = 1014;
 constexpr int IDC_ABOUT_EMAIL = 1015;
 
+// The platform's id of a dialog's OK button
+constexpr int IDOK = 1;
+
 // Controls without an identifier of their own
 constexpr int IDC_STATIC = -1;
 

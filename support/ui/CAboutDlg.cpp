@@ -3,17 +3,11 @@
 #include "CHyperLink.h"
 #include "common/ui/DialogBuilder.h"
 #include "res/resource.h"
+#include "support/core/Addresses.h"
 
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
-
-namespace {
-
-// The platform's id of a dialog's OK button, as the template gives it.
-constexpr int kIdOk = 1;
-
-}  // namespace
 
 CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent)
 {
@@ -23,8 +17,11 @@ CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/images/pagewick.png")));
 
+    // The links show the maker's addresses: the home page, and "email: " with the support address.
     const ControlFactory makeLink = [](const SControlTemplate& c, QWidget* pParent) -> QWidget* {
-        return new CHyperLink(QString::fromUtf8(c.pszText), pParent);
+        const QString strText = c.nId == IDC_ABOUT_HOMEPAGE ? QString::fromLatin1(kHomePageUrl)
+                                                              : QStringLiteral("email: ") + QLatin1String(kSupportEmail);
+        return new CHyperLink(strText, pParent);
     };
     BuildDialogControls(this, *pTemplate, {{IDC_ABOUT_HOMEPAGE, makeLink}, {IDC_ABOUT_EMAIL, makeLink}});
     setFixedSize(DialogClientSize(*pTemplate));
@@ -39,6 +36,6 @@ CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent)
 
     m_linkHomePage = FindControlAs<CHyperLink>(this, IDC_ABOUT_HOMEPAGE);
     m_linkEmail = FindControlAs<CHyperLink>(this, IDC_ABOUT_EMAIL);
-    if (auto* pOk = FindControlAs<QPushButton>(this, kIdOk))
+    if (auto* pOk = FindControlAs<QPushButton>(this, IDOK))
         connect(pOk, &QPushButton::clicked, this, &QDialog::accept);
 }
