@@ -1,14 +1,18 @@
 #!/bin/sh
 # Pagewick's developer commands, for a Debian or Ubuntu machine:
-#   ./dev.sh start    install what is missing, build, and start Pagewick
-#   ./dev.sh test     install what is missing, build, and run every test
-#   ./dev.sh bench    install what is missing, build, and run the benchmarks (see bench/README.md)
+#   ./dev.sh start     install what is missing, build, and start Pagewick
+#   ./dev.sh test      install what is missing, build, and run every test
+#   ./dev.sh sanitize  the same tests once more, built with AddressSanitizer and UBSan (build-sanitize/)
+#   ./dev.sh fuzz      the fuzz targets (clang's libFuzzer) on the seeds the tests write, for
+#                      FUZZ_SECONDS each (60 unless set) (build-fuzz/)
+#   ./dev.sh bench     install what is missing, build, and run the benchmarks (see bench/README.md)
 set -eu
 cd "$(dirname "$0")"
 
 PACKAGES="cmake make g++ qt6-base-dev libtiff-dev libgtest-dev fonts-liberation2 fonts-dejavu-core
     qt6-tools-dev qt6-documentation-tools libqt6sql6-sqlite
     desktop-file-utils appstream lintian dpkg-dev file man-db gzip"
+FUZZ_PACKAGES="clang libclang-rt-14-dev"
 BENCH_PACKAGES="libtiff-tools python3 strace"
 BUILD_DIR=${PAGEWICK_BUILD_DIR:-build}
 
@@ -26,31 +30,63 @@ install_missing() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
 }
 
+# build DIR [cmake options...]
 build() {
-    cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build "$BUILD_DIR" -j2
+    dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" -j2
 }
 
 case "${1:-}" in
 start)
     install_missing $PACKAGES
-    build
+    build "$BUILD_DIR"
     exec "./$BUILD_DIR/pagewick"
     ;;
 test)
     install_missing $PACKAGES
-    build
+    build "$BUILD_DIR"
     cd "$BUILD_DIR"
     exec ctest --output-on-failure -j2
     ;;
+sanitize)
+    install_missing $PACKAGES
+    build build-sanitize -DPAGEWICK_SANITIZE=address,undefined -DPAGEWICK_BENCH=OFF
+    cd build-sanitize
+    # Leaks are looked for in the program's own code: Qt's and the fonts' caches live until exit.
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(pwd)/../tests/fuzz/lsan.supp \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 exec ctest --output-on-failure -j2
+    ;;
+fuzz)
+    install_missing $PACKAGES $FUZZ_PACKAGES
+    # The seeds: the inputs the tests build.
+    build "$BUILD_DIR"
+    seeds=$(pwd)/build-fuzz/seeds
+    rm -rf "$seeds"
+    PAGEWICK_SEED_DIR=$seeds QT_QPA_PLATFORM=offscreen "./$BUILD_DIR/tests/test_count" \
+        --gtest_filter='*CounterOnBytes*:*FilesWrittenByLibtiff*' > /dev/null
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAGEWICK_FUZZ=ON \
+        -DPAGEWICK_TESTS=OFF -DPAGEWICK_BENCH=OFF
+    for target in $(sed -n 's/^pagewick_add_fuzzer(\([a-z_]*\) .*/\1/p' tests/fuzz/CMakeLists.txt); do
+        cmake --build build-fuzz -j2 --target "$target"
+        corpus=$(pwd)/build-fuzz/corpus/$target
+        rm -rf "$corpus"
+        mkdir -p "$corpus"
+        cp "$seeds/$(sed -n "s/^# seeds of $target: //p" tests/fuzz/CMakeLists.txt)"/* "$corpus"/
+        echo "Fuzzing $target for ${FUZZ_SECONDS:-60} s"
+        "./build-fuzz/tests/fuzz/$target" -max_total_time="${FUZZ_SECONDS:-60}" -timeout=10 -rss_limit_mb=2048 \
+            -print_final_stats=1 "$corpus"
+    done
+    ;;
 bench)
     install_missing $PACKAGES $BENCH_PACKAGES
-    build
+    build "$BUILD_DIR"
     shift
     exec python3 bench/run.py "$BUILD_DIR" "$@"
     ;;
 *)
-    echo "usage: $0 start | test | bench" >&2
+    echo "usage: $0 start | test | sanitize | fuzz | bench" >&2
     exit 2
     ;;
 esac

@@ -5,7 +5,7 @@ Operations are run in rounds (each round runs every operation once, in the same 
 drift of the machine's speed touches all of them alike. A ratio is the median of the per-round
 ratios of the two operations it compares.
 
-usage: run.py BUILD_DIR [--reps N] [--corpus DIR] [--tree DIR] [--only counting|scan|editing]
+usage: run.py BUILD_DIR [--reps N] [--corpus DIR] [--tree DIR] [--only counting|scan|editing|latency]
 
 The corpus (about 750 MB) and the tree (100,000 small files) are written on first use.
 """
@@ -70,30 +70,69 @@ def counting(build, corpus, reps):
     print(f"corpus: {len(files)} files, {sum(os.path.getsize(p) for p in files) / 1e6:.0f} MB; {reps} rounds",
           flush=True)
     count_exe = os.path.join(build, "pagewick-count")
+    cores = str(os.cpu_count() or 1)
     ops = {
         "raw walk of the directory chains (no tags parsed)": {"cmd": [bench, "raw-walk", all_list], "inner": True},
         "minimal libtiff walk, one core": {"cmd": [bench, "libtiff-walk", all_list], "inner": True},
+        "libtiff walk with its mapping off (\"rm\"), one core": {"cmd": [bench, "libtiff-walk-unmapped", all_list],
+                                                                  "inner": True},
         "CountPages, one core": {"cmd": [bench, "count", all_list], "inner": True},
+        "CountPages on worker threads, one": {"cmd": [bench, "count-threads", all_list, "1"], "inner": True},
+        f"CountPages on worker threads, {cores}": {"cmd": [bench, "count-threads", all_list, cores], "inner": True},
         "tiffinfo (xargs)": {"cmd": ["sh", "-c", f"xargs -d '\\n' tiffinfo < '{all_list}' > /dev/null"],
                              "check": False},
-        "pagewick-count -r": {"cmd": [count_exe, "-r", corpus]},
-        "pagewick-count -r -j 1": {"cmd": [count_exe, "-r", "-j", "1", corpus]},
+        "pagewick-count -r": {"cmd": [count_exe, "-r", corpus], "check": False},
+        "pagewick-count -r -j 1": {"cmd": [count_exe, "-r", "-j", "1", corpus], "check": False},
+        "window count run, whole corpus (button to Done.)": {"cmd": [bench, "gui-count", all_list], "inner": True},
         "CountPages, one core, 3000 single-page files": {"cmd": [bench, "count", single_list], "inner": True},
+        "pagewick-count, 3000 single-page files": {
+            "cmd": ["sh", "-c", f"xargs -d '\\n' '{count_exe}' < '{single_list}' > /dev/null"]},
         "window count run, 3000 single-page files (button to Done.)": {
             "cmd": [bench, "gui-count", single_list], "inner": True},
     }
     times = measure(ops, reps)
+    threads = f"CountPages on worker threads, {cores}"
     report("Counting (the whole corpus unless named)", times, [
         ("raw walk of the directory chains (no tags parsed)", "minimal libtiff walk, one core", "reference", None),
         ("minimal libtiff walk, one core", None, "baseline", None),
+        ("libtiff walk with its mapping off (\"rm\"), one core", "minimal libtiff walk, one core", "reference", None),
         ("CountPages, one core", "minimal libtiff walk, one core", "<= 1.1", lambda r: r <= 1.1),
+        ("CountPages on worker threads, one", None, "", None),
+        (threads, "CountPages on worker threads, one", "(threads scale: < 1)", None),
         ("tiffinfo (xargs)", "pagewick-count -r", ">= 1.5 (tiffinfo / ours)", lambda r: r >= 1.5),
         ("pagewick-count -r", None, "", None),
         ("pagewick-count -r -j 1", "pagewick-count -r", "(one worker, for scale)", None),
+        ("window count run, whole corpus (button to Done.)", "pagewick-count -r", "<= 1.15", lambda r: r <= 1.15),
         ("CountPages, one core, 3000 single-page files", None, "baseline", None),
-        ("window count run, 3000 single-page files (button to Done.)",
-         "CountPages, one core, 3000 single-page files", "<= 1.5", lambda r: r <= 1.5),
+        ("pagewick-count, 3000 single-page files", None, "", None),
+        ("window count run, 3000 single-page files (button to Done.)", "pagewick-count, 3000 single-page files",
+         "<= 1.15", lambda r: r <= 1.15),
     ])
+
+
+def latency(build, out_dir, reps):
+    """Stop and Close while libtiff walks a file of a million directories."""
+    bench = os.path.join(build, "pagewick-bench")
+    long_file = os.path.join(out_dir, "million.tif")
+    if not os.path.exists(long_file):
+        os.makedirs(out_dir, exist_ok=True)
+        subprocess.run([bench, "long-file", long_file, "1000000"], check=True)
+    stops = []
+    closes = []
+    for _ in range(reps):
+        out = subprocess.run([bench, "stop-latency", long_file], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                             check=True)
+        stops.append(float(out.stdout.split()[0]))
+        process = subprocess.Popen([bench, "close-latency", long_file], stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL)
+        closed_at = int(process.stdout.readline())
+        process.wait()
+        closes.append((time.monotonic_ns() - closed_at) / 1e9)
+    print(f"\nStop and Close 1 s into a file of 1,000,000 directories; {reps} rounds")
+    print(f"Stop to the run's end (window back, row restored): median {statistics.median(stops):.3f} s, "
+          f"worst {max(stops):.3f} s (goal 0.1 s)")
+    print(f"Close to the process's end: median {statistics.median(closes):.3f} s, worst {max(closes):.3f} s "
+          f"(goal 0.2 s)")
 
 
 def scan(build, tree, reps):
@@ -159,7 +198,7 @@ def main():
     parser.add_argument("--reps", type=int, default=7)
     parser.add_argument("--corpus", default=os.path.join(HERE, "out", "corpus"))
     parser.add_argument("--tree", default=os.path.join(HERE, "out", "tree"))
-    parser.add_argument("--only", choices=["counting", "scan", "editing"])
+    parser.add_argument("--only", choices=["counting", "scan", "editing", "latency"])
     args = parser.parse_args()
     if not shutil.which("tiffinfo"):
         sys.exit("tiffinfo is missing (Debian package libtiff-tools)")
@@ -169,6 +208,8 @@ def main():
         scan(args.build, args.tree, args.reps)
     if args.only in (None, "editing"):
         editing(args.build, args.tree, args.reps)
+    if args.only in (None, "latency"):
+        latency(args.build, os.path.join(HERE, "out"), args.reps)
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #include "count/core/PageCounter.h"
 #include "filelist/core/FileFacts.h"
+#include "support/Seeds.h"
 #include "support/TempDir.h"
 #include "support/TiffBytes.h"
 #include "support/TiffFiles.h"
@@ -45,7 +46,9 @@ class CounterOnBytes : public testing::TestWithParam<SBytesCase> {};
 TEST_P(CounterOnBytes, GivesTheDocumentedResultAndSaysWhetherItIsShort)
 {
     CTempDir dir;
-    const QByteArray path = dir.Write(QStringLiteral("case.tif"), GetParam().make()).toUtf8();
+    const QByteArray bytes = GetParam().make();
+    SaveSeed("counter", QString::fromLatin1(GetParam().pszName), bytes);
+    const QByteArray path = dir.Write(QStringLiteral("case.tif"), bytes).toUtf8();
     const SPageCount count = CountPagesOf(path, nullptr, false);
     // The number is what it always was: 1 + the successful TIFFReadDirectory calls.
     EXPECT_EQ(count.nPages, GetParam().nExpected);
@@ -204,6 +207,9 @@ TEST(PageCounter, FilesWrittenByLibtiff)
     for (const auto& c : cases) {
         const QString strPath = dir.Path(QString::fromLatin1(c.pszName));
         ASSERT_TRUE(WriteTiff(strPath, c.shape));
+        QFile file(strPath);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        SaveSeed("counter", QString::fromLatin1(c.pszName), file.readAll());
         const SPageCount count = CountPagesOf(strPath.toUtf8());
         EXPECT_EQ(count.nPages, c.shape.nPages) << c.pszName;
         EXPECT_FALSE(count.IsShort()) << c.pszName;

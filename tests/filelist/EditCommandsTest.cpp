@@ -119,8 +119,9 @@ TEST_P(EditMoves, TheFirstSelectedRowMovesOnePlace)
     }
     EXPECT_EQ(Order(), QLatin1String(c.pszOrder));
     EXPECT_EQ(SelectedRows(), c.selectedAfter);
-    if (!c.selectedAfter.isEmpty())
+    if (!c.selectedAfter.isEmpty()) {
         EXPECT_EQ(View()->selectionModel()->currentIndex().row(), c.selectedAfter.first());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -194,7 +195,6 @@ TEST_F(EditCommands, DeleteRemovesTheSelectedRowsAndKeepsTheOthersInOrder)
     // Many scattered rows at once go in one pass, with the same result.
     Model().Clear();
     Rows(QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-*/=<>()[]{}!?;:.,'&%$#@^~|_"));
-    QList<int> every2nd;
     for (int r = 0; r < Model().GetRowCount(); r += 2)
         View()->selectionModel()->select(Model().index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     const QString strBefore = Order();
@@ -249,12 +249,12 @@ void AnswerRowMenu(int nChoose, QStringList* pSeen)
         for (QAction* pAction : pMenu->actions())
             *pSeen << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
         QAction* pChosen = pMenu->findChild<QAction*>(QString::number(nChoose));
-        if (pChosen)
-            pMenu->setActiveAction(pChosen);
-        if (pChosen)
-            QTest::keyClick(pMenu, Qt::Key_Return);
-        else
+        if (!pChosen) {
             pMenu->close();
+            return;
+        }
+        pMenu->setActiveAction(pChosen);
+        QTest::keyClick(pMenu, Qt::Key_Return);
     });
 }
 
