@@ -362,30 +362,47 @@ int WithWindow(int argc, char** argv, const std::function<int(CPageCountDlg&)>& 
     return body(dlg);
 }
 
-// Runs the window's event loop until done() says so (or a minute has passed).
+// Runs the window's event loop until done() says so (or a minute has passed). It sleeps while
+// nothing happens, as the program's own loop does: a loop that polled would take a core's share
+// from the workers being measured.
 void RunUntil(const std::function<bool()>& done)
 {
     QElapsedTimer limit;
     limit.start();
+    QTimer wake;    // looks at done() now and then even when no event comes
+    wake.start(50);
     while (!done() && limit.elapsed() < 60000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 // Hands every modal window that comes up to onModal, checking every millisecond.
-class CModalWatch {
+class CModalWatch : public QObject {
 public:
-    explicit CModalWatch(std::function<void(QWidget*)> onModal)
+    // Hears of every modal window as it is shown, without polling: a timer that woke the event
+    // loop every millisecond would take its share of the cores from the workers it measures.
+    explicit CModalWatch(std::function<void(QWidget*)> onModal) : m_onModal(std::move(onModal))
     {
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, [onModal] {
-            if (QWidget* pModal = QApplication::activeModalWidget())
-                onModal(pModal);
-        });
-        m_timer.start();
+        qApp->installEventFilter(this);
+    }
+    ~CModalWatch() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* pObject, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::Show && pObject->isWidgetType()) {
+            auto* pWidget = static_cast<QWidget*>(pObject);
+            if (pWidget->isWindow() && pWidget->isModal()) {
+                // Answered once the window is up and its own loop runs.
+                QTimer::singleShot(0, pWidget, [this, pWidget] {
+                    if (QApplication::activeModalWidget() == pWidget)
+                        m_onModal(pWidget);
+                });
+            }
+        }
+        return false;
     }
 
 private:
-    QTimer m_timer;
+    std::function<void(QWidget*)> m_onModal;
 };
 
 int GuiCount(int argc, char** argv, const QString& strList)

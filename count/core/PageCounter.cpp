@@ -21,7 +21,7 @@ namespace {
 // walk would kill the process with SIGBUS; a read just comes back short, and libtiff ends the
 // walk as it ends a damaged chain.
 struct SClientFile {
-    static constexpr tmsize_t kBlock = 64 * 1024;
+    static constexpr tmsize_t kBlock = 4 * 1024;
 
     int fd;
     toff_t nPosition = 0;

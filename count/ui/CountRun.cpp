@@ -174,6 +174,8 @@ private:
         if (m_bFinished)
             return;
         m_bFinished = true;
+        // Ended: no longer the running one, though it is deleted only when the event loop is back.
+        setObjectName(QString());
         m_pool.Cancel();
         m_markHead.stop();
         if (m_nMarkedJob >= 0) {

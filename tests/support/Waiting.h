@@ -35,10 +35,13 @@ private:
 };
 
 // Runs events until the condition holds or the time is up; the condition's last answer.
+// It sleeps between events, so the workers of the operation it waits for have the cores.
 inline bool WaitUntil(const std::function<bool()>& condition, int nTimeoutMs = 10000)
 {
     QDeadlineTimer deadline(nTimeoutMs);
+    QTimer wake;    // looks at the condition now and then even when no event comes
+    wake.start(5);
     while (!condition() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return condition();
 }
