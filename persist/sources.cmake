@@ -8,3 +8,8 @@ target_sources(pagewick_core PRIVATE
   persist/core/ListFile.h persist/core/ListFile.cpp
   persist/core/ListLoadJob.h persist/core/ListLoadJob.cpp
 )
+target_sources(pagewick_ui PRIVATE
+  persist/ui/FileDialogs.h persist/ui/FileDialogs.cpp
+  persist/ui/ListFiles.h persist/ui/ListFiles.cpp
+  persist/ui/Reports.h persist/ui/Reports.cpp
+)

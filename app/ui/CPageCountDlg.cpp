@@ -9,6 +9,8 @@
 #include "filelist/core/CFileListModel.h"
 #include "filelist/ui/AddFiles.h"
 #include "filelist/ui/CFileListDelegate.h"
+#include "persist/ui/ListFiles.h"
+#include "persist/ui/Reports.h"
 #include "res/Menus.h"
 #include "res/Version.h"
 #include "res/resource.h"
@@ -90,8 +92,7 @@ const int kCommandsToCome[] = {
     ID_ACTION_CLEARALL,  ID_ACTION_RESETCOUNT, ID_ACTION_RESETALL, ID_ROW_MOVEUP,       ID_ROW_MOVEDOWN,
     ID_ACTION_MOVEUP,    ID_ACTION_MOVEDOWN,  ID_ACCEL_MOVEUP,     ID_ACCEL_MOVEDOWN,   ID_SORT_FILENAME,
     ID_SORT_FILESIZE,    ID_SORT_STATUS,      ID_SORT_PAGECOUNT,   ID_SORT_USE,         ID_SORT_CREATED,
-    ID_SORT_MODIFIED,    ID_FILE_LOADLIST,    ID_FILE_APPENDLIST,  ID_FILE_SAVELIST,    ID_FILE_SAVELISTAS,
-    ID_HELP_WEBSITE,     ID_HELP_EMAIL,       ID_REPORTS_CSV,      ID_REPORTS_TEXT,     ID_HELP_HTMLHELP,
+    ID_SORT_MODIFIED,    ID_HELP_WEBSITE,     ID_HELP_EMAIL,       ID_HELP_HTMLHELP,
 };
 
 template <size_t N>
@@ -481,12 +482,30 @@ void CPageCountDlg::OnSortByStatus() {}
 void CPageCountDlg::OnSortByPageCount() {}
 void CPageCountDlg::OnSortByCreated() {}
 void CPageCountDlg::OnSortByModified() {}
-void CPageCountDlg::OnFileLoadList() {}
-void CPageCountDlg::OnFileAppendList() {}
-void CPageCountDlg::OnFileSaveList() {}
-void CPageCountDlg::OnFileSaveListAs() {}
+void CPageCountDlg::OnFileLoadList()
+{
+    RunLoadList(m_host, false);
+}
+void CPageCountDlg::OnFileAppendList()
+{
+    RunLoadList(m_host, true);
+}
+void CPageCountDlg::OnFileSaveList()
+{
+    RunSaveList(m_host, false);
+}
+void CPageCountDlg::OnFileSaveListAs()
+{
+    RunSaveList(m_host, true);
+}
 void CPageCountDlg::OnHelpWebsite() {}
 void CPageCountDlg::OnHelpEmail() {}
 void CPageCountDlg::OnHelp() {}
-void CPageCountDlg::OnReportsCsv() {}
-void CPageCountDlg::OnReportsText() {}
+void CPageCountDlg::OnReportsCsv()
+{
+    RunCsvReport(m_host);
+}
+void CPageCountDlg::OnReportsText()
+{
+    RunTextReport(m_host);
+}
