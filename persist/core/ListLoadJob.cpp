@@ -5,9 +5,11 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 struct CListLoadJob::SState {
     std::mutex mutex;
@@ -31,8 +33,28 @@ struct CListLoadJob::SState {
 namespace {
 
 constexpr qint64 kPieceBytes = 1 << 20;
-// Rows are handed over in batches of this many, so the GUI thread takes them with few locks.
-constexpr int kBatchRows = 256;
+// Rows are made and handed over in batches of this many, so the GUI thread takes them with few locks.
+constexpr int kBatchRows = 1024;
+
+// The rows of a batch of entries. A look at a file is mostly waiting for the file system, so the
+// batch is shared out among the cores.
+QVector<FileRecord> MakeRows(const SListEntry* pEntries, int nEntries)
+{
+    QVector<FileRecord> rows(nEntries);
+    const auto makeSlice = [&](int nFirst, int nEnd) {
+        for (int i = nFirst; i < nEnd; ++i)
+            rows[i] = MakeFileRecord(pEntries[i].path, pEntries[i].bInUse);
+    };
+    static const int nThreads = int(std::max(1u, std::thread::hardware_concurrency()));
+    const int nSlices = std::min(nThreads, 1 + nEntries / 64);
+    std::vector<std::thread> helpers;
+    for (int s = 1; s < nSlices; ++s)
+        helpers.emplace_back(makeSlice, nEntries * s / nSlices, nEntries * (s + 1) / nSlices);
+    makeSlice(0, nEntries / nSlices);
+    for (std::thread& helper : helpers)
+        helper.join();
+    return rows;
+}
 
 void ReadList(int fd, CListLoadJob::SState& state)
 {
@@ -40,14 +62,7 @@ void ReadList(int fd, CListLoadJob::SState& state)
     bool bReadError = !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
     CListFileReader reader;
     QVector<SListEntry> entries;
-    QVector<FileRecord> pending;
     QByteArray piece(kPieceBytes, Qt::Uninitialized);
-    const auto handOver = [&] {
-        std::lock_guard<std::mutex> lock(state.mutex);
-        state.rows.append(std::move(pending));
-        pending.clear();
-        state.Notify();
-    };
     bool bEnd = bReadError;
     while (!bEnd && !state.bStop) {
         const qint64 n = file.read(piece.data(), kPieceBytes);
@@ -58,18 +73,15 @@ void ReadList(int fd, CListLoadJob::SState& state)
         else
             bReadError = true;      // a line cut short by the failure is not taken for a path
         bEnd = n <= 0 || reader.DataEnded();
-        // Each listed file is looked at here, outside the lock.
-        for (const SListEntry& entry : entries) {
-            if (state.bStop)
-                break;
-            pending.append(MakeFileRecord(entry.path, entry.bInUse));
-            if (pending.size() >= kBatchRows)
-                handOver();
+        for (int nAt = 0; nAt < int(entries.size()) && !state.bStop; nAt += kBatchRows) {
+            // Each listed file is looked at here, outside the lock.
+            QVector<FileRecord> rows = MakeRows(entries.constData() + nAt, std::min(kBatchRows, int(entries.size()) - nAt));
+            std::lock_guard<std::mutex> lock(state.mutex);
+            state.rows.append(std::move(rows));
+            state.Notify();
         }
         entries.clear();
     }
-    if (!pending.isEmpty())
-        handOver();
     std::lock_guard<std::mutex> lock(state.mutex);
     state.bReadError = bReadError;
 }
