@@ -13,3 +13,7 @@ target_sources(pagewick_ui PRIVATE
   persist/ui/ListFiles.h persist/ui/ListFiles.cpp
   persist/ui/Reports.h persist/ui/Reports.cpp
 )
+# The benchmarks of list files and reports join the benchmark tool, which is made after the folders.
+if(PAGEWICK_BENCH)
+  cmake_language(DEFER CALL target_sources pagewick-bench PRIVATE bench/PersistBench.cpp)
+endif()
