@@ -6,7 +6,9 @@
 #include "support/TempDir.h"
 #include "support/Waiting.h"
 
+#include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -152,6 +154,7 @@ struct SCancelCase {
     const char* pszName;
     int nCommand;
     QString strDialog;
+    QString strSuffix;
 };
 
 class ListFilesCancel : public ListFiles, public testing::WithParamInterface<SCancelCase> {};
@@ -159,9 +162,19 @@ class ListFilesCancel : public ListFiles, public testing::WithParamInterface<SCa
 TEST_P(ListFilesCancel, KeepsTheListTheTitleAndTheFiles)
 {
     dlg.AppendFileRow("/s/a.tif", true);
+    QStringList filters;
+    QString strSuffix;
     CModalBoxes boxes;
-    boxes.ExpectDialog(GetParam().strDialog, CancelDialog);
+    boxes.ExpectDialog(GetParam().strDialog, [&](QWidget* pDialog) {
+        auto* pTypes = pDialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; i < pTypes->count(); ++i)
+            filters << pTypes->itemText(i);
+        strSuffix = static_cast<QFileDialog*>(pDialog)->defaultSuffix();
+        CancelDialog(pDialog);
+    });
     Run(GetParam().nCommand, boxes);
+    EXPECT_EQ(filters, QStringList({"*." + GetParam().strSuffix, "All Files *.*"}));
+    EXPECT_EQ(strSuffix, GetParam().strSuffix);
     EXPECT_EQ(Rows(), QList<QByteArray>({"Yes /s/a.tif"}));
     EXPECT_EQ(dlg.windowTitle(), kFirstTitle);
     EXPECT_TRUE(dlg.ListPath().isEmpty());
@@ -169,11 +182,11 @@ TEST_P(ListFilesCancel, KeepsTheListTheTitleAndTheFiles)
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, ListFilesCancel,
-                         testing::Values(SCancelCase{"Load", ID_FILE_LOADLIST, kOpen},
-                                         SCancelCase{"Append", ID_FILE_APPENDLIST, kOpen},
-                                         SCancelCase{"SaveAs", ID_FILE_SAVELISTAS, kSave},
-                                         SCancelCase{"CsvReport", ID_REPORTS_CSV, "Export Files to CSV file"},
-                                         SCancelCase{"TextReport", ID_REPORTS_TEXT, "Export Files to TXT file"}),
+                         testing::Values(SCancelCase{"Load", ID_FILE_LOADLIST, kOpen, "lst"},
+                                         SCancelCase{"Append", ID_FILE_APPENDLIST, kOpen, "lst"},
+                                         SCancelCase{"SaveAs", ID_FILE_SAVELISTAS, kSave, "lst"},
+                                         SCancelCase{"CsvReport", ID_REPORTS_CSV, "Export Files to CSV file", "csv"},
+                                         SCancelCase{"TextReport", ID_REPORTS_TEXT, "Export Files to TXT file", "txt"}),
                          [](const testing::TestParamInfo<SCancelCase>& info) { return info.param.pszName; });
 
 TEST_F(ListFiles, AListThatCannotBeReadIsNamedInTheTitleAndInTheBox)
