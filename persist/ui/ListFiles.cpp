@@ -64,6 +64,8 @@ private:
     // The rows read before a failed read stay, and the failure is told.
     void End(bool bReadError)
     {
+        if (!m_pJob)
+            return;
         m_pJob.reset();
         m_pLock.reset();
         deleteLater();
@@ -78,7 +80,7 @@ private:
     CPacedCall m_drain;
 };
 
-// Reads the rows of a list file into the list (LoadListFile): the file becomes the current list
+// Reads the rows of a list file into the list: the file becomes the current list
 // path and shows in the title before it is opened, so it stays there even when it cannot be read.
 void LoadListFile(const SListHost& host, std::unique_ptr<CLongOperationLock> pLock, const QByteArray& path)
 {
