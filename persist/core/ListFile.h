@@ -1,9 +1,9 @@
 // The list file: per row an optional "~" (the row is not in use), the path's own bytes, and the
-// line end CR CR LF. No header, no count, no trailer; byte for byte the files the original wrote
-// and read.
+// line end CR CR LF. No header, no count, no trailer; byte for byte the files the Windows version
+// wrote and read.
 //
-// Reading takes the bytes as the original's text-mode stream delivered them (CR LF becomes LF, a
-// CR alone stays, 0x1A ends the data), with these mends: the last character of an entry is removed
+// Reading takes the bytes as the Windows version's text-mode stream delivered them (CR LF becomes
+// LF, a CR alone stays, 0x1A ends the data), except that the last character of an entry is removed
 // only when it is the CR of the line end, so lines ended by plain CR LF or LF lose nothing; lines
 // of any length are read whole; an entry whose path is empty adds no row. Every other byte of a
 // path, NUL and bytes that are not UTF-8 included, is kept.

@@ -1,6 +1,6 @@
 // A report being written to its file: the file is created, or an existing one emptied, when it is
-// opened (before the user is asked what goes into it, as the original did); the rows go in as the
-// writer is told; closing says whether every byte reached the file.
+// opened (before the user is asked what goes into it, as the Windows version did); the rows go in
+// as the writer is told; closing says whether every byte reached the file.
 #pragma once
 
 #include "ReportWriter.h"

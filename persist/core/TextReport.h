@@ -1,8 +1,8 @@
 // The text report: an optional header, one line per row in use, optional total lines, all made with
 // "%-10s%-60s\r\n": the Pages text and the path, each left-aligned and padded with blanks to its
 // width, a longer text written whole. A width counts characters, as the single-byte code page of
-// the original counted bytes, so a name in UTF-8 keeps the columns where an ASCII name keeps them,
-// and an ASCII report is byte for byte the original's.
+// the Windows version counted bytes, so a name in UTF-8 keeps the columns where an ASCII name keeps
+// them, and an ASCII report is byte for byte the Windows version's.
 #pragma once
 
 #include "ReportWriter.h"
