@@ -684,6 +684,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: pagewick-bench corpus|tree|list|count|libtiff-walk|raw-walk|gui-count ARGS\n");
         return 2;
     }
+    int PersistBench(int argc, char** argv);    // bench/PersistBench.cpp: list files and reports
+    if (const int nResult = PersistBench(argc, argv); nResult >= 0)
+        return nResult;
     const QString strMode = QString::fromLatin1(argv[1]);
     const QString strArg = QFile::decodeName(argv[2]);
     if (strMode == QLatin1String("corpus"))

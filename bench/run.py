@@ -5,7 +5,7 @@ Operations are run in rounds (each round runs every operation once, in the same 
 drift of the machine's speed touches all of them alike. A ratio is the median of the per-round
 ratios of the two operations it compares.
 
-usage: run.py BUILD_DIR [--reps N] [--corpus DIR] [--tree DIR] [--only counting|scan|editing|latency]
+usage: run.py BUILD_DIR [--reps N] [--corpus DIR] [--tree DIR] [--only counting|scan|editing|lists|latency]
 
 The corpus (about 750 MB) and the tree (100,000 small files) are written on first use.
 """
@@ -192,13 +192,46 @@ def editing(build, tree, reps):
         print(f"{first[0]:30} {seconds:9.3f} {paints:9d}  < 1 s, <= 60 repaints/s: {met}")
 
 
+def lists(build, tree, reps):
+    bench = os.path.join(build, "pagewick-bench")
+    if not os.path.isdir(tree):
+        print(f"writing a tree of 100,000 files to {tree} ...", flush=True)
+        subprocess.run([bench, "tree", tree, "100000"], check=True)
+    out = os.path.join(os.path.dirname(os.path.abspath(tree)), "lists")
+    os.makedirs(out, exist_ok=True)
+    lst = os.path.join(out, "tree.lst")
+    saved = os.path.join(out, "saved.lst")
+    subprocess.run([bench, "write-list", tree, lst], check=True)
+    stat = "stat every listed file, one thread"
+    load = "window Load File List (dialog's OK to the last row)"
+    writes = {
+        "window SaveAs File List (dialog's OK to the Saved box)": [bench, "gui-save", lst, saved],
+        "window CSV report, header and total (OK to Done)": [bench, "gui-csv", lst, os.path.join(out, "r.csv")],
+        "window text report, header and total (OK to Done)": [bench, "gui-text", lst, os.path.join(out, "r.txt")],
+    }
+    ops = {stat: {"cmd": [bench, "stat-list", lst], "inner": True},
+           load: {"cmd": [bench, "gui-load", lst], "inner": True}}
+    ops.update({name: {"cmd": cmd, "inner": True} for name, cmd in writes.items()})
+    print(f"list: 100,000 rows of the tree, a third not in use; {reps} rounds", flush=True)
+    times = measure(ops, reps)
+    report("List files and reports", times, [(stat, None, "baseline", None),
+                                             (load, stat, "<= 3", lambda r: r <= 3)] +
+           [(name, None, "< 1 s", None) for name in writes])
+    for name in writes:
+        print(f"{name}: under one second: {'yes' if statistics.median(times[name]) < 1 else 'NO'}")
+    with open(lst, "rb") as a, open(saved, "rb") as b:
+        print(f"saved list byte for byte the loaded one: {'yes' if a.read() == b.read() else 'NO'}")
+    out = subprocess.run([bench, "gui-load", lst], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, check=True)
+    print(f"window repaints during the load: {out.stdout.decode().split(', ')[-1].strip()} (goal: about 60 at most)")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("build")
     parser.add_argument("--reps", type=int, default=7)
     parser.add_argument("--corpus", default=os.path.join(HERE, "out", "corpus"))
     parser.add_argument("--tree", default=os.path.join(HERE, "out", "tree"))
-    parser.add_argument("--only", choices=["counting", "scan", "editing", "latency"])
+    parser.add_argument("--only", choices=["counting", "scan", "editing", "lists", "latency"])
     args = parser.parse_args()
     if not shutil.which("tiffinfo"):
         sys.exit("tiffinfo is missing (Debian package libtiff-tools)")
@@ -208,6 +241,8 @@ def main():
         scan(args.build, args.tree, args.reps)
     if args.only in (None, "editing"):
         editing(args.build, args.tree, args.reps)
+    if args.only in (None, "lists"):
+        lists(args.build, args.tree, args.reps)
     if args.only in (None, "latency"):
         latency(args.build, os.path.join(HERE, "out"), args.reps)
 

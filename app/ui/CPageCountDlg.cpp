@@ -10,6 +10,8 @@
 #include "filelist/ui/AddFiles.h"
 #include "filelist/ui/CFileListDelegate.h"
 #include "filelist/ui/EditCommands.h"
+#include "persist/ui/ListFiles.h"
+#include "persist/ui/Reports.h"
 #include "res/Menus.h"
 #include "res/Version.h"
 #include "res/resource.h"
@@ -87,10 +89,6 @@ const SCommandEntry kMessageMap[] = {
 const int kLongOperationCommands[] = {IDC_COUNT_FILES, ID_FILE_SCANDIRECTORIES, ID_FILE_LOADLIST,
                                       ID_FILE_APPENDLIST, ID_FILTER_REMOVENONTIF};
 
-// Commands whose subsystem is not built yet: their items stay disabled until it is.
-const int kCommandsToCome[] = {
-    ID_FILE_LOADLIST, ID_FILE_APPENDLIST, ID_FILE_SAVELIST, ID_FILE_SAVELISTAS, ID_REPORTS_CSV, ID_REPORTS_TEXT,
-};
 
 // The main window's help context: its template's id above the dialogs' base.
 constexpr quint32 kMainWindowHelpContext = kHelpContextDialogBase + IDD_PAGECOUNT_DIALOG;
@@ -312,9 +310,7 @@ QList<int> CPageCountDlg::CommandIds()
 void CPageCountDlg::UpdateCommandStates()
 {
     const bool bIdle = !m_operations.IsBusy();
-    const auto enabled = [bIdle](int nId) {
-        return !Contains(kCommandsToCome, nId) && (bIdle || !Contains(kLongOperationCommands, nId));
-    };
+    const auto enabled = [bIdle](int nId) { return bIdle || !Contains(kLongOperationCommands, nId); };
     for (QAction* pAction : m_pMenuBar->findChildren<QAction*>()) {
         bool bIsId = false;
         const int nId = pAction->data().toInt(&bIsId);
@@ -580,10 +576,32 @@ void CPageCountDlg::OnHelp()
     RunHtmlHelp(this, kMainWindowHelpContext);
 }
 
-// Handlers whose subsystems are still to come do nothing yet.
-void CPageCountDlg::OnFileLoadList() {}
-void CPageCountDlg::OnFileAppendList() {}
-void CPageCountDlg::OnFileSaveList() {}
-void CPageCountDlg::OnFileSaveListAs() {}
-void CPageCountDlg::OnReportsCsv() {}
-void CPageCountDlg::OnReportsText() {}
+void CPageCountDlg::OnFileLoadList()
+{
+    RunLoadList(m_host, false);
+}
+
+void CPageCountDlg::OnFileAppendList()
+{
+    RunLoadList(m_host, true);
+}
+
+void CPageCountDlg::OnFileSaveList()
+{
+    RunSaveList(m_host, false);
+}
+
+void CPageCountDlg::OnFileSaveListAs()
+{
+    RunSaveList(m_host, true);
+}
+
+void CPageCountDlg::OnReportsCsv()
+{
+    RunCsvReport(m_host);
+}
+
+void CPageCountDlg::OnReportsText()
+{
+    RunTextReport(m_host);
+}

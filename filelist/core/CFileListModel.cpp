@@ -1,6 +1,20 @@
 #include "CFileListModel.h"
 
+#include "common/core/FileName.h"
+
 namespace {
+
+// A path longer than any file system takes (a list file can hold one) is shown by its beginning and
+// end only: the view makes its text at every paint. The row keeps every byte.
+constexpr qsizetype kShownPathBytes = 16 * 1024;
+
+QString ShownPath(const QByteArray& path)
+{
+    if (path.size() <= kShownPathBytes)
+        return DisplayFileName(path);
+    return DisplayFileName(path.left(kShownPathBytes / 2)) + QStringLiteral(" \u2026 ") +
+           DisplayFileName(path.right(kShownPathBytes / 2));
+}
 
 // Beyond this many separate ranges a reset costs the views less than one notification per range.
 constexpr int kMaxRemovalRanges = 64;
@@ -26,13 +40,13 @@ QVariant CFileListModel::data(const QModelIndex& index, int nRole) const
     const FileRecord& rec = m_rows.at(index.row());
     switch (nRole) {
     case Qt::DisplayRole:
-        return FileRecordText(rec, index.column());
+        return index.column() == COL_FILENAME ? ShownPath(rec.path) : FileRecordText(rec, index.column());
     case Qt::ToolTipRole:
         // The whole text of a cell that may not fit; why a short count is short.
         if (index.column() == COL_PAGES && !rec.strPagesNote.isEmpty())
             return rec.strPagesNote;
         if (index.column() == COL_FILENAME)
-            return FileRecordText(rec, COL_FILENAME);
+            return ShownPath(rec.path);
         return QVariant();
     case ShortCountRole:
         return index.column() == COL_PAGES && !rec.strPagesNote.isEmpty();

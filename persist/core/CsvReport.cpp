@@ -1,14 +1,5 @@
 #include "CsvReport.h"
 
-#include <QIODevice>
-
-namespace {
-
-// Lines are handed to the device in blocks of about this size.
-constexpr qsizetype kBlockBytes = 64 * 1024;
-
-}  // namespace
-
 QByteArray CsvField(const QByteArray& field)
 {
     if (!field.contains(',') && !field.contains('"') && !field.contains('\r') && !field.contains('\n'))
@@ -45,44 +36,4 @@ QByteArray CsvRowLine(const FileRecord& rec)
 QByteArray CsvTotalLine(qint64 nTotal)
 {
     return CsvLine({QByteArray(), QByteArray(), QByteArray(), QByteArray(), QByteArray::number(nTotal)});
-}
-
-void CCsvReportWriter::WriteHeader()
-{
-    Write(CsvHeaderLine());
-}
-
-void CCsvReportWriter::WriteRow(const FileRecord& rec)
-{
-    WriteRowLine(CsvRowLine(rec), rec.nPages);
-}
-
-void CCsvReportWriter::WriteRowLine(const QByteArray& line, qint64 nPages)
-{
-    if (nPages > 0)
-        m_nTotal += nPages;
-    Write(line);
-}
-
-void CCsvReportWriter::WriteTotal()
-{
-    Write(CsvTotalLine(m_nTotal));
-}
-
-void CCsvReportWriter::Write(const QByteArray& line)
-{
-    if (!m_bOk)
-        return;
-    m_buffer += line;
-    if (m_buffer.size() >= kBlockBytes)
-        Flush();
-}
-
-bool CCsvReportWriter::Flush()
-{
-    if (m_bOk && !m_buffer.isEmpty()) {
-        m_bOk = m_pDevice->write(m_buffer) == m_buffer.size();
-        m_buffer.clear();
-    }
-    return m_bOk;
 }

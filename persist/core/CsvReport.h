@@ -3,6 +3,7 @@
 // field is written exactly as the list holds it: a path as its own bytes, the other texts ASCII.
 #pragma once
 
+#include "ReportWriter.h"
 #include "filelist/core/FileRecord.h"
 
 #include <QByteArray>
@@ -18,31 +19,13 @@ QByteArray CsvRowLine(const FileRecord& rec);
 // Four empty fields and the total.
 QByteArray CsvTotalLine(qint64 nTotal);
 
-// Writes a report line by line, in blocks, and sums the pages of the rows it writes. The first
-// failed write is remembered and nothing more is written after it.
-class CCsvReportWriter {
+// The CSV report's writer: the pages of the rows it writes are summed for the total line.
+class CCsvReportWriter : public CReportWriter {
 public:
-    explicit CCsvReportWriter(QIODevice* pDevice) : m_pDevice(pDevice) {}
-    ~CCsvReportWriter() { Flush(); }
-    CCsvReportWriter(const CCsvReportWriter&) = delete;
-    CCsvReportWriter& operator=(const CCsvReportWriter&) = delete;
+    explicit CCsvReportWriter(QIODevice* pDevice) : CReportWriter(pDevice) {}
 
-    void WriteHeader();
-    void WriteRow(const FileRecord& rec);
-    // A row line made elsewhere (CsvRowLine), with its page count (-1 for none).
-    void WriteRowLine(const QByteArray& line, qint64 nPages);
-    void WriteTotal();
-    // Hands what is buffered to the device; false once any write failed.
-    bool Flush();
-    qint64 Total() const { return m_nTotal; }
-    // False once any write failed.
-    bool Ok() const { return m_bOk; }
-
-private:
-    void Write(const QByteArray& line);
-
-    QIODevice* m_pDevice;
-    QByteArray m_buffer;
-    qint64 m_nTotal = 0;
-    bool m_bOk = true;
+protected:
+    QByteArray HeaderLine() const override { return CsvHeaderLine(); }
+    QByteArray RowLine(const FileRecord& rec) const override { return CsvRowLine(rec); }
+    QByteArray TotalLines(qint64 nTotal) const override { return CsvTotalLine(nTotal); }
 };

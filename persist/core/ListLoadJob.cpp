@@ -1,0 +1,124 @@
+#include "ListLoadJob.h"
+
+#include "ListFile.h"
+#include "common/core/WorkerPool.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+struct CListLoadJob::SState {
+    std::mutex mutex;
+    QVector<FileRecord> rows;
+    std::function<void()> notify;
+    bool bNotified = false;
+    bool bFinished = false;
+    bool bReadError = false;
+    std::atomic<bool> bStop{false};
+
+    // Called with the mutex held.
+    void Notify()
+    {
+        if (!bNotified && notify) {
+            bNotified = true;
+            notify();
+        }
+    }
+};
+
+namespace {
+
+constexpr qint64 kPieceBytes = 1 << 20;
+// Rows are made and handed over in batches of this many, so the GUI thread takes them with few locks.
+constexpr int kBatchRows = 1024;
+
+// The rows of a batch of entries. A look at a file is mostly waiting for the file system, so the
+// batch is shared out among the cores.
+QVector<FileRecord> MakeRows(const SListEntry* pEntries, int nEntries)
+{
+    QVector<FileRecord> rows(nEntries);
+    const auto makeSlice = [&](int nFirst, int nEnd) {
+        for (int i = nFirst; i < nEnd; ++i)
+            rows[i] = MakeFileRecord(pEntries[i].path, pEntries[i].bInUse);
+    };
+    static const int nThreads = int(std::max(1u, std::thread::hardware_concurrency()));
+    const int nSlices = std::min(nThreads, 1 + nEntries / 64);
+    std::vector<std::thread> helpers;
+    for (int s = 1; s < nSlices; ++s)
+        helpers.emplace_back(makeSlice, nEntries * s / nSlices, nEntries * (s + 1) / nSlices);
+    makeSlice(0, nEntries / nSlices);
+    for (std::thread& helper : helpers)
+        helper.join();
+    return rows;
+}
+
+void ReadList(int fd, CListLoadJob::SState& state)
+{
+    QFile file;
+    bool bReadError = !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+    CListFileReader reader;
+    QVector<SListEntry> entries;
+    QByteArray piece(kPieceBytes, Qt::Uninitialized);
+    bool bEnd = bReadError;
+    while (!bEnd && !state.bStop) {
+        const qint64 n = file.read(piece.data(), kPieceBytes);
+        if (n > 0)
+            reader.Feed(piece.constData(), qsizetype(n), &entries);
+        else if (n == 0)
+            reader.Finish(&entries);
+        else
+            bReadError = true;      // a line cut short by the failure is not taken for a path
+        bEnd = n <= 0 || reader.DataEnded();
+        for (int nAt = 0; nAt < int(entries.size()) && !state.bStop; nAt += kBatchRows) {
+            // Each listed file is looked at here, outside the lock.
+            QVector<FileRecord> rows = MakeRows(entries.constData() + nAt, std::min(kBatchRows, int(entries.size()) - nAt));
+            std::lock_guard<std::mutex> lock(state.mutex);
+            state.rows.append(std::move(rows));
+            state.Notify();
+        }
+        entries.clear();
+    }
+    std::lock_guard<std::mutex> lock(state.mutex);
+    state.bReadError = bReadError;
+}
+
+}  // namespace
+
+CListLoadJob::CListLoadJob(int fd, std::function<void()> notify) : m_pState(std::make_shared<SState>())
+{
+    m_pState->notify = std::move(notify);
+    std::thread([pState = m_pState, fd] {
+        NameWorkerThread();
+        AddBusyWorker(1);
+        ReadList(fd, *pState);
+        AddBusyWorker(-1);
+        std::lock_guard<std::mutex> lock(pState->mutex);
+        pState->bFinished = true;
+        pState->bNotified = false;  // the end is always told
+        pState->Notify();
+    }).detach();
+}
+
+CListLoadJob::~CListLoadJob()
+{
+    std::lock_guard<std::mutex> lock(m_pState->mutex);
+    m_pState->bStop = true;
+    m_pState->notify = nullptr;
+}
+
+QVector<FileRecord> CListLoadJob::TakeRows(bool* pFinished, bool* pReadError)
+{
+    std::lock_guard<std::mutex> lock(m_pState->mutex);
+    m_pState->bNotified = false;
+    QVector<FileRecord> rows;
+    rows.swap(m_pState->rows);
+    if (pFinished)
+        *pFinished = m_pState->bFinished;
+    if (pReadError)
+        *pReadError = m_pState->bReadError;
+    return rows;
+}

@@ -1,0 +1,150 @@
+#include "ListFiles.h"
+
+#include "FileDialogs.h"
+#include "common/core/FileName.h"
+#include "common/ui/AppMessageBox.h"
+#include "common/ui/CLongOperations.h"
+#include "common/ui/CPacedCall.h"
+#include "filelist/core/CFileListModel.h"
+#include "filelist/core/FileFacts.h"
+#include "persist/core/ListFile.h"
+#include "persist/core/ListLoadJob.h"
+
+#include <memory>
+
+namespace {
+
+const QString kListSuffix = QStringLiteral("lst");
+
+// The list-file boxes: the path as text, the news in the caption.
+void ShowPathBox(QWidget* pOwner, const QByteArray& path, const QString& strCaption)
+{
+    AppMessageBox(pOwner, DisplayFileName(path), strCaption);
+}
+
+void ShowCantRead(QWidget* pOwner, const QByteArray& path)
+{
+    ShowPathBox(pOwner, path, QStringLiteral("Can't read list file."));
+}
+
+// A list file being read: the file is read and its files looked at on a worker thread, the rows
+// join the list at the pace of the screen.
+class CListLoadRun : public QObject {
+    Q_OBJECT
+public:
+    CListLoadRun(const SListHost& host, std::unique_ptr<CLongOperationLock> pLock, const QByteArray& path)
+        : QObject(host.pOwner), m_host(host), m_pLock(std::move(pLock)), m_path(path), m_drain([this] { Drain(); }, this)
+    {
+        setObjectName(QStringLiteral("ListLoadRun"));
+    }
+
+    void Start(int fd)
+    {
+        // The window ending stops the reading at once, and nothing is said.
+        connect(m_host.pOperations, &CLongOperations::closing, this, [this] { End(false); });
+        m_pJob = std::make_unique<CListLoadJob>(fd, [this] {
+            QMetaObject::invokeMethod(this, [this] { m_drain.Request(); }, Qt::QueuedConnection);
+        });
+    }
+
+private:
+    void Drain()
+    {
+        if (!m_pJob)
+            return;
+        bool bFinished = false;
+        bool bReadError = false;
+        QVector<FileRecord> rows = m_pJob->TakeRows(&bFinished, &bReadError);
+        if (!rows.isEmpty())
+            m_host.pModel->AppendRows(std::move(rows));
+        if (bFinished)
+            End(bReadError);
+    }
+
+    // The rows read before a failed read stay, and the failure is told.
+    void End(bool bReadError)
+    {
+        if (!m_pJob)
+            return;
+        m_pJob.reset();
+        m_pLock.reset();
+        deleteLater();
+        if (bReadError)
+            ShowCantRead(m_host.pOwner, m_path);
+    }
+
+    SListHost m_host;
+    std::unique_ptr<CLongOperationLock> m_pLock;
+    QByteArray m_path;
+    std::unique_ptr<CListLoadJob> m_pJob;
+    CPacedCall m_drain;
+};
+
+// Reads the rows of a list file into the list: the file becomes the current list
+// path and shows in the title before it is opened, so it stays there even when it cannot be read.
+void LoadListFile(const SListHost& host, std::unique_ptr<CLongOperationLock> pLock, const QByteArray& path)
+{
+    host.pListPath->SetListPath(path);
+    host.pListPath->UpdateListTitle();
+    // Only a regular file is opened: a FIFO chosen by mistake would block the program.
+    CRegularFile file(path);
+    if (!file.IsOpen()) {
+        pLock.reset();
+        ShowCantRead(host.pOwner, path);
+        return;
+    }
+    auto* pRun = new CListLoadRun(host, std::move(pLock), path);
+    pRun->Start(file.Release());
+}
+
+// Writes the list to the current list path; the title follows only when the file was written.
+void WriteListFile(const SListHost& host)
+{
+    const QByteArray path = host.pListPath->ListPath();
+    if (!SaveListFile(path, *host.pModel)) {
+        ShowPathBox(host.pOwner, path, QStringLiteral("Can't write to lst file."));
+        return;
+    }
+    host.pListPath->UpdateListTitle();
+    ShowPathBox(host.pOwner, path, QStringLiteral("List File Saved OK"));
+}
+
+}  // namespace
+
+void RunLoadList(const SListHost& host, bool bAppend)
+{
+    // Held from the dialog on, so that no other long operation starts while it is open.
+    auto pLock = std::make_unique<CLongOperationLock>(*host.pOperations, ELongOperation::ListLoad);
+    if (!pLock->Held())
+        return;
+    const QByteArray path = AskFileName(host.pOwner, EFileDialog::Open, QStringLiteral("Open List File"), kListSuffix);
+    if (path.isEmpty() || host.pOperations->IsClosing())
+        return;
+    // Emptied only now that a file was chosen: Cancel keeps the list.
+    if (!bAppend)
+        host.pModel->Clear();
+    LoadListFile(host, std::move(pLock), path);
+}
+
+void RunSaveList(const SListHost& host, bool bSaveAs)
+{
+    if (host.pModel->GetRowCount() == 0) {
+        AppMessageBox(host.pOwner, QStringLiteral("No Files to Save"), QStringLiteral("Save Error!"));
+        return;
+    }
+    if (bSaveAs) {
+        const QByteArray path =
+            AskFileName(host.pOwner, EFileDialog::Save, QStringLiteral("Save List File"), kListSuffix);
+        if (path.isEmpty() || host.pOperations->IsClosing())
+            return;
+        // The chosen file is the current list from now on, whether or not it can be written.
+        host.pListPath->SetListPath(path);
+        host.pListPath->UpdateListTitle();
+    } else if (host.pListPath->ListPath().isEmpty()) {
+        // In the current directory.
+        host.pListPath->SetListPath("default.lst");
+    }
+    WriteListFile(host);
+}
+
+#include "ListFiles.moc"

@@ -1,0 +1,80 @@
+#include "Reports.h"
+
+#include "FileDialogs.h"
+#include "common/core/FileName.h"
+#include "common/ui/AppMessageBox.h"
+#include "common/ui/CLongOperations.h"
+#include "persist/core/ReportFile.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace {
+
+// What tells the two reports apart.
+struct SReportKind {
+    EReportKind eKind;
+    const char* pszDialogTitle;
+    const char* pszSuffix;
+    const char* pszHeaderCaption;
+    const char* pszOpenQuestion;
+};
+
+const SReportKind kCsvReport = {EReportKind::Csv, "Export Files to CSV file", "csv", "CSV Report",
+                                "Do you want to open file now in excel ?"};
+const SReportKind kTextReport = {EReportKind::Text, "Export Files to TXT file", "txt", "Text Report",
+                                 "Do you want to open file now in notepad ?"};
+
+bool AskYes(QWidget* pOwner, const QString& strText, const QString& strCaption)
+{
+    return AppMessageBox(pOwner, strText, strCaption, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void RunReport(const SListHost& host, const SReportKind& kind)
+{
+    QWidget* pOwner = host.pOwner;
+    const QByteArray path = AskFileName(pOwner, EFileDialog::Save, QString::fromLatin1(kind.pszDialogTitle),
+                                        QString::fromLatin1(kind.pszSuffix));
+    if (path.isEmpty() || host.pOperations->IsClosing())
+        return;
+    const auto cantWrite = [&] {
+        AppMessageBox(pOwner, QStringLiteral("Can't write to ") + DisplayFileName(path),
+                      QStringLiteral("File Report Error"));
+    };
+    // Created, or emptied, before the questions.
+    CReportFile file(path, kind.eKind);
+    if (!file.Open()) {
+        cantWrite();
+        return;
+    }
+    if (AskYes(pOwner, QStringLiteral("Do you want to include a description header ?"),
+               QString::fromLatin1(kind.pszHeaderCaption)))
+        file.Writer().WriteHeader();
+    file.Writer().WriteRowsInUse(*host.pModel);
+    // The caption is the CSV report's in both reports.
+    if (AskYes(pOwner, QStringLiteral("Do you want to include page total count ?"),
+               QStringLiteral("Export CSV Report")))
+        file.Writer().WriteTotal();
+    if (!file.Close()) {
+        cantWrite();
+        return;
+    }
+    // The window ended while a question was open: the file is written, nothing more is asked.
+    if (host.pOperations->IsClosing())
+        return;
+    AppMessageBox(pOwner, QStringLiteral("Done"), QStringLiteral("File Saved"));
+    if (AskYes(pOwner, QString::fromLatin1(kind.pszOpenQuestion), QStringLiteral("Open File")))
+        QDesktopServices::openUrl(FileUrl(path));
+}
+
+}  // namespace
+
+void RunCsvReport(const SListHost& host)
+{
+    RunReport(host, kCsvReport);
+}
+
+void RunTextReport(const SListHost& host)
+{
+    RunReport(host, kTextReport);
+}

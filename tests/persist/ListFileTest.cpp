@@ -1,0 +1,128 @@
+#include "persist/core/ListFile.h"
+
+#include "PersistTesting.h"
+
+#include <QDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void Fill(CFileListModel& model, const QVector<SListEntry>& entries)
+{
+    QVector<FileRecord> rows;
+    for (const SListEntry& e : entries)
+        rows.append(MakeFileRecord(e.path, e.bInUse, nullptr));
+    model.AppendRows(rows);
+}
+
+struct SListCase {
+    const char* pszName;
+    QByteArray bytes;
+    QVector<SListEntry> entries;
+    bool bWritten;      // the bytes are what saving the entries writes
+};
+
+class ListFileBytes : public testing::TestWithParam<SListCase> {};
+
+// Read whole and fed a byte at a time (a line end cut between two pieces changes nothing), the bytes
+// give the entries; saved, the entries give the bytes.
+TEST_P(ListFileBytes, AreReadAndWritten)
+{
+    EXPECT_EQ(ParseListFile(GetParam().bytes), GetParam().entries);
+    CListFileReader reader;
+    QVector<SListEntry> entries;
+    for (char c : GetParam().bytes)
+        reader.Feed(&c, 1, &entries);
+    reader.Finish(&entries);
+    EXPECT_EQ(entries, GetParam().entries);
+    if (!GetParam().bWritten)
+        return;
+    CTempDir dir;
+    CFileListModel model;
+    Fill(model, GetParam().entries);
+    ASSERT_TRUE(SaveListFile(dir.Bytes() + "/list.lst", model));
+    EXPECT_EQ(ReadAll(dir.Path(QStringLiteral("list.lst"))), GetParam().bytes);
+}
+
+const QByteArray kLongPath = "/" + QByteArray(300000, 'n');
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ListFileBytes,
+    testing::Values(
+        SListCase{"TwoRows", "C:\\scans\\a.tif\r\r\n~C:\\scans\\b.tif\r\r\n",
+                  {{"C:\\scans\\a.tif", true}, {"C:\\scans\\b.tif", false}}, true},
+        SListCase{"NotInUseBeginningWithTilde", "~~/x.tif\r\r\n", {{"~/x.tif", false}}, true},
+        SListCase{"CommaAndQuotes", "/s/a, \"b\".tif\r\r\n", {{"/s/a, \"b\".tif", true}}, true},
+        SListCase{"NonAscii", "/s/Z\xc3\xbcrich \xe2\x82\xac.tif\r\r\n", {{"/s/Z\xc3\xbcrich \xe2\x82\xac.tif", true}}, true},
+        SListCase{"NotUtf8", "~/s/caf\xe9\xff\x80.tif\r\r\n", {{"/s/caf\xe9\xff\x80.tif", false}}, true},
+        SListCase{"NulAndCr", QByteArray("/s/a\0b\rc\r\r\r\n", 12), {{QByteArray("/s/a\0b\rc\r", 9), true}}, true},
+        SListCase{"LongLineReadWhole", kLongPath + "\r\r\n/b\r\r\n", {{kLongPath, true}, {"/b", true}}, true},
+        SListCase{"CrLf", "/a\r\n~/b\r\n", {{"/a", true}, {"/b", false}}, false},
+        SListCase{"Lf", "/a\n~/b\n", {{"/a", true}, {"/b", false}}, false},
+        SListCase{"CrAloneStays", "/a\rb\r\r\n/c\r", {{"/a\rb", true}, {"/c", true}}, false},
+        SListCase{"EmptyEntriesAddNoRow", "\n\r\n\r\r\n~\r\r\n/a\r\r\n", {{"/a", true}}, false},
+        SListCase{"LastLineWithoutLineEnd", "/a\r\r\n/b", {{"/a", true}, {"/b", true}}, false},
+        SListCase{"SubEndsTheData", "/a\r\r\n/b\x1a\r\r\n/c\r\r\n", {{"/a", true}, {"/b", true}}, false},
+        // A path in use written with a "~" of its own comes back as one not in use, without it.
+        SListCase{"TildeMarksNotInUse", "~x.tif\r\r\n", {{"x.tif", false}}, false}),
+    [](const testing::TestParamInfo<SListCase>& info) { return info.param.pszName; });
+
+class ListFileSave : public testing::Test {
+protected:
+    ListFileSave()
+    {
+        Fill(model, {{"/a.tif", true}, {"/b.tif", false}});
+        strOld = dir.Write(QStringLiteral("old.lst"), "/old.tif\r\r\n");
+    }
+    bool Save(const QString& strPath) { return SaveListFile(strPath.toUtf8(), model); }
+    bool OldIsIntact() { return ReadAll(strOld) == "/old.tif\r\r\n"; }
+
+    CTempDir dir;
+    CFileListModel model;
+    QString strOld;
+};
+
+TEST_F(ListFileSave, ReplacesTheFileWholeAndKeepsItsPermissions)
+{
+    ASSERT_EQ(::chmod(QFile::encodeName(strOld).constData(), 0640), 0);
+    ASSERT_TRUE(Save(strOld));
+    EXPECT_EQ(ReadAll(strOld), "/a.tif\r\r\n~/b.tif\r\r\n");
+    EXPECT_EQ(QFile::permissions(strOld),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
+}
+
+TEST_F(ListFileSave, WhatCannotBeWrittenIsRefusedAndTheOldFileStays)
+{
+    const QString strFifo = dir.Path(QStringLiteral("fifo.lst"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0600), 0);
+    // A FIFO would be replaced by a plain file (as a device node would be): refused.
+    for (const QString& strTarget : {strOld + QStringLiteral("/under-a-file.lst"), strFifo,
+                                     dir.MakeDir(QStringLiteral("folder.lst")), dir.Path(QStringLiteral("no/x.lst"))})
+        EXPECT_FALSE(Save(strTarget)) << qPrintable(strTarget);
+    // Bytes that are not UTF-8 cannot be named exactly through Qt: not written elsewhere.
+    EXPECT_FALSE(SaveListFile(dir.Bytes() + "/caf\xe9.lst", model));
+    EXPECT_FALSE(QFileInfo(strFifo).isFile());     // still the FIFO
+    EXPECT_TRUE(OldIsIntact());
+    if (::geteuid() != 0) {     // root writes anywhere
+        ::chmod(dir.Bytes().constData(), 0500);
+        EXPECT_FALSE(Save(strOld));
+        ::chmod(dir.Bytes().constData(), 0700);
+        EXPECT_TRUE(OldIsIntact());
+    }
+}
+
+TEST_F(ListFileSave, AFullDiskKeepsTheOldFile)
+{
+    QVector<SListEntry> many(20000, {"/scans/a-page-of-a-long-list.tif", true});
+    Fill(model, many);
+    {
+        const CFileSizeLimit limit(64 * 1024);
+        EXPECT_FALSE(Save(strOld));
+    }
+    EXPECT_TRUE(OldIsIntact());
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList({"old.lst"}));   // no temporary file left
+}
+
+}  // namespace

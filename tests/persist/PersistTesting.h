@@ -1,0 +1,97 @@
+// What the tests of list files and reports share: a disk that fills up, file dialogs answered as a
+// user answers them, and a shown window whose commands run from their menu items.
+#pragma once
+
+#include "app/ui/CPageCountDlg.h"
+#include "filelist/core/CFileListModel.h"
+#include "support/ModalBox.h"
+#include "support/TempDir.h"
+#include "support/Waiting.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
+
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include <gtest/gtest.h>
+
+// While it lives no file of this process grows past nBytes: a write beyond fails (EFBIG) as on a
+// full disk, instead of raising SIGXFSZ.
+class CFileSizeLimit {
+public:
+    explicit CFileSizeLimit(rlim_t nBytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        m_pOldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit = {nBytes, m_old.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~CFileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_pOldHandler);
+    }
+
+private:
+    rlimit m_old;
+    void (*m_pOldHandler)(int);
+};
+
+inline QByteArray ReadAll(const QString& strPath)
+{
+    QFile file(strPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+inline QByteArray Blanks(int n)
+{
+    return QByteArray(n, ' ');
+}
+
+// Answers a file dialog as a user does: types a name into its name field and presses Enter.
+inline std::function<void(QWidget*)> TypeName(const QString& strName)
+{
+    return [strName](QWidget* pDialog) {
+        pDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(strName);
+        static_cast<QDialog*>(pDialog)->accept();
+    };
+}
+
+inline void CancelDialog(QWidget* pDialog)
+{
+    static_cast<QDialog*>(pDialog)->reject();
+}
+
+inline SExpectedBox OkBox(const QString& strCaption, const QString& strText)
+{
+    return {strCaption, strText, QMessageBox::Ok, QMessageBox::NoIcon};
+}
+
+class CWindowTest : public testing::Test {
+protected:
+    CWindowTest() : dlg(nullptr, false), strFirstTitle(dlg.windowTitle()) { dlg.show(); }
+
+    QAction* Action(int nId) { return dlg.GetMenuBar()->findChild<QAction*>(QString::number(nId)); }
+    // Runs a command from its menu item; waits until it and every box it brought are through.
+    void Run(int nId, CModalBoxes& boxes)
+    {
+        Action(nId)->trigger();
+        EXPECT_TRUE(WaitUntil([&] { return boxes.AllAnswered() && !dlg.Operations().IsBusy(); }));
+    }
+    // Each row as its Use text, a blank and its path's bytes.
+    QList<QByteArray> Rows()
+    {
+        QList<QByteArray> rows;
+        for (int i = 0; i < dlg.GetModel()->GetRowCount(); ++i)
+            rows << dlg.GetModel()->GetText(i, COL_USE).toLatin1() + ' ' + dlg.GetModel()->GetRecord(i).path;
+        return rows;
+    }
+
+    CTempDir dir;
+    CPageCountDlg dlg;
+    const QString strFirstTitle;
+};

@@ -1,0 +1,138 @@
+#include "PersistTesting.h"
+#include "common/core/FileName.h"
+#include "res/resource.h"
+#include "support/UrlCatcher.h"
+
+#include <QAbstractButton>
+#include <QDateTime>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+const QString kCsvDialog = QStringLiteral("Export Files to CSV file");
+
+SExpectedBox Question(const char* pszText, const char* pszCaption)
+{
+    return {QString::fromUtf8(pszCaption), QString::fromUtf8(pszText), QMessageBox::Yes | QMessageBox::No,
+            QMessageBox::NoIcon};
+}
+
+const SExpectedBox kTotalQuestion = Question("Do you want to include page total count ?", "Export CSV Report");
+const SExpectedBox kDone = OkBox(QStringLiteral("File Saved"), QStringLiteral("Done"));
+
+FileRecord Row(const QByteArray& path, bool bInUse, qint64 nSize, qint64 nPages)
+{
+    FileRecord rec = MakeFileRecord(path, bInUse, nullptr);
+    rec.nSize = nSize;
+    rec.nPages = nPages;
+    rec.nCreated = QDateTime(QDate(2010, 1, 2), QTime(3, 4, 5), Qt::UTC).toSecsSinceEpoch();
+    rec.nModified = QDateTime(QDate(2011, 5, 18), QTime(9, 4, 5), Qt::UTC).toSecsSinceEpoch();
+    return rec;
+}
+
+class Reports : public CWindowTest {
+protected:
+    Reports()
+    {
+        ::setenv("TZ", "UTC", 1);
+        ::tzset();
+    }
+};
+
+struct SReportCase {
+    const char* pszName;
+    int nCommand;
+    bool bHeader;
+    bool bTotal;
+    QByteArray bytes;
+};
+
+class ReportsAnswers : public Reports, public testing::WithParamInterface<SReportCase> {};
+
+TEST_P(ReportsAnswers, GiveTheirBytes)
+{
+    // In use and counted; never counted; counted but not in use; more pages than 32 bits hold.
+    dlg.GetModel()->AppendRows({Row("/s/a.tif", true, 1024, 12), Row("/s/b, \"c\".tif", true, 10, -1),
+                                Row("/s/d.tif", false, 30, 5), Row("/s/Z\xc3\xbc.tif", true, 20, 3000000000LL)});
+    const bool bCsv = GetParam().nCommand == ID_REPORTS_CSV;
+    const auto answer = [](bool bYes) { return bYes ? QMessageBox::Yes : QMessageBox::No; };
+    CModalBoxes boxes;
+    boxes.ExpectDialog(bCsv ? kCsvDialog : QStringLiteral("Export Files to TXT file"),
+                       TypeName(dir.Path(QStringLiteral("report"))));   // the extension comes by itself
+    boxes.Expect(Question("Do you want to include a description header ?", bCsv ? "CSV Report" : "Text Report"),
+                 answer(GetParam().bHeader));
+    boxes.Expect(kTotalQuestion, answer(GetParam().bTotal));
+    boxes.Expect(kDone, QMessageBox::Ok);
+    boxes.Expect(Question(bCsv ? "Do you want to open file now in excel ?" : "Do you want to open file now in notepad ?",
+                          "Open File"),
+                 QMessageBox::No);
+    CUrlCatcher urls;
+    Run(GetParam().nCommand, boxes);
+    EXPECT_EQ(ReadAll(dir.Path(bCsv ? QStringLiteral("report.csv") : QStringLiteral("report.txt"))), GetParam().bytes);
+    EXPECT_TRUE(urls.Urls().isEmpty());
+}
+
+const QByteArray kCsvRows = "/s/a.tif,1024,2010-01-02 03:04:05,2011-05-18 09:04:05,12\r\n"
+                            "\"/s/b, \"\"c\"\".tif\",10,2010-01-02 03:04:05,2011-05-18 09:04:05,\r\n"
+                            "/s/Z\xc3\xbc.tif,20,2010-01-02 03:04:05,2011-05-18 09:04:05,3000000000\r\n";
+const QByteArray kTextRows = "12" + Blanks(8) + "/s/a.tif" + Blanks(52) + "\r\n" + Blanks(10) + "/s/b, \"c\".tif" +
+                             Blanks(47) + "\r\n" + "3000000000/s/Z\xc3\xbc.tif" + Blanks(51) + "\r\n";
+const QByteArray kTextTotal = "\r\n3000000012" + Blanks(60) + "\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ReportsAnswers,
+    testing::Values(
+        SReportCase{"CsvHeaderAndTotal", ID_REPORTS_CSV, true, true,
+                    "Filename,File Bytes,Created Time,Modified Time,Pages\r\n" + kCsvRows + ",,,,3000000012\r\n"},
+        SReportCase{"CsvRowsOnly", ID_REPORTS_CSV, false, false, kCsvRows},
+        SReportCase{"TextHeaderAndTotal", ID_REPORTS_TEXT, true, true,
+                    "Pages" + Blanks(5) + "Filename" + Blanks(52) + "\r\n" + kTextRows + kTextTotal},
+        SReportCase{"TextTotalOnly", ID_REPORTS_TEXT, false, true, kTextRows + kTextTotal}),
+    [](const testing::TestParamInfo<SReportCase>& info) { return info.param.pszName; });
+
+TEST_F(Reports, AnExistingFileIsEmptiedBeforeTheQuestionsAndOpensOnYes)
+{
+    const QString strFile = dir.Write(QStringLiteral("old.csv"), "old report");
+    qint64 nSizeAtQuestion = -1;
+    CModalBoxes boxes;
+    boxes.ExpectDialog(kCsvDialog, TypeName(strFile));
+    boxes.Expect({kCsvDialog, QStringLiteral("old.csv already exists.\nDo you want to replace it?"),
+                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning},
+                 QMessageBox::Yes);
+    boxes.ExpectDialog(QStringLiteral("CSV Report"), [&](QWidget* pBox) {
+        nSizeAtQuestion = QFileInfo(strFile).size();
+        static_cast<QMessageBox*>(pBox)->button(QMessageBox::Yes)->click();
+    });
+    boxes.Expect(kTotalQuestion, QMessageBox::Yes);
+    boxes.Expect(kDone, QMessageBox::Ok);
+    boxes.Expect(Question("Do you want to open file now in excel ?", "Open File"), QMessageBox::Yes);
+    CUrlCatcher urls;
+    Run(ID_REPORTS_CSV, boxes);
+    EXPECT_EQ(nSizeAtQuestion, 0);
+    // An empty list still gives the header and the total.
+    EXPECT_EQ(ReadAll(strFile), "Filename,File Bytes,Created Time,Modified Time,Pages\r\n,,,,0\r\n");
+    EXPECT_EQ(urls.Urls(), QList<QUrl>({FileUrl(strFile.toUtf8())}));
+}
+
+TEST_F(Reports, AFileThatCannotBeWrittenSaysSoAndNeverDone)
+{
+    const QString strNowhere = dir.Write(QStringLiteral("file"), "x") + QStringLiteral("/report.csv");
+    CModalBoxes boxes;
+    boxes.ExpectDialog(kCsvDialog, TypeName(strNowhere));
+    boxes.Expect(OkBox(QStringLiteral("File Report Error"), "Can't write to " + strNowhere), QMessageBox::Ok);
+    Run(ID_REPORTS_CSV, boxes);     // and no question after it
+    // The disk fills up while the rows are written.
+    dlg.GetModel()->AppendRows(QVector<FileRecord>(20000, Row("/scans/a-page-of-a-long-list.tif", true, 100, 1)));
+    const QString strFull = dir.Path(QStringLiteral("full.csv"));
+    const CFileSizeLimit limit(64 * 1024);
+    boxes.ExpectDialog(kCsvDialog, TypeName(strFull));
+    boxes.Expect(Question("Do you want to include a description header ?", "CSV Report"), QMessageBox::Yes);
+    boxes.Expect(kTotalQuestion, QMessageBox::Yes);
+    boxes.Expect(OkBox(QStringLiteral("File Report Error"), "Can't write to " + strFull), QMessageBox::Ok);
+    Run(ID_REPORTS_CSV, boxes);
+    EXPECT_EQ(boxes.Seen().size(), 6);
+}
+
+}  // namespace
