@@ -66,6 +66,8 @@ fuzz)
     rm -rf "$seeds"
     PAGEWICK_SEED_DIR=$seeds QT_QPA_PLATFORM=offscreen "./$BUILD_DIR/tests/test_count" \
         --gtest_filter='*CounterOnBytes*:*FilesWrittenByLibtiff*' > /dev/null
+    PAGEWICK_SEED_DIR=$seeds QT_QPA_PLATFORM=offscreen "./$BUILD_DIR/tests/test_persist" \
+        --gtest_filter='*ListFileBytes*' > /dev/null
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPAGEWICK_FUZZ=ON \
         -DPAGEWICK_TESTS=OFF -DPAGEWICK_BENCH=OFF
     for target in $(sed -n 's/^pagewick_add_fuzzer(\([a-z_]*\) .*/\1/p' tests/fuzz/CMakeLists.txt); do

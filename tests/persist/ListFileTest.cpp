@@ -1,6 +1,7 @@
 #include "persist/core/ListFile.h"
 
 #include "PersistTesting.h"
+#include "support/Seeds.h"
 
 #include <QDir>
 
@@ -30,6 +31,7 @@ class ListFileBytes : public testing::TestWithParam<SListCase> {};
 // give the entries; saved, the entries give the bytes.
 TEST_P(ListFileBytes, AreReadAndWritten)
 {
+    SaveSeed("listfile", QString::fromLatin1(GetParam().pszName), GetParam().bytes);
     EXPECT_EQ(ParseListFile(GetParam().bytes), GetParam().entries);
     CListFileReader reader;
     QVector<SListEntry> entries;
