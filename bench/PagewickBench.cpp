@@ -525,6 +525,20 @@ int Screenshot(int argc, char** argv, const QString& strDir, const QString& strO
     }
     paths << strDir + QStringLiteral("/Contracts/notes.txt");
     WriteFile(paths.last(), "Call the landlord.\n");
+    // A copy that stopped early: its count is marked as short.
+    {
+        std::vector<SPage> pages;
+        for (int p = 0; p < 9; ++p)
+            pages.push_back({850, 1100, &strips[size_t(p % 4)]});
+        const QString strWhole = strDir + QStringLiteral("/Contracts/.whole.tif");
+        WritePages(strWhole, pages, false, false);
+        QFile whole(strWhole);
+        whole.open(QIODevice::ReadOnly);
+        const QByteArray bytes = whole.readAll();
+        whole.remove();
+        paths << strDir + QStringLiteral("/Contracts/Annex (copy cut short).tif");
+        WriteFile(paths.last(), bytes.left(bytes.size() * 5 / 9));
+    }
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
         dlg.resize(760, 330);
         for (const QString& strPath : paths)

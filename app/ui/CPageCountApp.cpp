@@ -5,6 +5,14 @@
 #include "support/core/Addresses.h"
 #include "support/core/HelpFile.h"
 
+QList<QByteArray> StartFilesFromArguments(int argc, char** argv)
+{
+    QList<QByteArray> files;
+    for (int i = 1; i < argc; ++i)
+        files.append(QByteArray(argv[i]));
+    return files;
+}
+
 CPageCountApp::CPageCountApp(int& argc, char** argv) : QApplication(argc, argv)
 {
     // The caption of every message box without one of its own.
@@ -14,8 +22,7 @@ CPageCountApp::CPageCountApp(int& argc, char** argv) : QApplication(argc, argv)
     setDesktopFileName(QLatin1String(kApplicationId));
     setQuitOnLastWindowClosed(false);
     // QApplication has taken its own options out of argv; the paths keep their bytes.
-    for (int i = 1; i < argc; ++i)
-        m_startFiles.append(QByteArray(argv[i]));
+    m_startFiles = StartFilesFromArguments(argc, argv);
 }
 
 bool CPageCountApp::InitInstance(bool bShowSplash)

@@ -6,6 +6,10 @@
 #include <QList>
 #include <QString>
 
+// The files named on a command line after Qt has taken out its own options (argv[0] is the
+// program), as bytes: what a file manager's "Open With" passes.
+QList<QByteArray> StartFilesFromArguments(int argc, char** argv);
+
 class CPageCountApp : public QApplication {
     Q_OBJECT
 public:

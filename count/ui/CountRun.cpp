@@ -194,13 +194,11 @@ private:
         if (!bShowDone)
             return;
         const QString strShort =
-            nShort == 0 ? QString()
-            : nShort == 1
-                ? QStringLiteral("1 file was counted short: it is damaged or reaches a limit of libtiff. "
-                                 "Its Pages cell shows a warning sign and says why.")
-                : QStringLiteral("%1 files were counted short: they are damaged or reach a limit of libtiff. "
-                                 "Their Pages cells show a warning sign and say why.")
-                      .arg(nShort);
+            nShort == 0   ? QString()
+            : nShort == 1 ? QStringLiteral("1 file was counted short: its Pages cell shows a warning sign and says why.")
+                          : QStringLiteral("%1 files were counted short: their Pages cells show a warning sign and "
+                                           "say why.")
+                                .arg(nShort);
         AppMessageBox(pOwner, QStringLiteral("Done."), QString(), QMessageBox::Ok, QMessageBox::Warning,
                       QMessageBox::NoButton, strShort);
     }

@@ -1,3 +1,4 @@
+#include "app/ui/CPageCountApp.h"
 #include "app/ui/CPageCountDlg.h"
 #include "common/ui/DialogBuilder.h"
 #include "filelist/core/CFileListModel.h"
@@ -359,12 +360,17 @@ TEST_F(AddFiles, ClosingTheWindowStopsTheScanAtOnce)
     EXPECT_EQ(boxes.Seen().size(), 1);
 }
 
-TEST_F(AddFiles, FilesNamedAtStartAreListedAsADropListsThem)
+TEST_F(AddFiles, FilesNamedOnTheCommandLineAreListedAsADropListsThem)
 {
     const QByteArray a = dir.Write(QStringLiteral("a.tif"), QByteArray("II*\0", 4)).toUtf8();
     const QByteArray b = dir.WriteRaw("b \xe9.tif", "MM");
     dir.MakeDir(QStringLiteral("folder"));
-    dlg.AddStartFiles({a, dir.Bytes() + "/folder", dir.Bytes() + "/missing.tif", b});
+    // As a file manager starts the program: two files, a folder and a path that has gone.
+    QList<QByteArray> args = {"pagewick", a, dir.Bytes() + "/folder", dir.Bytes() + "/missing.tif", b};
+    std::vector<char*> argv;
+    for (QByteArray& arg : args)
+        argv.push_back(arg.data());
+    dlg.AddStartFiles(StartFilesFromArguments(int(argv.size()), argv.data()));
     ASSERT_EQ(dlg.GetModel()->GetRowCount(), 2);
     EXPECT_EQ(dlg.GetModel()->GetRecord(0).path, a);
     EXPECT_EQ(dlg.GetModel()->GetRecord(1).path, b);
