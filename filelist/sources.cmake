@@ -3,6 +3,7 @@ target_sources(pagewick_core PRIVATE
   filelist/core/FileFacts.h filelist/core/FileFacts_posix.cpp
   filelist/core/CFileListModel.h filelist/core/CFileListModel.cpp
   filelist/core/DirectoryWalker.h filelist/core/DirectoryWalker_posix.cpp
+  filelist/core/RowBatches.h filelist/core/RowBatches.cpp
   filelist/core/ScanJob.h filelist/core/ScanJob.cpp
   filelist/core/SortOrder.h filelist/core/SortOrder.cpp
 )

@@ -248,51 +248,48 @@ int CountPages(const QByteArray& path, SFileFacts* pFacts)
     return CountPagesOf(path, pFacts).nPages;
 }
 
+namespace {
+
+// How each kind of short count is said: in a tool tip, and as a clause of a command line's
+// message. %1 is the pages counted ("4 pages"), %2 their number.
+struct SShortWords {
+    EShortCount eShort;
+    const char* pszToolTip;
+    const char* pszClause;
+};
+
+const SShortWords kShortWords[] = {
+    {EShortCount::Damaged, "Counted %1; the file is damaged after page %2", "counted %1, damaged after page %2"},
+    {EShortCount::Loop, "Counted %1; the chain of pages leads back to an earlier page after page %2",
+     "counted %1, the chain of pages loops back after page %2"},
+    {EShortCount::Limit, "Counted %1; libtiff reads no more pages of one file, so the file may hold more",
+     "counted %1, libtiff's limit of directories reached"},
+    {EShortCount::Unopenable, "Counted %1; the file looks like TIFF, but libtiff cannot open it",
+     "counted %1, libtiff cannot open it"},
+};
+
+QString ShortWords(const SPageCount& count, bool bToolTip)
+{
+    for (const SShortWords& w : kShortWords) {
+        if (w.eShort != count.eShort)
+            continue;
+        QString str = QString::fromLatin1(bToolTip ? w.pszToolTip : w.pszClause);
+        str.replace(QLatin1String("%1"), Pages(count.nPages)).replace(QLatin1String("%2"), QString::number(count.nPages));
+        if (count.strReason.isEmpty())
+            return bToolTip ? str + u'.' : str;
+        return str + QLatin1String(": ") + count.strReason;
+    }
+    return QString();
+}
+
+}  // namespace
+
 QString ShortCountToolTip(const SPageCount& count)
 {
-    QString str;
-    switch (count.eShort) {
-    case EShortCount::None:
-        return QString();
-    case EShortCount::Damaged:
-        str = QStringLiteral("Counted %1; the file is damaged after page %2").arg(Pages(count.nPages)).arg(count.nPages);
-        break;
-    case EShortCount::Loop:
-        str = QStringLiteral("Counted %1; the chain of pages leads back to an earlier page after page %2")
-                  .arg(Pages(count.nPages))
-                  .arg(count.nPages);
-        break;
-    case EShortCount::Limit:
-        str = QStringLiteral("Counted %1; libtiff reads no more pages of one file, so the file may hold more")
-                  .arg(Pages(count.nPages));
-        break;
-    case EShortCount::Unopenable:
-        str = QStringLiteral("Counted 0 pages; the file looks like TIFF, but libtiff cannot open it");
-        break;
-    }
-    return count.strReason.isEmpty() ? str + u'.' : str + QLatin1String(": ") + count.strReason;
+    return ShortWords(count, true);
 }
 
 QString ShortCountClause(const SPageCount& count)
 {
-    QString str;
-    switch (count.eShort) {
-    case EShortCount::None:
-        return QString();
-    case EShortCount::Damaged:
-        str = QStringLiteral("counted %1, damaged after page %2").arg(Pages(count.nPages)).arg(count.nPages);
-        break;
-    case EShortCount::Loop:
-        str = QStringLiteral("counted %1, the chain of pages loops back after page %2")
-                  .arg(Pages(count.nPages))
-                  .arg(count.nPages);
-        break;
-    case EShortCount::Limit:
-        str = QStringLiteral("counted %1, libtiff's limit of directories reached").arg(Pages(count.nPages));
-        break;
-    case EShortCount::Unopenable:
-        str = QStringLiteral("counted 0 pages, libtiff cannot open it");
-        break;
-    }
-    return count.strReason.isEmpty() ? str : str + QLatin1String(": ") + count.strReason;
+    return ShortWords(count, false);
 }

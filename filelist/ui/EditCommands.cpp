@@ -17,21 +17,15 @@
 
 namespace {
 
-// The selected rows, top first, found in one pass over the selection's ranges.
-QVector<int> SelectedRows(const SListHost& host)
+// Which rows are selected, found in one pass over the selection's ranges.
+QVector<bool> SelectedMask(const SListHost& host)
 {
-    const QItemSelection selection = host.pView->selectionModel()->selection();
     QVector<bool> picked(host.pModel->GetRowCount(), false);
-    for (const QItemSelectionRange& range : selection) {
+    for (const QItemSelectionRange& range : host.pView->selectionModel()->selection()) {
         for (int r = std::max(range.top(), 0); r <= range.bottom() && r < int(picked.size()); ++r)
             picked[r] = true;
     }
-    QVector<int> rows;
-    for (int r = 0; r < int(picked.size()); ++r) {
-        if (picked[r])
-            rows.append(r);
-    }
-    return rows;
+    return picked;
 }
 
 int FirstSelectedRow(const SListHost& host)
@@ -80,31 +74,24 @@ void ResetAllPageCounts(const SListHost& host)
 
 void ResetSelectedCounts(const SListHost& host)
 {
-    const QVector<int> rows = SelectedRows(host);
-    if (rows.isEmpty())
-        return;
-    QVector<bool> picked(host.pModel->GetRowCount(), false);
-    for (int r : rows)
-        picked[r] = true;
+    const QVector<bool> picked = SelectedMask(host);
     const qint64 nRemoved = host.pModel->ClearPages([&picked](int r) { return picked[r]; });
     host.pPages->SetPagesTotal(host.pPages->PagesTotal() - nRemoved);
 }
 
 void DeleteSelectedRows(const SListHost& host)
 {
-    const QVector<int> rows = SelectedRows(host);
-    if (rows.isEmpty())
-        return;
-    QVector<bool> picked(host.pModel->GetRowCount(), false);
-    for (int r : rows)
-        picked[r] = true;
+    const QVector<bool> picked = SelectedMask(host);
     host.pModel->RemoveRowsIf([&picked](int r, const FileRecord&) { return picked[r]; });
 }
 
 void OpenSelectedFiles(const SListHost& host)
 {
-    for (int r : SelectedRows(host))
-        QDesktopServices::openUrl(FileUrl(host.pModel->GetRecord(r).path));
+    const QVector<bool> picked = SelectedMask(host);
+    for (int r = 0; r < int(picked.size()); ++r) {
+        if (picked[r])
+            QDesktopServices::openUrl(FileUrl(host.pModel->GetRecord(r).path));
+    }
 }
 
 void MoveSelectedRow(const SListHost& host, int nStep)

@@ -1,34 +1,12 @@
 #include "ListLoadJob.h"
 
 #include "ListFile.h"
-#include "common/core/WorkerPool.h"
 
 #include <QFile>
 
 #include <algorithm>
-#include <atomic>
-#include <mutex>
 #include <thread>
 #include <vector>
-
-struct CListLoadJob::SState {
-    std::mutex mutex;
-    QVector<FileRecord> rows;
-    std::function<void()> notify;
-    bool bNotified = false;
-    bool bFinished = false;
-    bool bReadError = false;
-    std::atomic<bool> bStop{false};
-
-    // Called with the mutex held.
-    void Notify()
-    {
-        if (!bNotified && notify) {
-            bNotified = true;
-            notify();
-        }
-    }
-};
 
 namespace {
 
@@ -56,7 +34,7 @@ QVector<FileRecord> MakeRows(const SListEntry* pEntries, int nEntries)
     return rows;
 }
 
-void ReadList(int fd, CListLoadJob::SState& state)
+void ReadList(int fd, CRowBatches& batches)
 {
     QFile file;
     bool bReadError = !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
@@ -64,7 +42,7 @@ void ReadList(int fd, CListLoadJob::SState& state)
     QVector<SListEntry> entries;
     QByteArray piece(kPieceBytes, Qt::Uninitialized);
     bool bEnd = bReadError;
-    while (!bEnd && !state.bStop) {
+    while (!bEnd && !batches.StopRequested()) {
         const qint64 n = file.read(piece.data(), kPieceBytes);
         if (n > 0)
             reader.Feed(piece.constData(), qsizetype(n), &entries);
@@ -73,52 +51,19 @@ void ReadList(int fd, CListLoadJob::SState& state)
         else
             bReadError = true;      // a line cut short by the failure is not taken for a path
         bEnd = n <= 0 || reader.DataEnded();
-        for (int nAt = 0; nAt < int(entries.size()) && !state.bStop; nAt += kBatchRows) {
+        for (int nAt = 0; nAt < int(entries.size()) && !batches.StopRequested(); nAt += kBatchRows) {
             // Each listed file is looked at here, outside the lock.
-            QVector<FileRecord> rows = MakeRows(entries.constData() + nAt, std::min(kBatchRows, int(entries.size()) - nAt));
-            std::lock_guard<std::mutex> lock(state.mutex);
-            state.rows.append(std::move(rows));
-            state.Notify();
+            batches.Add(MakeRows(entries.constData() + nAt, std::min(kBatchRows, int(entries.size()) - nAt)));
         }
         entries.clear();
     }
-    std::lock_guard<std::mutex> lock(state.mutex);
-    state.bReadError = bReadError;
+    if (bReadError)
+        batches.SetFailed();
 }
 
 }  // namespace
 
-CListLoadJob::CListLoadJob(int fd, std::function<void()> notify) : m_pState(std::make_shared<SState>())
+CListLoadJob::CListLoadJob(int fd, std::function<void()> notify)
+    : m_pBatches(CRowBatches::Start([fd](CRowBatches& batches) { ReadList(fd, batches); }, std::move(notify)))
 {
-    m_pState->notify = std::move(notify);
-    std::thread([pState = m_pState, fd] {
-        NameWorkerThread();
-        AddBusyWorker(1);
-        ReadList(fd, *pState);
-        AddBusyWorker(-1);
-        std::lock_guard<std::mutex> lock(pState->mutex);
-        pState->bFinished = true;
-        pState->bNotified = false;  // the end is always told
-        pState->Notify();
-    }).detach();
-}
-
-CListLoadJob::~CListLoadJob()
-{
-    std::lock_guard<std::mutex> lock(m_pState->mutex);
-    m_pState->bStop = true;
-    m_pState->notify = nullptr;
-}
-
-QVector<FileRecord> CListLoadJob::TakeRows(bool* pFinished, bool* pReadError)
-{
-    std::lock_guard<std::mutex> lock(m_pState->mutex);
-    m_pState->bNotified = false;
-    QVector<FileRecord> rows;
-    rows.swap(m_pState->rows);
-    if (pFinished)
-        *pFinished = m_pState->bFinished;
-    if (pReadError)
-        *pReadError = m_pState->bReadError;
-    return rows;
 }
