@@ -24,6 +24,7 @@
 //                                         them, and saves a picture of the window (for the README)
 //   pagewick-bench gui-filter DIR         lists every file under DIR (without reading them), then
 //                                         times "Remove Non TIF Files From List"
+#include "BenchWindow.h"
 #include "app/ui/CPageCountDlg.h"
 #include "common/ui/DialogBuilder.h"
 #include "support/ui/CFolderDialog.h"
@@ -352,60 +353,6 @@ int TimeOverList(const QString& strList, F fn)
     return 0;
 }
 
-// Runs body on a shown main window of an offscreen application.
-int WithWindow(int argc, char** argv, const std::function<int(CPageCountDlg&)>& body)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pagewick"));
-    CPageCountDlg dlg(nullptr, false);
-    dlg.show();
-    return body(dlg);
-}
-
-// Runs the window's event loop until done() says so (or a minute has passed). It sleeps while
-// nothing happens, as the program's own loop does: a loop that polled would take a core's share
-// from the workers being measured.
-void RunUntil(const std::function<bool()>& done)
-{
-    QElapsedTimer limit;
-    limit.start();
-    QTimer wake;    // looks at done() now and then even when no event comes
-    wake.start(50);
-    while (!done() && limit.elapsed() < 60000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
-
-// Hands every modal window that comes up to onModal, checking every millisecond.
-class CModalWatch : public QObject {
-public:
-    // Hears of every modal window as it is shown, without polling: a timer that woke the event
-    // loop every millisecond would take its share of the cores from the workers it measures.
-    explicit CModalWatch(std::function<void(QWidget*)> onModal) : m_onModal(std::move(onModal))
-    {
-        qApp->installEventFilter(this);
-    }
-    ~CModalWatch() override { qApp->removeEventFilter(this); }
-
-    bool eventFilter(QObject* pObject, QEvent* pEvent) override
-    {
-        if (pEvent->type() == QEvent::Show && pObject->isWidgetType()) {
-            auto* pWidget = static_cast<QWidget*>(pObject);
-            if (pWidget->isWindow() && pWidget->isModal()) {
-                // Answered once the window is up and its own loop runs.
-                QTimer::singleShot(0, pWidget, [this, pWidget] {
-                    if (QApplication::activeModalWidget() == pWidget)
-                        m_onModal(pWidget);
-                });
-            }
-        }
-        return false;
-    }
-
-private:
-    std::function<void(QWidget*)> m_onModal;
-};
-
 int GuiCount(int argc, char** argv, const QString& strList)
 {
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
@@ -430,18 +377,6 @@ int GuiCount(int argc, char** argv, const QString& strList)
         return nDoneAt < 0 ? 1 : 0;
     });
 }
-
-// Counts the paints of a widget.
-class CPaintCounter : public QObject {
-public:
-    int nPaints = 0;
-    bool eventFilter(QObject*, QEvent* pEvent) override
-    {
-        if (pEvent->type() == QEvent::Paint)
-            ++nPaints;
-        return false;
-    }
-};
 
 int GuiScan(int argc, char** argv, const QString& strDir)
 {

@@ -10,6 +10,7 @@
 //                                             the dialog's OK to "List File Saved OK"
 //   pagewick-bench gui-csv LIST.lst OUT.csv   the window's CSV report of the list's rows, header and
 //   pagewick-bench gui-text LIST.lst OUT.txt  total asked for, from the dialog's OK to "Done"
+#include "BenchWindow.h"
 #include "app/ui/CPageCountDlg.h"
 #include "filelist/core/CFileListModel.h"
 #include "filelist/core/DirectoryWalker.h"
@@ -72,88 +73,56 @@ int StatList(const QString& strList)
     return 0;
 }
 
-// Counts the paints of a widget.
-class CPaints : public QObject {
-public:
-    int nPaints = 0;
-    bool eventFilter(QObject*, QEvent* pEvent) override
-    {
-        if (pEvent->type() == QEvent::Paint)
-            ++nPaints;
-        return false;
-    }
-};
-
 // The window's command nCommand with its file dialog answered strTarget, its questions Yes (but the
 // one to open the file), timed from the dialog's OK to the box whose caption or text is strEnd, or
 // (with an empty strEnd) to the end of the long operation with nRows rows in the list.
 int TimeCommand(int argc, char** argv, const QString& strList, int nCommand, const QString& strTarget,
                 const QString& strEnd)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pagewick"));
-    CPageCountDlg dlg(nullptr, false);
-    dlg.show();
-    const QVector<SListEntry> entries = ReadListFile(strList);
-    if (!strEnd.isEmpty()) {
-        QVector<FileRecord> rows;
-        for (const SListEntry& entry : entries) {
-            rows.append(MakeFileRecord(entry.path, entry.bInUse));
-            rows.last().nPages = rows.size() % 7;
+    return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
+        const QVector<SListEntry> entries = ReadListFile(strList);
+        if (!strEnd.isEmpty()) {
+            QVector<FileRecord> rows;
+            for (const SListEntry& entry : entries) {
+                rows.append(MakeFileRecord(entry.path, entry.bInUse));
+                rows.last().nPages = rows.size() % 7;
+            }
+            dlg.GetModel()->AppendRows(rows);
         }
-        dlg.GetModel()->AppendRows(rows);
-    }
-    QCoreApplication::processEvents();
-    CPaints paints;
-    dlg.GetListView()->viewport()->installEventFilter(&paints);
-    QElapsedTimer t;
-    qint64 nDoneAt = -1;
-    int nPaintsAtStart = 0;
-    QTimer watch;
-    watch.setInterval(1);
-    QObject::connect(&watch, &QTimer::timeout, &dlg, [&] {
-        QWidget* pModal = QApplication::activeModalWidget();
-        if (auto* pDialog = qobject_cast<QFileDialog*>(pModal)) {
-            pDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(strTarget);
-            nPaintsAtStart = paints.nPaints;
-            t.start();
-            // A load ends by itself: no polling meanwhile, which would cost the window's loop.
-            if (strEnd.isEmpty())
-                watch.stop();
-            static_cast<QDialog*>(pDialog)->accept();
-        } else if (auto* pBox = qobject_cast<QMessageBox*>(pModal)) {
-            if (nDoneAt < 0 && (pBox->windowTitle() == strEnd || pBox->text() == strEnd))
+        QCoreApplication::processEvents();
+        CPaintCounter paints;
+        dlg.GetListView()->viewport()->installEventFilter(&paints);
+        QElapsedTimer t;
+        qint64 nDoneAt = -1;
+        int nPaintsAtStart = 0;
+        CModalWatch watch([&](QWidget* pModal) {
+            if (auto* pDialog = qobject_cast<QFileDialog*>(pModal)) {
+                pDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(strTarget);
+                nPaintsAtStart = paints.nPaints;
+                t.start();
+                static_cast<QDialog*>(pDialog)->accept();
+            } else if (auto* pBox = qobject_cast<QMessageBox*>(pModal)) {
+                if (nDoneAt < 0 && (pBox->windowTitle() == strEnd || pBox->text() == strEnd))
+                    nDoneAt = t.nsecsElapsed();
+                QAbstractButton* pYes = pBox->button(QMessageBox::Yes);
+                if (pYes && !pBox->text().startsWith(QLatin1String("Do you want to open")))
+                    pYes->click();
+                else
+                    pBox->buttons().last()->click();
+            }
+        });
+        // A load ends with the long operation, without a box.
+        QObject::connect(&dlg.Operations(), &CLongOperations::changed, &dlg, [&](ELongOperation eNow) {
+            if (strEnd.isEmpty() && eNow == ELongOperation::None && t.isValid() && nDoneAt < 0)
                 nDoneAt = t.nsecsElapsed();
-            QAbstractButton* pYes = pBox->button(QMessageBox::Yes);
-            if (pYes && !pBox->text().startsWith(QLatin1String("Do you want to open")))
-                pYes->click();
-            else
-                pBox->buttons().last()->click();
-        }
+        });
+        QTimer::singleShot(0, &dlg, [&] { dlg.OnCommand(nCommand); });
+        RunUntil([&] { return nDoneAt >= 0; });
+        const double dSeconds = double(nDoneAt) / 1e9;
+        std::printf("%.6f %d rows, %.1f repaints/s\n", dSeconds, dlg.GetModel()->GetRowCount(),
+                    double(paints.nPaints - nPaintsAtStart) / dSeconds);
+        return nDoneAt < 0 ? 1 : 0;
     });
-    QObject::connect(&dlg.Operations(), &CLongOperations::changed, &dlg, [&](ELongOperation eNow) {
-        if (strEnd.isEmpty() && eNow == ELongOperation::None && t.isValid() && nDoneAt < 0)
-            nDoneAt = t.nsecsElapsed();
-    });
-    // The window's own loop, waiting for events: a loop of processEvents() calls would spin and take
-    // the processor from the work it measures.
-    QEventLoop loop;
-    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
-    QTimer done;
-    done.setInterval(5);
-    QObject::connect(&done, &QTimer::timeout, &loop, [&] {
-        if (nDoneAt >= 0)
-            loop.quit();
-    });
-    done.start();
-    watch.start();
-    QTimer::singleShot(0, &dlg, [&] { dlg.OnCommand(nCommand); });
-    loop.exec();
-    const double dSeconds = double(nDoneAt) / 1e9;
-    std::printf("%.6f %d rows, %.1f repaints/s\n", dSeconds, dlg.GetModel()->GetRowCount(),
-                double(paints.nPaints - nPaintsAtStart) / dSeconds);
-    return nDoneAt < 0 ? 1 : 0;
 }
 
 }  // namespace

@@ -99,7 +99,7 @@ QStringList ValuesOf(const QList<QPair<QString, QString>>& entries, const QStrin
     return values;
 }
 
-// The mimeapps.list files in the order the freedesktop specification gives them, each desktop's
+// The mimeapps.list files in the order the freedesktop MIME-apps rules give them, each desktop's
 // own file before the common one of the same folder.
 QStringList MimeAppsFiles()
 {
