@@ -31,7 +31,7 @@ struct SSplashWatch {
     {
         clock.start();
         timer.setInterval(5);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
+        QObject::connect(&timer, &QTimer::timeout, &timer, [this] {
             auto* pModal = qobject_cast<CSplashDlg*>(QApplication::activeModalWidget());
             if (pModal && pModal != pSplash) {
                 pSplash = pModal;
