@@ -8,5 +8,6 @@ target_sources(pagewick_ui PRIVATE
   common/ui/CStopDlg.h common/ui/CStopDlg.cpp
   common/ui/CLongOperations.h common/ui/CLongOperations.cpp
   common/ui/CPacedCall.h common/ui/CPacedCall.cpp
+  common/ui/CRowBatchRun.h common/ui/CRowBatchRun.cpp
   common/ui/ListHost.h
 )

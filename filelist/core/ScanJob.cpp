@@ -34,12 +34,10 @@ private:
 
 }  // namespace
 
-CScanJob::CScanJob(const QByteArray& dir, bool bSubFolders, std::function<void()> notify)
-    : m_pBatches(CRowBatches::Start(
-          [dir, bSubFolders](CRowBatches& batches) {
-              CRowMaker maker(batches);
-              ScanDirectory(dir, bSubFolders, maker);
-          },
-          std::move(notify)))
+std::function<void(CRowBatches&)> ScanWork(const QByteArray& dir, bool bSubFolders)
 {
+    return [dir, bSubFolders](CRowBatches& batches) {
+        CRowMaker maker(batches);
+        ScanDirectory(dir, bSubFolders, maker);
+    };
 }

@@ -5,7 +5,7 @@
 #include "common/core/WorkerPool.h"
 #include "common/ui/AppMessageBox.h"
 #include "common/ui/CLongOperations.h"
-#include "common/ui/CPacedCall.h"
+#include "common/ui/CRowBatchRun.h"
 #include "count/core/PageCounter.h"
 #include "filelist/core/CFileListModel.h"
 #include "filelist/core/FileFacts.h"
@@ -29,66 +29,34 @@ void AskToRemoveNonTiff(const SListHost& host)
 }
 
 // A scan in progress: the walk runs on its own thread, its rows come in at the pace of the screen.
-class CScanRun : public QObject {
+class CScanRun : public CRowBatchRun {
     Q_OBJECT
 public:
-    CScanRun(const SListHost& host, std::unique_ptr<CLongOperationLock> pLock)
-        : QObject(host.pOwner), m_host(host), m_pLock(std::move(pLock)), m_drain([this] { Drain(); }, this)
-    {
-    }
+    using CRowBatchRun::CRowBatchRun;
 
     void Start(const QByteArray& dir, bool bSubFolders)
     {
-        m_pScanDlg = new CScanDlg(m_host.pOwner);
-        connect(m_pScanDlg, &CStopDlg::stopRequested, this, [this] { Stop(true); });
-        connect(m_host.pOperations, &CLongOperations::closing, this, [this] { Stop(false); });
-        m_pJob = std::make_unique<CScanJob>(dir, bSubFolders, [this] {
-            QMetaObject::invokeMethod(this, [this] { m_drain.Request(); }, Qt::QueuedConnection);
-        });
+        m_pScanDlg = new CScanDlg(Host().pOwner);
+        // Stop keeps the rows the walk made so far, and the question still follows.
+        connect(m_pScanDlg, &CStopDlg::stopRequested, this, [this] { StopRows(false); });
+        StartRows(ScanWork(dir, bSubFolders));
     }
 
 private:
-    void Drain()
+    void RowsTaken(const CRowBatches& batches) override
     {
-        if (!m_pJob)
-            return;
-        bool bFinished = false;
-        QVector<FileRecord> rows = m_pJob->TakeRows(&bFinished);
-        if (!rows.isEmpty())
-            m_host.pModel->AppendRows(std::move(rows));
         if (m_pScanDlg)
-            m_pScanDlg->SetDirectory(DisplayFileName(m_pJob->CurrentDirectory()));
-        if (bFinished)
-            End(true);
+            m_pScanDlg->SetDirectory(DisplayFileName(batches.Place()));
     }
 
-    // Stop keeps the rows the walk made so far; the window ending keeps them too, and asks nothing.
-    void Stop(bool bAsk)
+    void Ended(const CRowBatches&, bool bWindowEnding) override
     {
-        if (!m_pJob)
-            return;
-        m_pJob->RequestStop();
-        QVector<FileRecord> rows = m_pJob->TakeRows();
-        if (!rows.isEmpty())
-            m_host.pModel->AppendRows(std::move(rows));
-        End(bAsk);
-    }
-
-    void End(bool bAsk)
-    {
-        m_pJob.reset();
         delete m_pScanDlg;
-        m_pLock.reset();
-        deleteLater();
-        if (bAsk)
-            AskToRemoveNonTiff(m_host);
+        if (!bWindowEnding)
+            AskToRemoveNonTiff(Host());
     }
 
-    SListHost m_host;
-    std::unique_ptr<CLongOperationLock> m_pLock;
-    std::unique_ptr<CScanJob> m_pJob;
     QPointer<CScanDlg> m_pScanDlg;
-    CPacedCall m_drain;
 };
 
 // The filter: every distinct file is tested once, on every core; the rows go in one pass.

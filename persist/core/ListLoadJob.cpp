@@ -63,7 +63,7 @@ void ReadList(int fd, CRowBatches& batches)
 
 }  // namespace
 
-CListLoadJob::CListLoadJob(int fd, std::function<void()> notify)
-    : m_pBatches(CRowBatches::Start([fd](CRowBatches& batches) { ReadList(fd, batches); }, std::move(notify)))
+std::function<void(CRowBatches&)> ListLoadWork(int fd)
 {
+    return [fd](CRowBatches& batches) { ReadList(fd, batches); };
 }

@@ -4,7 +4,7 @@
 #include "common/core/FileName.h"
 #include "common/ui/AppMessageBox.h"
 #include "common/ui/CLongOperations.h"
-#include "common/ui/CPacedCall.h"
+#include "common/ui/CRowBatchRun.h"
 #include "filelist/core/CFileListModel.h"
 #include "filelist/core/FileFacts.h"
 #include "persist/core/ListFile.h"
@@ -29,55 +29,26 @@ void ShowCantRead(QWidget* pOwner, const QByteArray& path)
 
 // A list file being read: the file is read and its files looked at on a worker thread, the rows
 // join the list at the pace of the screen.
-class CListLoadRun : public QObject {
+class CListLoadRun : public CRowBatchRun {
     Q_OBJECT
 public:
     CListLoadRun(const SListHost& host, std::unique_ptr<CLongOperationLock> pLock, const QByteArray& path)
-        : QObject(host.pOwner), m_host(host), m_pLock(std::move(pLock)), m_path(path), m_drain([this] { Drain(); }, this)
+        : CRowBatchRun(host, std::move(pLock)), m_path(path)
     {
         setObjectName(QStringLiteral("ListLoadRun"));
     }
 
-    void Start(int fd)
-    {
-        // The window ending stops the reading at once, and nothing is said.
-        connect(m_host.pOperations, &CLongOperations::closing, this, [this] { End(false); });
-        m_pJob = std::make_unique<CListLoadJob>(fd, [this] {
-            QMetaObject::invokeMethod(this, [this] { m_drain.Request(); }, Qt::QueuedConnection);
-        });
-    }
+    void Start(int fd) { StartRows(ListLoadWork(fd)); }
 
 private:
-    void Drain()
+    // The rows read before a failed read stay, and the failure is told; the window's end says nothing.
+    void Ended(const CRowBatches& batches, bool bWindowEnding) override
     {
-        if (!m_pJob)
-            return;
-        bool bFinished = false;
-        bool bReadError = false;
-        QVector<FileRecord> rows = m_pJob->TakeRows(&bFinished, &bReadError);
-        if (!rows.isEmpty())
-            m_host.pModel->AppendRows(std::move(rows));
-        if (bFinished)
-            End(bReadError);
+        if (batches.Failed() && !bWindowEnding)
+            ShowCantRead(Host().pOwner, m_path);
     }
 
-    // The rows read before a failed read stay, and the failure is told.
-    void End(bool bReadError)
-    {
-        if (!m_pJob)
-            return;
-        m_pJob.reset();
-        m_pLock.reset();
-        deleteLater();
-        if (bReadError)
-            ShowCantRead(m_host.pOwner, m_path);
-    }
-
-    SListHost m_host;
-    std::unique_ptr<CLongOperationLock> m_pLock;
     QByteArray m_path;
-    std::unique_ptr<CListLoadJob> m_pJob;
-    CPacedCall m_drain;
 };
 
 // Reads the rows of a list file into the list: the file becomes the current list
