@@ -300,13 +300,15 @@ TEST(PageCounter, AFileSwappedForAFifoWhileItIsCountedNeverBlocks)
     const QByteArray link = dir.Bytes() + "/swap.tif";
     const QByteArray next = dir.Bytes() + "/swap.next";
     ASSERT_EQ(::symlink(tiff.constData(), link.constData()), 0);
-    // A link re-pointed between the file and a FIFO without a writer, as fast as it goes.
+    // A link re-pointed between the file and a FIFO without a writer, often enough that counts
+    // meet it changing under them, and slowly enough that some see the file whole.
     std::atomic<bool> bStop{false};
     std::thread swapper([&] {
         for (int i = 0; !bStop; ++i) {
             ::unlink(next.constData());
             if (::symlink(i % 2 ? tiff.constData() : fifo.constData(), next.constData()) == 0)
                 ::rename(next.constData(), link.constData());
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
         }
     });
     auto counts = std::async(std::launch::async, [&] {
