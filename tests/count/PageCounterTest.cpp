@@ -308,12 +308,15 @@ TEST(PageCounter, AFileSwappedForAFifoWhileItIsCountedNeverBlocks)
             ::unlink(next.constData());
             if (::symlink(i % 2 ? tiff.constData() : fifo.constData(), next.constData()) == 0)
                 ::rename(next.constData(), link.constData());
-            std::this_thread::sleep_for(std::chrono::microseconds(100));
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
         }
     });
+    // Counts for half a second, through hundreds of swaps, however fast each count is.
     auto counts = std::async(std::launch::async, [&] {
         QSet<int> seen;
-        for (int i = 0; i < 3000; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < 1000 || clock.elapsed() < 500; ++i) {
             seen.insert(CountPages(link));
             IsTiffFile(link);
         }
