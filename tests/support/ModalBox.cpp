@@ -66,8 +66,12 @@ void CModalBoxes::Poll()
         return;
     auto* pBox = qobject_cast<QMessageBox*>(pModal);
     // Between a box that closes and the next one that opens, the window under them is the active
-    // modal for a moment: a window of the wrong kind is given a second before it counts.
-    if (!m_pending.isEmpty() && m_pending.first().bMessageBox != (pBox != nullptr)) {
+    // modal for a moment: a window that is not the one expected (of the wrong kind, or a dialog of
+    // another caption) is given a second before it counts.
+    const auto expectedNow = [&](const SPending& p) {
+        return p.bMessageBox ? pBox != nullptr : pModal->windowTitle() == p.strDialogCaption;
+    };
+    if (!m_pending.isEmpty() && !expectedNow(m_pending.first())) {
         if (m_pMismatch != pModal) {
             m_pMismatch = pModal;
             m_mismatchClock.start();
