@@ -1,6 +1,7 @@
 target_sources(pagewick_core PRIVATE
   common/core/FileName.h common/core/FileName.cpp
-  common/core/WorkerPool.h common/core/WorkerPool.cpp
+  common/core/TaskPool.h common/core/TaskPool.cpp
+  common/core/WorkerPool.h
 )
 target_sources(pagewick_ui PRIVATE
   common/ui/AppMessageBox.h common/ui/AppMessageBox.cpp

@@ -1,6 +1,7 @@
 #include "PageCounter.h"
 
 #include "common/core/FileName.h"
+#include "common/core/TaskPool.h"
 #include "filelist/core/FileFacts.h"
 
 #include <tiffio.h>
@@ -14,21 +15,58 @@
 #include <cstring>
 #include <memory>
 
+#include <sys/uio.h>
+
 namespace {
 
 // libtiff reads the file through these procedures: from the descriptor that passed the
-// regular-file check, through a small cache, never mapped. A mapped file that shrinks under the
-// walk would kill the process with SIGBUS; a read just comes back short, and libtiff ends the
-// walk as it ends a damaged chain.
+// regular-file check, through a cache, never mapped. A mapped file that shrinks under the walk
+// would kill the process with SIGBUS; a read just comes back short, and libtiff ends the walk as it
+// ends a damaged chain.
+//
+// Each read that misses the cache may be a round trip to a file server, so the cache is filled with
+// as few reads as the file's layout allows: a read the page cache answers at once stays small (the
+// bytes are there, copying more costs time), a read that waits takes more (the first one the head
+// and, in a small file, the whole file with its directory; directories that follow one another,
+// written together at the start or the end of a file, in growing pieces).
 struct SClientFile {
-    static constexpr tmsize_t kBlock = 4 * 1024;
+    static constexpr tmsize_t kSmallRead = 4 * 1024;
+    static constexpr tmsize_t kFirstWaitingRead = 64 * 1024;
+    static constexpr tmsize_t kMaxRead = 1024 * 1024;
 
     int fd;
-    toff_t nPosition = 0;
     toff_t nSize = 0;
+    toff_t nPosition = 0;
     toff_t nCacheAt = 0;
     tmsize_t nCached = 0;
-    std::unique_ptr<char[]> cache{new char[kBlock]};
+    tmsize_t nNextRead = kSmallRead;
+    bool bFirstRead = true;
+    std::unique_ptr<char[]> cache;
+    tmsize_t nCapacity = 0;
+
+    explicit SClientFile(int fdFile, qint64 nFileSize) : fd(fdFile), nSize(toff_t(nFileSize)) {}
+
+    // Reads into p, a read that returns at once when it can; false when it would have to wait.
+    bool ReadAtOnce(toff_t nAt, char* p, tmsize_t nBytes, tmsize_t* pDone)
+    {
+#ifdef RWF_NOWAIT
+        iovec iov{p, size_t(nBytes)};
+        ssize_t n;
+        do {
+            n = ::preadv2(fd, &iov, 1, off_t(nAt), RWF_NOWAIT);
+        } while (n < 0 && errno == EINTR);
+        if (n > 0 || (n == 0 && nAt >= nSize)) {
+            *pDone = tmsize_t(n);
+            return true;
+        }
+#else
+        Q_UNUSED(nAt);
+        Q_UNUSED(p);
+        Q_UNUSED(nBytes);
+        Q_UNUSED(pDone);
+#endif
+        return false;
+    }
 
     tmsize_t ReadAt(toff_t nAt, char* p, tmsize_t nBytes)
     {
@@ -44,25 +82,61 @@ struct SClientFile {
         return nDone;
     }
 
-    tmsize_t Read(char* p, tmsize_t nBytes)
+    // Room for nBytes in the cache; what it held is not kept.
+    void Reserve(tmsize_t nBytes)
+    {
+        if (nBytes > nCapacity) {
+            cache.reset(new char[size_t(nBytes)]);
+            nCapacity = nBytes;
+        }
+    }
+
+    // Fills the cache from nAt with at least nBytes where the file has them.
+    void Fill(toff_t nAt, tmsize_t nBytes)
+    {
+        // Reads that follow on from the last grow; a jump starts small again.
+        const bool bFollows = nCached > 0 && nAt == nCacheAt + toff_t(nCached);
+        nNextRead = bFollows ? std::min(nNextRead * 2, kMaxRead) : kSmallRead;
+        tmsize_t nWant = std::max(nBytes, nNextRead);
+        Reserve(nWant);
+        tmsize_t nDone = 0;
+        if (!ReadAtOnce(nAt, cache.get(), nWant, &nDone)) {
+            if (bFirstRead) {
+                nWant = std::max(nWant, kFirstWaitingRead);
+                Reserve(nWant);
+            }
+            const CWaitingForFiles waiting;
+            nDone = ReadAt(nAt, cache.get(), nWant);
+        }
+        bFirstRead = false;
+        nCacheAt = nAt;
+        nCached = nDone;
+    }
+
+    // Up to nBytes from nAt, through the cache.
+    tmsize_t CopyAt(toff_t nAt, char* p, tmsize_t nBytes)
     {
         if (nBytes <= 0)
             return 0;
-        // Directories lie close together: one block read serves many of them.
-        if (nPosition < nCacheAt || nPosition + toff_t(nBytes) > nCacheAt + toff_t(nCached)) {
-            if (nBytes > kBlock) {
-                const tmsize_t n = ReadAt(nPosition, p, nBytes);
-                nPosition += toff_t(n);
-                return n;
+        if (nAt < nCacheAt || nAt + toff_t(nBytes) > nCacheAt + toff_t(nCached)) {
+            // Image data is never read by the counter; a large read goes straight through.
+            if (nBytes > kMaxRead) {
+                const CWaitingForFiles waiting;
+                return ReadAt(nAt, p, nBytes);
             }
-            nCacheAt = nPosition;
-            nCached = ReadAt(nPosition, cache.get(), kBlock);
+            Fill(nAt, nBytes);
         }
-        const toff_t nOffset = nPosition - nCacheAt;
+        const toff_t nOffset = nAt - nCacheAt;
         const tmsize_t n = std::min<tmsize_t>(nBytes, nCached - tmsize_t(nOffset));
         if (n <= 0)
             return 0;
         std::memcpy(p, cache.get() + nOffset, size_t(n));
+        return n;
+    }
+
+    tmsize_t Read(char* p, tmsize_t nBytes)
+    {
+        const tmsize_t n = CopyAt(nPosition, p, nBytes);
         nPosition += toff_t(n);
         return n;
     }
@@ -174,18 +248,20 @@ QString Pages(int n)
 
 }  // namespace
 
-bool HasTiffSignature(const char szHead[3])
+bool HasTiffSignature(const char szHead[kTiffHeadBytes])
 {
     const bool bLittleEndian = szHead[0] == 'I' && szHead[1] == 'I' && szHead[2] == '*';
     const bool bBigEndian = szHead[0] == 'M' && szHead[1] == 'M';
-    return bLittleEndian || bBigEndian;
+    // A little-endian BigTIFF: version 43, offsets of 8 bytes, a reserved 0.
+    const bool bLittleEndianBig = std::memcmp(szHead, "II+\0\x08\0\0\0", kTiffHeadBytes) == 0;
+    return bLittleEndian || bBigEndian || bLittleEndianBig;
 }
 
 bool IsTiffFile(const QByteArray& path)
 {
     CRegularFile file(path);
-    char szHead[8] = {};
-    return file.ReadHead(szHead, 3) >= 0 && HasTiffSignature(szHead);
+    char szHead[kTiffHeadBytes] = {};
+    return file.ReadHead(szHead, kTiffHeadBytes) >= 0 && HasTiffSignature(szHead);
 }
 
 SPageCount CountPagesOf(const QByteArray& path, SFileFacts* pFacts, bool bEchoMessages)
@@ -194,17 +270,17 @@ SPageCount CountPagesOf(const QByteArray& path, SFileFacts* pFacts, bool bEchoMe
     CRegularFile file(path);
     if (pFacts)
         *pFacts = file.IsOpen() ? file.Facts() : SFileFacts();
-    // Three bytes keep every file that is not TIFF away from libtiff.
-    char szHead[8] = {};
-    if (file.ReadHead(szHead, 3) < 0)
+    if (!file.IsOpen())
         return count;
+    // The head keeps every file that is not TIFF away from libtiff; its read fills libtiff's cache.
+    SClientFile client(file.Fd(), file.Facts().nSize);
+    char szHead[kTiffHeadBytes] = {};
+    client.CopyAt(0, szHead, kTiffHeadBytes);
     if (!HasTiffSignature(szHead)) {
         count.nPages = PAGES_NOT_TIFF;
         return count;
     }
 
-    SClientFile client{file.Fd()};
-    client.nSize = toff_t(file.Facts().nSize);
     SMessages messages{bEchoMessages, DisplayFileName(path).toUtf8(), {}, {}, false};
     TIFFOpenOptions* pOptions = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetErrorHandlerExtR(pOptions, OnError, &messages);

@@ -9,9 +9,13 @@
 constexpr int PAGES_READ_ERROR = -1;    // empty path, or not a readable regular file
 constexpr int PAGES_NOT_TIFF = -2;      // readable, but no TIFF byte-order signature
 
-// The signature rule on the first three bytes of a file (missing bytes are zero): "II*", or "MM"
-// followed by anything; the version after "MM" is left to libtiff.
-bool HasTiffSignature(const char szHead[3]);
+// The bytes of a file's head that the signature rule looks at.
+constexpr int kTiffHeadBytes = 8;
+
+// The signature rule on the head of a file (missing bytes are zero): "II*", or "MM" followed by
+// anything (the version after "MM" is left to libtiff), or the header of a little-endian BigTIFF
+// ("II+", offsets of 8 bytes), which libtiff reads as it reads "MM" BigTIFF.
+bool HasTiffSignature(const char szHead[kTiffHeadBytes]);
 
 // Whether the file at a path carries the signature; an empty path or a file that cannot be read
 // is not TIFF.

@@ -9,14 +9,19 @@ struct SFileFacts {
     qint64 nSize = 0;
     qint64 nCreated = 0;        // seconds since the epoch; the last-write time where no creation time is kept
     qint64 nModified = 0;
+    // Which file it is: the same device and inode are the same file, whatever names lead to it.
+    quint64 nDevice = 0;
+    quint64 nInode = 0;
 };
 
 // False when the path is not a regular file that can be opened for reading.
 bool ReadFileFacts(const QByteArray& path, SFileFacts* pFacts);
+// The same for a name in a directory open as nDirFd (or AT_FDCWD).
+bool ReadFileFactsAt(int nDirFd, const char* pszName, SFileFacts* pFacts);
 
 // A regular file open for reading. The facts and every byte read come from the descriptor that
 // passed the regular-file check, so a file swapped for a FIFO or device after the check is never
-// read by name again.
+// read by name again. The name is looked up once: on a network share every look is a round trip.
 class CRegularFile {
 public:
     explicit CRegularFile(const QByteArray& path);

@@ -1,13 +1,17 @@
 // POSIX implementation of the file facts: statx for size and times, open() only for regular files.
 #include "FileFacts.h"
 
+#include "common/core/TaskPool.h"
+
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace {
 
@@ -19,12 +23,58 @@ void FillFacts(const struct statx& stx, SFileFacts* pFacts)
     pFacts->nModified = stx.stx_mtime.tv_sec;
     const bool bHasBirth = (stx.stx_mask & STATX_BTIME) && stx.stx_btime.tv_sec != 0;
     pFacts->nCreated = bHasBirth ? stx.stx_btime.tv_sec : stx.stx_mtime.tv_sec;
+    pFacts->nDevice = quint64(makedev(stx.stx_dev_major, stx.stx_dev_minor));
+    pFacts->nInode = stx.stx_ino;
 }
 
 // O_NONBLOCK keeps a file swapped for a FIFO between the check and the open from blocking us.
 constexpr int kReadFlags = O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
 
-// Opens a regular file for reading; -1 for anything else. *pStat is the look that decided.
+// The facts the file system gave with the last look, without asking it again: right after a
+// descriptor was opened they are that opening's, and on a network share asking again would cost
+// another round trip.
+bool StatDescriptor(int fd, struct statx* pStat)
+{
+    return ::statx(fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, kFactsMask, pStat) == 0;
+}
+
+int OpenRetrying(int nDir, const char* pszName, int nFlags)
+{
+    int fd;
+    do {
+        fd = ::openat(nDir, pszName, nFlags);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Opens a regular file for reading; -1 for anything else. The name is looked up once, as a
+// descriptor that opens nothing (O_PATH: a device or FIFO is named, never opened); only a regular
+// file is then opened, through that descriptor, so the file read is the file that was checked.
+// *pStat holds the facts of the opened file.
+int OpenRegularAt(int nDir, const char* pszName, struct statx* pStat)
+{
+    const CWaitingForFiles waiting;
+    const int fdPath = OpenRetrying(nDir, pszName, O_PATH | O_CLOEXEC);
+    if (fdPath < 0)
+        return -1;
+    int fd = -1;
+    if (StatDescriptor(fdPath, pStat) && S_ISREG(pStat->stx_mode)) {
+        char szSelf[40];
+        std::snprintf(szSelf, sizeof szSelf, "/proc/self/fd/%d", fdPath);
+        fd = OpenRetrying(AT_FDCWD, szSelf, kReadFlags);
+        // Without /proc the name is opened again; the check below still holds.
+        if (fd < 0 && errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0)
+            fd = OpenRetrying(nDir, pszName, kReadFlags);
+    }
+    ::close(fdPath);
+    // What was opened must itself be the regular file.
+    if (fd >= 0 && (!StatDescriptor(fd, pStat) || !S_ISREG(pStat->stx_mode))) {
+        ::close(fd);
+        fd = -1;
+    }
+    return fd;
+}
+
 int OpenRegular(const QByteArray& path, struct statx* pStat)
 {
     if (path.isEmpty())
@@ -33,29 +83,36 @@ int OpenRegular(const QByteArray& path, struct statx* pStat)
     const int nDir = OpenParent(path, &leaf);
     if (nDir == -1)
         return -1;
-    int fd = -1;
-    if (::statx(nDir, leaf.constData(), AT_STATX_SYNC_AS_STAT, kFactsMask, pStat) == 0 && S_ISREG(pStat->stx_mode)) {
-        do {
-            fd = ::openat(nDir, leaf.constData(), kReadFlags);
-        } while (fd < 0 && errno == EINTR);
-    }
+    const int fd = OpenRegularAt(nDir, leaf.constData(), pStat);
     CloseParent(nDir);
     return fd;
+}
+
+bool FactsOfDescriptor(int fd, const struct statx& stx, SFileFacts* pFacts)
+{
+    *pFacts = SFileFacts();
+    if (fd < 0)
+        return false;
+    // The facts count only for a file we may read, as the list promises what the count will find.
+    ::close(fd);
+    FillFacts(stx, pFacts);
+    return true;
 }
 
 }  // namespace
 
 bool ReadFileFacts(const QByteArray& path, SFileFacts* pFacts)
 {
-    *pFacts = SFileFacts();
-    // The facts count only for a file we may read, as the list promises what the count will find.
     struct statx stx;
     const int fd = OpenRegular(path, &stx);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    FillFacts(stx, pFacts);
-    return true;
+    return FactsOfDescriptor(fd, stx, pFacts);
+}
+
+bool ReadFileFactsAt(int nDirFd, const char* pszName, SFileFacts* pFacts)
+{
+    struct statx stx;
+    const int fd = OpenRegularAt(nDirFd, pszName, &stx);
+    return FactsOfDescriptor(fd, stx, pFacts);
 }
 
 CRegularFile::CRegularFile(const QByteArray& path)
@@ -64,11 +121,6 @@ CRegularFile::CRegularFile(const QByteArray& path)
     const int fd = OpenRegular(path, &stx);
     if (fd < 0)
         return;
-    // What was opened must itself be the regular file: the name may lead elsewhere by now.
-    if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_SYNC_AS_STAT, kFactsMask, &stx) != 0 || !S_ISREG(stx.stx_mode)) {
-        ::close(fd);
-        return;
-    }
     FillFacts(stx, &m_facts);
     m_fd = fd;
 }
@@ -83,6 +135,7 @@ int CRegularFile::ReadHead(char* pBuffer, int nBytes)
 {
     if (m_fd < 0)
         return -1;
+    const CWaitingForFiles waiting;
     int nRead = 0;
     while (nRead < nBytes) {
         const ssize_t n = ::pread(m_fd, pBuffer + nRead, size_t(nBytes - nRead), off_t(nRead));

@@ -67,15 +67,18 @@ const SBytesCase kBytesCases[] = {
     {"FakeJpeg", [] { return QByteArray::fromHex("ffd8ffe000104a464946"); }, PAGES_NOT_TIFF},
     {"TwoBytesMM", [] { return QByteArray("MM"); }, 0, EShortCount::Unopenable},
     {"TwoBytesII", [] { return QByteArray("II"); }, PAGES_NOT_TIFF},
-    {"LittleEndianVersion43", [] { return QByteArray::fromHex("49492b0008000000"); }, PAGES_NOT_TIFF},
+    // "II+" is TIFF only with a BigTIFF header: offsets of 8 bytes and a reserved 0.
+    {"LittleEndianBigTiffHeaderOnly", [] { return QByteArray::fromHex("49492b0008000000"); }, 0, EShortCount::Unopenable},
+    {"LittleEndianVersion43OffsetsOf4", [] { return QByteArray::fromHex("49492b0004000000"); }, PAGES_NOT_TIFF},
+    {"LittleEndianVersion43Reserved", [] { return QByteArray::fromHex("49492b0008000100"); }, PAGES_NOT_TIFF},
+    {"ThreeBytesIIPlus", [] { return QByteArray("II+"); }, PAGES_NOT_TIFF},
     {"ThreeBytesIIStar", [] { return QByteArray("II*"); }, 0, EShortCount::Unopenable},
     {"BigEndianVersion43Garbage", [] { return QByteArray::fromHex("4d4d002b00080000ffffffffffffffff"); }, 0, EShortCount::Unopenable},
     {"MMFollowedByAnything", [] { return QByteArray("MM-not-a-tiff-at-all"); }, 0, EShortCount::Unopenable},
     {"OnePageLittleEndian", [] { return Chain(false, 1); }, 1},
     {"TwelvePagesBigEndian", [] { return Chain(true, 12); }, 12},
     {"BigTiffBigEndianThreePages", [] { return Chain(true, 3, true); }, 3},
-    // The signature rule takes "II" only with version 42: a little-endian BigTIFF is not counted.
-    {"BigTiffLittleEndianIsNotTaken", [] { return Chain(false, 5, true); }, PAGES_NOT_TIFF},
+    {"BigTiffLittleEndianFivePages", [] { return Chain(false, 5, true); }, 5},
     {"FourthOffsetPastEndOfFile",
      [] {
          CTiffBytes t(false);
