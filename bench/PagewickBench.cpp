@@ -410,7 +410,7 @@ int GuiScan(int argc, char** argv, const QString& strDir)
 class CPathCollector : public IWalkHandler {
 public:
     QVector<FileRecord> rows;
-    void FoundFile(const QByteArray& path) override { rows.append(MakeFileRecord(path, true, nullptr)); }
+    void FoundFile(const QByteArray& path, const SFileFacts*) override { rows.append(MakeFileRecord(path, true, nullptr)); }
 };
 
 int GuiFilter(int argc, char** argv, const QString& strDir)
@@ -496,7 +496,7 @@ int Screenshot(int argc, char** argv, const QString& strDir, const QString& strO
 
 class CListPrinter : public IWalkHandler {
 public:
-    void FoundFile(const QByteArray& path) override { std::printf("%s\n", path.constData()); }
+    void FoundFile(const QByteArray& path, const SFileFacts*) override { std::printf("%s\n", path.constData()); }
 };
 
 // A count run over one long file: seconds from Stop to the run's end, with the Processing window
@@ -559,7 +559,7 @@ int GuiEdit(int argc, char** argv, const QString& strDir)
         struct CRows : IWalkHandler {
             QVector<FileRecord>& rows;
             explicit CRows(QVector<FileRecord>& r) : rows(r) {}
-            void FoundFile(const QByteArray& path) override { rows.append(MakeFileRecord(path, true)); }
+            void FoundFile(const QByteArray& path, const SFileFacts*) override { rows.append(MakeFileRecord(path, true)); }
         } collect(rows);
         ScanDirectory(QFile::encodeName(strDir), true, collect);
         // Counted rows, as after a count run, so that Pages and Status sort on real texts.

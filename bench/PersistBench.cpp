@@ -45,7 +45,7 @@ QVector<SListEntry> ReadListFile(const QString& strList)
 class CPathRows : public IWalkHandler {
 public:
     QVector<FileRecord> rows;
-    void FoundFile(const QByteArray& path) override
+    void FoundFile(const QByteArray& path, const SFileFacts*) override
     {
         rows.append(MakeFileRecord(path, rows.size() % 3 != 2, nullptr));
     }

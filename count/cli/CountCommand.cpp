@@ -25,7 +25,7 @@ QByteArray FileLine(const QByteArray& path, const QString& strWhat)
 class CCollectFiles : public IWalkHandler {
 public:
     CCollectFiles(QList<QByteArray>& files, QIODevice& err) : m_files(files), m_err(err) {}
-    void FoundFile(const QByteArray& path) override { m_files.append(path); }
+    void FoundFile(const QByteArray& path, const SFileFacts*) override { m_files.append(path); }
     void UnreadableDirectory(const QByteArray& dir, int nErrno) override
     {
         m_err.write(QByteArray(kProgram) + ": cannot read directory " + dir + ": " + std::strerror(nErrno) + '\n');

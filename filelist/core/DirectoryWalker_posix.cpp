@@ -1,4 +1,10 @@
 // POSIX directory walk: readdir, with a stat only where the entry's type is not given or is a link.
+//
+// The walk's order is fixed (depth first, each directory's entries in name order), but the work is
+// not done in that order: directories are read, and files looked at, on a pool of threads ahead of
+// the walk, and the walk, on the calling thread, takes each result when its turn comes. The walk
+// keeps no recursion on the call stack and no per-level work that grows with the depth: a directory
+// is opened relative to its parent's descriptor, and the path grows and shrinks in one buffer.
 #include "DirectoryWalker.h"
 
 #include "FileFacts.h"
@@ -12,116 +18,408 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <utility>
 #include <vector>
 
 namespace {
 
+// Directories held open for their entries at most, beyond those the walk needs at once; a
+// directory read past this many is opened again by its path when its entries are opened.
+constexpr int kMaxOpenDirectories = 256;
+
+// How often a walk waiting for a result looks whether it was told to stop.
+constexpr auto kStopPoll = std::chrono::milliseconds(20);
+
 struct SEntry {
     QByteArray name;
-    QString strShown;       // what name order compares
     bool bDirectory;
 };
 
 // Name order as the file systems of the program's first platform return it: letters compare
 // without regard to case, and only names equal but for case fall back to their exact bytes.
-bool NameLess(const SEntry& a, const SEntry& b)
+void SortByName(std::vector<SEntry>* pEntries)
 {
-    const int n = a.strShown.compare(b.strShown, Qt::CaseInsensitive);
-    return n != 0 ? n < 0 : a.name < b.name;
+    std::vector<std::pair<QString, size_t>> keys;
+    keys.reserve(pEntries->size());
+    for (size_t i = 0; i < pEntries->size(); ++i)
+        keys.emplace_back(DisplayFileName((*pEntries)[i].name), i);
+    std::sort(keys.begin(), keys.end(), [pEntries](const auto& a, const auto& b) {
+        const int n = a.first.compare(b.first, Qt::CaseInsensitive);
+        return n != 0 ? n < 0 : (*pEntries)[a.second].name < (*pEntries)[b.second].name;
+    });
+    std::vector<SEntry> sorted;
+    sorted.reserve(pEntries->size());
+    for (const auto& key : keys)
+        sorted.push_back(std::move((*pEntries)[key.second]));
+    pEntries->swap(sorted);
+}
+
+// An open directory: its entries are opened relative to it, so no path is looked up again.
+class CDirectory {
+public:
+    CDirectory(int fd, std::atomic<int>& nOpen) : m_fd(fd), m_nOpen(nOpen) { ++m_nOpen; }
+    ~CDirectory()
+    {
+        ::close(m_fd);
+        --m_nOpen;
+    }
+    CDirectory(const CDirectory&) = delete;
+    CDirectory& operator=(const CDirectory&) = delete;
+    int Fd() const { return m_fd; }
+
+private:
+    int m_fd;
+    std::atomic<int>& m_nOpen;
+};
+
+// Where an entry is reached from: its directory's descriptor and its name, or, where the directory
+// is no longer open, its whole path.
+struct SPlace {
+    std::shared_ptr<CDirectory> pDir;
+    QByteArray name;
+
+    int OpenAt(int nFlags) const
+    {
+        int fd;
+        do {
+            fd = pDir ? ::openat(pDir->Fd(), name.constData(), nFlags | O_CLOEXEC) : OpenPath(name, nFlags);
+        } while (fd < 0 && errno == EINTR);
+        return fd;
+    }
+};
+
+// A task run once, by whichever of its queue places comes first: a task queued ahead of need is
+// queued again in front when the walk reaches it.
+struct SOnce {
+    std::atomic<bool> bTaken{false};
+    std::function<void()> task;
+
+    void Run()
+    {
+        if (!bTaken.exchange(true))
+            task();
+    }
+};
+
+struct SFileLook {
+    bool bDone = false;
+    bool bReadable = false;
+    SFileFacts facts;
+};
+
+// A directory of the walk. What its reading finds is written under the walk's mutex; the rest
+// belongs to the walking thread.
+struct SNode {
+    // Found by reading it.
+    bool bRead = false;
+    int nOpenErrno = 0;     // it could not be opened
+    int nReadErrno = 0;     // it could not be read to its end
+    bool bIdentified = false;
+    std::pair<dev_t, ino_t> identity;
+    std::vector<SEntry> entries;
+    std::shared_ptr<CDirectory> pDir;   // while its entries are still to be opened
+    // The walk's own.
+    bool bParentEntered = false;
+    bool bStarted = false;          // its entries' work is queued
+    std::vector<std::shared_ptr<SNode>> children;       // per entry: the sub-directory to enter
+    std::vector<std::shared_ptr<SFileLook>> looks;      // per entry: the look at the file
+    std::vector<std::shared_ptr<SOnce>> queued;         // its entries' work, while it may be hurried
+};
+
+// What the walk and its tasks share.
+struct SShared {
+    std::mutex mutex;
+    std::condition_variable done;
+    std::vector<std::shared_ptr<SNode>> newlyRead;
+    std::atomic<int> nOpenDirectories{0};
+};
+
+// Reads a directory into its node: entries in name order, its identity, its descriptor.
+void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNode>& pNode, const SPlace& place)
+{
+    int nOpenErrno = 0;
+    int nReadErrno = 0;
+    bool bIdentified = false;
+    struct stat st {};
+    std::vector<SEntry> entries;
+    std::shared_ptr<CDirectory> pDir;
+    {
+        const CWaitingForFiles waiting;
+        const int fd = place.OpenAt(O_RDONLY | O_DIRECTORY | O_NOCTTY);
+        if (fd < 0) {
+            nOpenErrno = errno;
+        } else {
+            pDir = std::make_shared<CDirectory>(fd, pShared->nOpenDirectories);
+            bIdentified = ::fstat(fd, &st) == 0;
+            // The stream reads through a copy of the descriptor, which stays for the entries.
+            const int fdList = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+            DIR* pList = fdList < 0 ? nullptr : ::fdopendir(fdList);
+            if (!pList) {
+                nReadErrno = errno;
+                if (fdList >= 0)
+                    ::close(fdList);
+            } else {
+                for (;;) {
+                    errno = 0;
+                    const dirent* pEntry = ::readdir(pList);
+                    if (!pEntry) {
+                        nReadErrno = errno;
+                        break;
+                    }
+                    const char* pszName = pEntry->d_name;
+                    if (std::strcmp(pszName, ".") == 0 || std::strcmp(pszName, "..") == 0)
+                        continue;
+                    bool bDirectory = pEntry->d_type == DT_DIR;
+                    if (pEntry->d_type == DT_LNK || pEntry->d_type == DT_UNKNOWN) {
+                        // A link counts as what it leads to; a broken one as a file.
+                        struct stat target;
+                        bDirectory = ::fstatat(fd, pszName, &target, 0) == 0 && S_ISDIR(target.st_mode);
+                    }
+                    entries.push_back({QByteArray(pszName), bDirectory});
+                }
+                ::closedir(pList);
+            }
+        }
+    }
+    SortByName(&entries);
+    // Too many directories open: this one is opened again by its path when its turn comes.
+    if (pDir && pShared->nOpenDirectories.load() > kMaxOpenDirectories)
+        pDir.reset();
+    std::lock_guard<std::mutex> lock(pShared->mutex);
+    pNode->nOpenErrno = nOpenErrno;
+    pNode->nReadErrno = nReadErrno;
+    pNode->bIdentified = bIdentified;
+    pNode->identity = {st.st_dev, st.st_ino};
+    pNode->entries = std::move(entries);
+    pNode->pDir = std::move(pDir);
+    pNode->bRead = true;
+    pShared->newlyRead.push_back(pNode);
+    pShared->done.notify_one();
+}
+
+void LookAtFile(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SFileLook>& pLook, const SPlace& place)
+{
+    SFileFacts facts;
+    const bool bReadable = place.pDir ? ReadFileFactsAt(place.pDir->Fd(), place.name.constData(), &facts)
+                                      : ReadFileFacts(place.name, &facts);
+    std::lock_guard<std::mutex> lock(pShared->mutex);
+    pLook->bReadable = bReadable;
+    pLook->facts = facts;
+    pLook->bDone = true;
+    pShared->done.notify_one();
 }
 
 class CWalk {
 public:
-    CWalk(bool bSubFolders, IWalkHandler& handler) : m_bSubFolders(bSubFolders), m_handler(handler) {}
-
-    // False when the walk was stopped.
-    bool Walk(const QByteArray& dir)
+    CWalk(const SWalkOptions& options, IWalkHandler& handler)
+        : m_options(options), m_handler(handler), m_pShared(std::make_shared<SShared>()),
+          m_pool(std::max(1, std::min(options.nInFlight, kMaxFilesInFlight)))
     {
-        if (m_handler.StopRequested())
-            return false;
-        // Each directory is opened by its whole path, however long (the opening goes a piece at a
-        // time where the path is longer than the system takes), so no descriptor is held across
-        // levels and no depth is out of reach.
-        const int fd = OpenPath(dir, O_RDONLY | O_DIRECTORY | O_NOCTTY);
-        if (fd < 0) {
-            m_handler.UnreadableDirectory(dir, errno);
-            return true;
+    }
+
+    void Walk(const QByteArray& dir)
+    {
+        auto pRoot = std::make_shared<SNode>();
+        Queue(pRoot->queued, EPriority::Now, [pShared = m_pShared, pRoot, dir] { ReadNode(pShared, pRoot, {nullptr, dir}); });
+        if (!WaitFor([&] { return pRoot->bRead; }))
+            return;
+        if (pRoot->nOpenErrno != 0) {
+            m_handler.UnreadableDirectory(dir, pRoot->nOpenErrno);
+            return;
         }
-        // A directory is known by its identity, not its path, so links cannot bring it back.
-        struct stat st;
-        if (::fstat(fd, &st) != 0 || !m_visited.insert({st.st_dev, st.st_ino}).second) {
-            ::close(fd);
-            return true;
-        }
-        DIR* pDir = ::fdopendir(fd);
-        if (!pDir) {
-            const int nErrno = errno;
-            ::close(fd);
-            m_handler.UnreadableDirectory(dir, nErrno);
-            return true;
-        }
-        m_handler.EnterDirectory(dir);
-        int nErrno = 0;
-        std::vector<SEntry> entries = ReadEntries(pDir, &nErrno);
-        ::closedir(pDir);
-        if (nErrno != 0)
-            m_handler.UnreadableDirectory(dir, nErrno);
-        std::sort(entries.begin(), entries.end(), NameLess);
-        for (const SEntry& e : entries) {
+        // The path of the entries; a root that ends in "/" ("/" itself) takes no second one.
+        m_path = CollapseSeparators(dir);
+        if (m_path.endsWith('/') && m_path.size() > 1)
+            m_path.chop(1);
+        if (!Enter(pRoot, dir))
+            return;
+        while (!m_stack.empty()) {
             if (m_handler.StopRequested())
-                return false;
-            const QByteArray path = JoinScanPath(dir, e.name);
-            if (!e.bDirectory)
-                m_handler.FoundFile(path);
-            else if (m_bSubFolders && e.name[0] != '.' && !Walk(path))
-                return false;
+                return;
+            SFrame& frame = m_stack.back();
+            SNode& node = *frame.pNode;
+            if (frame.nNext == node.entries.size()) {
+                m_path.truncate(frame.nParentPathLength);
+                m_stack.pop_back();
+                continue;
+            }
+            const size_t i = frame.nNext++;
+            const SEntry& entry = node.entries[i];
+            if (!entry.bDirectory) {
+                FoundFile(node, i);
+                continue;
+            }
+            std::shared_ptr<SNode> pChild = std::move(node.children[i]);
+            if (!pChild)
+                continue;
+            if (!WaitFor([&] { return pChild->bRead; }))
+                return;
+            const QByteArray path = ChildPath(entry.name);
+            if (pChild->nOpenErrno != 0) {
+                m_handler.UnreadableDirectory(path, pChild->nOpenErrno);
+                continue;
+            }
+            const qsizetype nParentPathLength = m_path.size();
+            m_path = path;
+            if (!Enter(pChild, m_path))
+                m_path.truncate(nParentPathLength);
+            else
+                m_stack.back().nParentPathLength = nParentPathLength;
         }
-        return true;
     }
 
 private:
-    static std::vector<SEntry> ReadEntries(DIR* pDir, int* pErrno)
+    using EPriority = CTaskPool::EPriority;
+
+    struct SFrame {
+        std::shared_ptr<SNode> pNode;
+        size_t nNext = 0;
+        qsizetype nParentPathLength = 0;
+    };
+
+    QByteArray ChildPath(const QByteArray& name) const
     {
-        std::vector<SEntry> entries;
-        const int fd = ::dirfd(pDir);
-        for (;;) {
-            errno = 0;
-            const dirent* pEntry = ::readdir(pDir);
-            if (!pEntry) {
-                *pErrno = errno;
-                break;
-            }
-            const char* pszName = pEntry->d_name;
-            if (std::strcmp(pszName, ".") == 0 || std::strcmp(pszName, "..") == 0)
-                continue;
-            bool bDirectory = pEntry->d_type == DT_DIR;
-            if (pEntry->d_type == DT_LNK || pEntry->d_type == DT_UNKNOWN) {
-                // A link counts as what it leads to; a broken one as a file.
-                struct stat st;
-                bDirectory = ::fstatat(fd, pszName, &st, 0) == 0 && S_ISDIR(st.st_mode);
-            }
-            const QByteArray name(pszName);
-            entries.push_back({name, DisplayFileName(name), bDirectory});
-        }
-        return entries;
+        return m_path.endsWith('/') ? m_path + name : m_path + '/' + name;
     }
 
-    bool m_bSubFolders;
+    void Queue(std::vector<std::shared_ptr<SOnce>>& queued, EPriority ePriority, std::function<void()> task)
+    {
+        auto pOnce = std::make_shared<SOnce>();
+        pOnce->task = std::move(task);
+        m_pool.Post([pOnce] { pOnce->Run(); }, ePriority);
+        if (ePriority == EPriority::Ahead)
+            queued.push_back(std::move(pOnce));
+    }
+
+    // Enters a directory that was read: once only, known by its identity.
+    bool Enter(const std::shared_ptr<SNode>& pNode, const QByteArray& dir)
+    {
+        if (!pNode->bIdentified || !m_visited.insert(pNode->identity).second)
+            return false;
+        m_handler.EnterDirectory(dir);
+        if (pNode->nReadErrno != 0)
+            m_handler.UnreadableDirectory(dir, pNode->nReadErrno);
+        // Its own entries are needed now; those of its sub-directories are worth having ahead.
+        if (pNode->bStarted) {
+            for (const std::shared_ptr<SOnce>& pOnce : pNode->queued)
+                m_pool.Post([pOnce] { pOnce->Run(); }, EPriority::Now);
+        } else {
+            Start(*pNode, EPriority::Now);
+        }
+        pNode->queued.clear();
+        for (const std::shared_ptr<SNode>& pChild : pNode->children) {
+            if (!pChild)
+                continue;
+            pChild->bParentEntered = true;
+            if (pChild->bRead && !pChild->bStarted && pChild->pDir)
+                Start(*pChild, EPriority::Ahead);
+        }
+        m_stack.push_back({pNode, 0, 0});
+        return true;
+    }
+
+    // Queues the work on a directory's entries: reading its sub-directories, looking at its files.
+    void Start(SNode& node, EPriority ePriority)
+    {
+        node.bStarted = true;
+        node.children.resize(node.entries.size());
+        if (m_options.bFileFacts)
+            node.looks.resize(node.entries.size());
+        for (size_t i = 0; i < node.entries.size(); ++i) {
+            const SEntry& entry = node.entries[i];
+            // Without the directory open, the walk is at it: the path is known.
+            const SPlace place{node.pDir, node.pDir ? entry.name : ChildPath(entry.name)};
+            if (entry.bDirectory) {
+                if (!m_options.bSubFolders || entry.name.startsWith('.'))
+                    continue;
+                auto pChild = std::make_shared<SNode>();
+                node.children[i] = pChild;
+                Queue(node.queued, ePriority,
+                      [pShared = m_pShared, pChild, place] { ReadNode(pShared, pChild, place); });
+            } else if (m_options.bFileFacts) {
+                auto pLook = std::make_shared<SFileLook>();
+                node.looks[i] = pLook;
+                Queue(node.queued, ePriority, [pShared = m_pShared, pLook, place] { LookAtFile(pShared, pLook, place); });
+            }
+        }
+        // The tasks hold the directory as long as they need it.
+        node.pDir.reset();
+    }
+
+    void FoundFile(SNode& node, size_t i)
+    {
+        const QByteArray path = ChildPath(node.entries[i].name);
+        if (!m_options.bFileFacts) {
+            m_handler.FoundFile(path, nullptr);
+            return;
+        }
+        const std::shared_ptr<SFileLook> pLook = std::move(node.looks[i]);
+        if (!WaitFor([&] { return pLook->bDone; }))
+            return;
+        m_handler.FoundFile(path, pLook->bReadable ? &pLook->facts : nullptr);
+    }
+
+    // Waits until ready() holds, queuing the work of directories read meanwhile; false when the
+    // walk was told to stop.
+    template <class Ready>
+    bool WaitFor(Ready ready)
+    {
+        std::unique_lock<std::mutex> lock(m_pShared->mutex);
+        for (;;) {
+            std::vector<std::shared_ptr<SNode>> newlyRead;
+            newlyRead.swap(m_pShared->newlyRead);
+            if (!newlyRead.empty()) {
+                lock.unlock();
+                for (const std::shared_ptr<SNode>& pNode : newlyRead) {
+                    // The sub-directories of an entered directory: their entries are next.
+                    if (pNode->bParentEntered && !pNode->bStarted && pNode->pDir)
+                        Start(*pNode, EPriority::Ahead);
+                }
+                lock.lock();
+                continue;
+            }
+            if (ready())
+                return true;
+            lock.unlock();
+            if (m_handler.StopRequested())
+                return false;
+            lock.lock();
+            if (m_pShared->newlyRead.empty() && !ready())
+                m_pShared->done.wait_for(lock, kStopPoll);
+        }
+    }
+
+    SWalkOptions m_options;
     IWalkHandler& m_handler;
+    std::shared_ptr<SShared> m_pShared;
+    CTaskPool m_pool;
+    std::vector<SFrame> m_stack;
+    QByteArray m_path;
     std::set<std::pair<dev_t, ino_t>> m_visited;
 };
 
 }  // namespace
 
-void ScanDirectory(const QByteArray& dir, bool bSubFolders, IWalkHandler& handler)
+void ScanDirectory(const QByteArray& dir, const SWalkOptions& options, IWalkHandler& handler)
 {
     if (dir.isEmpty())
         return;
-    CWalk(bSubFolders, handler).Walk(dir);
+    CWalk(options, handler).Walk(dir);
+}
+
+void ScanDirectory(const QByteArray& dir, bool bSubFolders, IWalkHandler& handler)
+{
+    SWalkOptions options;
+    options.bSubFolders = bSubFolders;
+    ScanDirectory(dir, options, handler);
 }
 
 QByteArray JoinScanPath(const QByteArray& dir, const QByteArray& name)

@@ -1,7 +1,9 @@
 #include "ScanJob.h"
 
 #include "DirectoryWalker.h"
+#include "FileFacts.h"
 
+#include <chrono>
 #include <utility>
 
 namespace {
@@ -15,12 +17,18 @@ public:
     void EnterDirectory(const QByteArray& dir) override
     {
         Flush();
-        m_batches.SetPlace(dir);
+        // The window shows the place a few times a second at most; copying a deep path at every
+        // folder would cost the square of the depth.
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_lastPlace >= std::chrono::milliseconds(10)) {
+            m_lastPlace = now;
+            m_batches.SetPlace(dir);
+        }
     }
-    void FoundFile(const QByteArray& path) override
+    void FoundFile(const QByteArray& path, const SFileFacts* pFacts) override
     {
-        // Made outside the lock, handed over in small batches.
-        m_pending.append(MakeFileRecord(path, true));
+        // Handed over in small batches.
+        m_pending.append(MakeFileRecord(path, true, pFacts));
         if (m_pending.size() >= 64)
             Flush();
     }
@@ -30,6 +38,7 @@ private:
 
     CRowBatches& m_batches;
     QVector<FileRecord> m_pending;
+    std::chrono::steady_clock::time_point m_lastPlace;
 };
 
 }  // namespace
@@ -38,6 +47,9 @@ std::function<void(CRowBatches&)> ScanWork(const QByteArray& dir, bool bSubFolde
 {
     return [dir, bSubFolders](CRowBatches& batches) {
         CRowMaker maker(batches);
-        ScanDirectory(dir, bSubFolders, maker);
+        SWalkOptions options;
+        options.bSubFolders = bSubFolders;
+        options.bFileFacts = true;
+        ScanDirectory(dir, options, maker);
     };
 }

@@ -23,7 +23,7 @@ public:
 
     bool StopRequested() override { return nStopAfter >= 0 && int(files.size()) >= nStopAfter; }
     void EnterDirectory(const QByteArray& dir) override { dirs << dir; }
-    void FoundFile(const QByteArray& path) override { files << path; }
+    void FoundFile(const QByteArray& path, const SFileFacts*) override { files << path; }
     void UnreadableDirectory(const QByteArray& dir, int) override { unreadable << dir; }
 };
 
