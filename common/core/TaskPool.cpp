@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #ifdef __linux__
@@ -12,26 +13,64 @@ namespace {
 
 std::atomic<int> g_nBusyWorkers{0};
 
-// A counting semaphore of the process's processor slots.
+// A counting semaphore of the process's processor slots, handed out in the order asked for: a
+// thread that gives its slot back hands it straight to the longest waiting one.
 struct SSlots {
+    struct SWaiter {
+        std::condition_variable granted;
+        bool bGranted = false;
+    };
+
     std::mutex mutex;
-    std::condition_variable freed;
+    std::deque<SWaiter*> waiting;
     int nTotal = int(std::max(1u, std::thread::hardware_concurrency()));
     int nTaken = 0;
 
     void Take()
     {
         std::unique_lock<std::mutex> lock(mutex);
-        freed.wait(lock, [this] { return nTaken < nTotal; });
-        ++nTaken;
+        if (nTaken < nTotal && waiting.empty()) {
+            ++nTaken;
+            return;
+        }
+        SWaiter waiter;
+        waiting.push_back(&waiter);
+        waiter.granted.wait(lock, [&] { return waiter.bGranted; });
     }
     void Give()
     {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
+        std::lock_guard<std::mutex> lock(mutex);
+        GiveLocked();
+    }
+    void GiveLocked()
+    {
+        if (nTaken <= nTotal && !waiting.empty()) {
+            SWaiter* pWaiter = waiting.front();
+            waiting.pop_front();
+            pWaiter->bGranted = true;
+            pWaiter->granted.notify_one();
+        } else {
             --nTaken;
         }
-        freed.notify_one();
+    }
+    // Gives the slot to the longest waiting thread, if any, and waits for one again.
+    void Pass()
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        if (waiting.empty())
+            return;
+        GiveLocked();
+        lock.unlock();
+        Take();
+    }
+    void SetTotal(int n)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        nTotal = std::max(1, n);
+        while (nTaken < nTotal && !waiting.empty()) {
+            ++nTaken;
+            GiveLocked();
+        }
     }
 };
 
@@ -41,7 +80,12 @@ SSlots& Slots()
     return slots;
 }
 
+// A thread computing this long lets a waiting one have its turn, so that one long file does not
+// hold a slot from all the short ones.
+constexpr auto kSlotTurn = std::chrono::milliseconds(5);
+
 thread_local bool t_bHoldsSlot = false;
+thread_local std::chrono::steady_clock::time_point t_slotSince;
 
 }  // namespace
 
@@ -64,12 +108,18 @@ void AddBusyWorker(int nDelta)
 
 void SetProcessorSlots(int nSlots)
 {
-    SSlots& slots = Slots();
-    {
-        std::lock_guard<std::mutex> lock(slots.mutex);
-        slots.nTotal = std::max(1, nSlots);
-    }
-    slots.freed.notify_all();
+    Slots().SetTotal(nSlots);
+}
+
+void TakeTurns()
+{
+    if (!t_bHoldsSlot)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - t_slotSince < kSlotTurn)
+        return;
+    Slots().Pass();
+    t_slotSince = std::chrono::steady_clock::now();
 }
 
 CProcessorSlot::CProcessorSlot() : m_bTaken(!t_bHoldsSlot)
@@ -77,6 +127,7 @@ CProcessorSlot::CProcessorSlot() : m_bTaken(!t_bHoldsSlot)
     if (m_bTaken) {
         Slots().Take();
         t_bHoldsSlot = true;
+        t_slotSince = std::chrono::steady_clock::now();
     }
 }
 
@@ -101,6 +152,7 @@ CWaitingForFiles::~CWaitingForFiles()
     if (m_bGaveBack) {
         Slots().Take();
         t_bHoldsSlot = true;
+        t_slotSince = std::chrono::steady_clock::now();
     }
 }
 

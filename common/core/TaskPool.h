@@ -27,6 +27,9 @@ void AddBusyWorker(int nDelta);
 // takes its share).
 void SetProcessorSlots(int nSlots);
 
+// For a thread that computes for long: lets a thread waiting for a slot have its turn now and then.
+void TakeTurns();
+
 // Held for as long as the calling thread computes; a thread holds at most one slot.
 class CProcessorSlot {
 public:

@@ -136,6 +136,8 @@ struct SClientFile {
 
     tmsize_t Read(char* p, tmsize_t nBytes)
     {
+        // A chain of a million directories takes seconds: other files get their turns meanwhile.
+        TakeTurns();
         const tmsize_t n = CopyAt(nPosition, p, nBytes);
         nPosition += toff_t(n);
         return n;

@@ -2,17 +2,19 @@
 
 #include "CProcessingDlg.h"
 #include "common/core/FileName.h"
-#include "common/core/WorkerPool.h"
+#include "common/core/TaskPool.h"
 #include "common/ui/AppMessageBox.h"
 #include "common/ui/CLongOperations.h"
 #include "common/ui/CPacedCall.h"
 #include "count/core/PageCounter.h"
 #include "filelist/core/CFileListModel.h"
+#include "filelist/core/FileFacts.h"
 
-#include <QHash>
+#include <QElapsedTimer>
 #include <QTimer>
 
-#include <optional>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -27,8 +29,53 @@ bool ShouldCount(const FileRecord& rec, bool bRecountAll)
     return rec.bInUse && (bRecountAll || !IsCounted(rec));
 }
 
-// A row that shows "Processing" this long while its file is read is worth showing as such.
-constexpr int kShowProcessingMs = 50;
+// A row whose file has been read this long shows "Processing"; a quicker one goes straight to its
+// result, without a flicker.
+constexpr qint64 kShowProcessingMs = 50;
+
+struct SCounted {
+    SPageCount count;
+    SFileFacts facts;
+};
+
+// What the workers tell the window: which files they began, and what they found. The window takes
+// it in batches; a run that ended leaves it to the workers still inside a file.
+struct SRunNews {
+    std::mutex mutex;
+    std::vector<std::pair<int, qint64>> started;      // job, when it began (ms of the run's clock)
+    std::vector<std::pair<int, SCounted>> finished;
+    std::function<void()> notify;
+    bool bNotified = false;
+    QElapsedTimer clock;
+
+    void Tell()
+    {
+        if (!bNotified && notify) {
+            bNotified = true;
+            notify();
+        }
+    }
+};
+
+QString CountedShortLine(int nShort)
+{
+    if (nShort == 0)
+        return QString();
+    if (nShort == 1)
+        return QStringLiteral("1 file was counted short: its Pages cell shows a warning sign and says why.");
+    return QStringLiteral("%1 files were counted short: their Pages cells show a warning sign and say why.").arg(nShort);
+}
+
+QString ListedTwiceLine(int nFiles)
+{
+    if (nFiles == 0)
+        return QString();
+    if (nFiles == 1)
+        return QStringLiteral("1 file is listed more than once: its Filename cells show a warning sign and say where.");
+    return QStringLiteral("%1 files are listed more than once: their Filename cells show a warning sign and say "
+                          "where.")
+        .arg(nFiles);
+}
 
 }  // namespace
 
@@ -40,13 +87,22 @@ public:
           m_host(host),
           m_model(*host.pModel),
           m_lock(*host.pOperations, ELongOperation::CountRun),
-          m_pool(0, [](const QByteArray& path) { return CountPagesOf(path); },
-                 [this] { QMetaObject::invokeMethod(this, [this] { m_drain.Request(); }, Qt::QueuedConnection); }),
+          m_pNews(std::make_shared<SRunNews>()),
           m_drain([this] { Drain(); }, this)
     {
         setObjectName(QStringLiteral("CountRun"));
-        m_markHead.setSingleShot(true);
-        connect(&m_markHead, &QTimer::timeout, this, &CCountRun::MarkHead);
+        m_pNews->clock.start();
+        m_pNews->notify = [this] {
+            QMetaObject::invokeMethod(this, [this] { m_drain.Request(); }, Qt::QueuedConnection);
+        };
+        m_markLater.setSingleShot(true);
+        connect(&m_markLater, &QTimer::timeout, this, [this] { m_drain.Request(); });
+    }
+
+    ~CCountRun() override
+    {
+        std::lock_guard<std::mutex> lock(m_pNews->mutex);
+        m_pNews->notify = nullptr;
     }
 
     bool Started() const { return m_lock.Held(); }
@@ -56,7 +112,6 @@ public:
 
     void Start()
     {
-        m_nTotal = m_host.pPages->PagesTotal();
         for (int i = 0; i < m_model.GetRowCount(); ++i)
             AddJob(m_model.GetRecord(i));
         // Rows added while the run goes on are counted too, as they come at the end of the list.
@@ -65,8 +120,12 @@ public:
                 AddJob(m_model.GetRecord(i));
         });
         // Rows that go away are not waited for.
-        connect(&m_model, &QAbstractItemModel::rowsRemoved, this, [this] { m_drain.Request(); });
-        connect(&m_model, &QAbstractItemModel::modelReset, this, [this] { m_drain.Request(); });
+        const auto rowsGone = [this] {
+            m_bRowsGone = true;
+            m_drain.Request();
+        };
+        connect(&m_model, &QAbstractItemModel::rowsRemoved, this, rowsGone);
+        connect(&m_model, &QAbstractItemModel::modelReset, this, rowsGone);
         connect(m_host.pOperations, &CLongOperations::closing, this, [this] { Finish(false); });
         if (!m_jobs.empty()) {
             m_pProcessingDlg = new CProcessingDlg(m_host.pOwner);
@@ -76,99 +135,154 @@ public:
     }
 
 private:
+    enum class EJobState : quint8 { Waiting, Reading, Marked, Ended };
+
     struct SJob {
         quint64 nRowId;
         QByteArray path;
+        EJobState eState = EJobState::Waiting;
+        EFileStatus eStatusBefore = EFileStatus::Ready;     // while the row shows "Processing"
+        qint64 nStartedMs = 0;
     };
 
     void AddJob(const FileRecord& rec)
     {
         if (!ShouldCount(rec, m_bRecountAll))
             return;
-        m_pool.Enqueue(quint64(m_jobs.size()), rec.path);
+        const int nJob = int(m_jobs.size());
         m_jobs.push_back({rec.nId, rec.path});
+        m_pool.Post([pNews = m_pNews, nJob, path = rec.path] {
+            {
+                std::lock_guard<std::mutex> lock(pNews->mutex);
+                pNews->started.emplace_back(nJob, pNews->clock.elapsed());
+                pNews->Tell();
+            }
+            SCounted counted;
+            counted.count = CountPagesOf(path, &counted.facts);
+            std::lock_guard<std::mutex> lock(pNews->mutex);
+            pNews->finished.emplace_back(nJob, std::move(counted));
+            pNews->Tell();
+        });
     }
 
-    // Takes what the workers finished and writes it to the rows, in the order of the list.
+    // Writes what the workers found to the rows as it comes, and shows which files are being read.
     void Drain()
     {
         if (m_bFinished)
             return;
-        for (auto& done : m_pool.Take())
-            m_arrived.insert(int(done.nTag), std::move(done.result));
-        while (m_nNext < int(m_jobs.size())) {
-            const int nRow = m_model.FindRow(m_jobs[size_t(m_nNext)].nRowId);
-            if (nRow < 0) {
-                // The row went meanwhile: its count, if it comes, goes nowhere.
-                m_arrived.remove(m_nNext);
-                ++m_nNext;
-                continue;
+        std::vector<std::pair<int, qint64>> started;
+        std::vector<std::pair<int, SCounted>> finished;
+        {
+            std::lock_guard<std::mutex> lock(m_pNews->mutex);
+            m_pNews->bNotified = false;
+            started.swap(m_pNews->started);
+            finished.swap(m_pNews->finished);
+        }
+        for (const auto& [nJob, nStartedMs] : started) {
+            SJob& job = m_jobs[size_t(nJob)];
+            if (job.eState == EJobState::Waiting) {
+                job.eState = EJobState::Reading;
+                job.nStartedMs = nStartedMs;
+                m_reading.push_back(nJob);
             }
-            auto it = m_arrived.find(m_nNext);
-            if (it == m_arrived.end())
-                break;
-            WriteResult(nRow, *it);
-            m_arrived.erase(it);
-            ++m_nNext;
         }
+        for (const auto& [nJob, counted] : finished)
+            WriteResult(m_jobs[size_t(nJob)], counted);
+        if (m_bRowsGone) {
+            // Rows that went meanwhile: their counts, if they come, go nowhere.
+            m_bRowsGone = false;
+            for (SJob& job : m_jobs) {
+                if (job.eState != EJobState::Ended && m_model.FindRow(job.nRowId) < 0)
+                    EndJob(job);
+            }
+        }
+        MarkReading();
         ShowProgress();
-        if (m_nNext >= int(m_jobs.size())) {
+        if (m_nEnded == int(m_jobs.size()))
             Finish(true);
-            return;
-        }
-        if (m_nMarkedJob != m_nNext && !m_markHead.isActive())
-            m_markHead.start(kShowProcessingMs);
     }
 
-    void WriteResult(int nRow, const SPageCount& count)
+    void EndJob(SJob& job)
     {
-        if (m_nMarkedJob == m_nNext)
-            m_nMarkedJob = -1;
+        job.eState = EJobState::Ended;
+        ++m_nEnded;
+    }
+
+    void WriteResult(SJob& job, const SCounted& counted)
+    {
+        if (job.eState == EJobState::Ended)
+            return;
+        const bool bMarked = job.eState == EJobState::Marked;
+        EndJob(job);
+        const int nRow = m_model.FindRow(job.nRowId);
+        if (nRow < 0)
+            return;
         const FileRecord& rec = m_model.GetRecord(nRow);
         // A row switched out of use meanwhile is passed over, as the walk down the list would have.
         if (!rec.bInUse) {
-            if (rec.eStatus == EFileStatus::Processing)
-                m_model.SetStatus(nRow, m_eMarkedStatus);
+            if (bMarked && rec.eStatus == EFileStatus::Processing)
+                m_model.SetStatus(nRow, job.eStatusBefore);
             return;
         }
-        if (count.nPages >= 0) {
-            if (count.IsShort())
-                ++m_nShort;
-            m_model.SetCount(nRow, EFileStatus::Done, count.nPages, ShortCountToolTip(count));
-            m_nTotal += count.nPages;
-        } else {
-            m_model.SetCount(nRow, count.nPages == PAGES_READ_ERROR ? EFileStatus::ReadError : EFileStatus::Invalid,
-                             -1);
+        const SPageCount& count = counted.count;
+        if (count.nPages == PAGES_READ_ERROR) {
+            // The file could not be read: its row keeps what it said of the file.
+            m_model.SetCount(nRow, EFileStatus::ReadError, -1);
+            return;
         }
+        if (count.nPages < 0) {
+            m_model.SetCount(nRow, EFileStatus::Invalid, -1, QString(), &counted.facts);
+            return;
+        }
+        if (count.IsShort())
+            ++m_nShort;
+        m_model.SetCount(nRow, EFileStatus::Done, count.nPages, ShortCountToolTip(count), &counted.facts);
+        // Added to the total as it stands now: a reset meanwhile has changed it.
+        m_host.pPages->SetPagesTotal(m_host.pPages->PagesTotal() + count.nPages);
     }
 
-    // The file at the head of the list takes its time: its row shows it is being counted.
-    void MarkHead()
+    // The rows whose files have been read for a while show "Processing".
+    void MarkReading()
     {
-        if (m_bFinished || m_nNext >= int(m_jobs.size()) || m_nMarkedJob == m_nNext)
-            return;
-        const int nRow = m_model.FindRow(m_jobs[size_t(m_nNext)].nRowId);
-        if (nRow < 0)
-            return;
-        m_nMarkedJob = m_nNext;
-        m_eMarkedStatus = m_model.GetRecord(nRow).eStatus;
-        m_model.SetStatus(nRow, EFileStatus::Processing);
-        ShowProgress();
+        const qint64 nNow = m_pNews->clock.elapsed();
+        qint64 nNextDue = -1;
+        std::vector<int> stillReading;
+        for (int nJob : m_reading) {
+            SJob& job = m_jobs[size_t(nJob)];
+            if (job.eState == EJobState::Ended)
+                continue;
+            stillReading.push_back(nJob);
+            if (job.eState == EJobState::Marked)
+                continue;
+            if (nNow - job.nStartedMs < kShowProcessingMs) {
+                const qint64 nDue = job.nStartedMs + kShowProcessingMs;
+                nNextDue = nNextDue < 0 ? nDue : std::min(nNextDue, nDue);
+                continue;
+            }
+            const int nRow = m_model.FindRow(job.nRowId);
+            if (nRow < 0 || !m_model.GetRecord(nRow).bInUse)
+                continue;
+            job.eState = EJobState::Marked;
+            job.eStatusBefore = m_model.GetRecord(nRow).eStatus;
+            m_model.SetStatus(nRow, EFileStatus::Processing);
+        }
+        m_reading.swap(stillReading);
+        if (nNextDue >= 0 && !m_markLater.isActive())
+            m_markLater.start(int(std::max<qint64>(1, nNextDue - nNow)));
     }
 
     void ShowProgress()
     {
-        m_host.pPages->SetPagesTotal(m_nTotal);
-        if (!m_pProcessingDlg || m_nNext >= int(m_jobs.size()))
+        if (!m_pProcessingDlg)
             return;
-        const SJob& head = m_jobs[size_t(m_nNext)];
-        m_pProcessingDlg->SetFile(DisplayFileName(head.path));
-        const int nRow = m_model.FindRow(head.nRowId);
-        m_pProcessingDlg->SetProgress(nRow < 0 ? m_nNext : nRow, m_model.GetRowCount());
+        // The file begun last of those being read.
+        if (!m_reading.empty())
+            m_pProcessingDlg->SetFile(DisplayFileName(m_jobs[size_t(m_reading.back())].path));
+        m_pProcessingDlg->SetProgress(m_nEnded, int(m_jobs.size()));
     }
 
     // Ends the run: completed (the "Done." box follows), or stopped at once, by Stop or by the
-    // window ending; then the row being counted gets back the status it had.
+    // window ending; then the rows being counted get back the status they had.
     void Finish(bool bCompleted)
     {
         if (m_bFinished)
@@ -177,47 +291,44 @@ private:
         // Ended: no longer the running one, though it is deleted only when the event loop is back.
         setObjectName(QString());
         m_pool.Cancel();
-        m_markHead.stop();
-        if (m_nMarkedJob >= 0) {
-            const int nRow = m_model.FindRow(m_jobs[size_t(m_nMarkedJob)].nRowId);
+        m_markLater.stop();
+        for (int nJob : m_reading) {
+            const SJob& job = m_jobs[size_t(nJob)];
+            const int nRow = job.eState == EJobState::Marked ? m_model.FindRow(job.nRowId) : -1;
             if (nRow >= 0 && m_model.GetRecord(nRow).eStatus == EFileStatus::Processing)
-                m_model.SetStatus(nRow, m_eMarkedStatus);
+                m_model.SetStatus(nRow, job.eStatusBefore);
         }
         delete m_pProcessingDlg;
-        // The field always shows the total the run ends with.
-        m_host.pPages->SetPagesTotal(m_nTotal);
         m_lock.Release();
         const bool bShowDone = bCompleted && !m_host.pOperations->IsClosing();
-        const int nShort = m_nShort;
+        const int nListedTwice = bCompleted ? m_model.MarkFilesListedTwice() : 0;
+        QStringList lines;
+        for (const QString& strLine : {CountedShortLine(m_nShort), ListedTwiceLine(nListedTwice)}) {
+            if (!strLine.isEmpty())
+                lines.append(strLine);
+        }
         QWidget* pOwner = m_host.pOwner;
         deleteLater();
         if (!bShowDone)
             return;
-        const QString strShort =
-            nShort == 0   ? QString()
-            : nShort == 1 ? QStringLiteral("1 file was counted short: its Pages cell shows a warning sign and says why.")
-                          : QStringLiteral("%1 files were counted short: their Pages cells show a warning sign and "
-                                           "say why.")
-                                .arg(nShort);
         AppMessageBox(pOwner, QStringLiteral("Done."), QString(), QMessageBox::Ok, QMessageBox::Warning,
-                      QMessageBox::NoButton, strShort);
+                      QMessageBox::NoButton, lines.join(u'\n'));
     }
 
     SListHost m_host;
     CFileListModel& m_model;
     bool m_bRecountAll = false;
     CLongOperationLock m_lock;
-    CWorkerPool<SPageCount> m_pool;
+    std::shared_ptr<SRunNews> m_pNews;
+    CTaskPool m_pool;
     CPacedCall m_drain;
-    QTimer m_markHead;
+    QTimer m_markLater;
     QPointer<CProcessingDlg> m_pProcessingDlg;
     std::vector<SJob> m_jobs;
-    QHash<int, SPageCount> m_arrived;     // results that came before the ones above them
-    int m_nNext = 0;                        // the first job not yet written
-    int m_nMarkedJob = -1;                  // the job whose row shows "Processing"
-    EFileStatus m_eMarkedStatus = EFileStatus::Ready;
-    qint64 m_nTotal = 0;
+    std::vector<int> m_reading;     // jobs begun and not yet written, in the order begun
+    int m_nEnded = 0;
     int m_nShort = 0;
+    bool m_bRowsGone = false;
     bool m_bFinished = false;
 };
 

@@ -1,6 +1,11 @@
 #include "CFileListModel.h"
 
+#include "FileFacts.h"
 #include "common/core/FileName.h"
+
+#include <QPair>
+
+#include <utility>
 
 namespace {
 
@@ -42,13 +47,20 @@ QVariant CFileListModel::data(const QModelIndex& index, int nRole) const
     case Qt::DisplayRole:
         return index.column() == COL_FILENAME ? ShownPath(rec.path) : FileRecordText(rec, index.column());
     case Qt::ToolTipRole:
-        // The whole text of a cell that may not fit; why a short count is short.
+        // The whole text of a cell that may not fit; why a short count is short; where else the
+        // file is listed.
         if (index.column() == COL_PAGES && !rec.strPagesNote.isEmpty())
             return rec.strPagesNote;
-        if (index.column() == COL_FILENAME)
-            return ShownPath(rec.path);
+        if (index.column() == COL_FILENAME) {
+            const int nOther = AlsoListedIn(index.row());
+            if (nOther < 0)
+                return ShownPath(rec.path);
+            return ShownPath(rec.path) + QStringLiteral("\nAlso listed in row %1").arg(nOther + 1);
+        }
         return QVariant();
-    case ShortCountRole:
+    case WarningSignRole:
+        if (index.column() == COL_FILENAME)
+            return AlsoListedIn(index.row()) >= 0;
         return index.column() == COL_PAGES && !rec.strPagesNote.isEmpty();
     default:
         return QVariant();
@@ -124,7 +136,8 @@ void CFileListModel::SetStatus(int nRow, EFileStatus eStatus)
     EmitRowChanged(nRow, COL_STATUS, COL_STATUS);
 }
 
-void CFileListModel::SetCount(int nRow, EFileStatus eStatus, qint64 nPages, const QString& strNote)
+void CFileListModel::SetCount(int nRow, EFileStatus eStatus, qint64 nPages, const QString& strNote,
+                              const SFileFacts* pFacts)
 {
     if (nRow < 0 || nRow >= int(m_rows.size()))
         return;
@@ -132,7 +145,60 @@ void CFileListModel::SetCount(int nRow, EFileStatus eStatus, qint64 nPages, cons
     rec.eStatus = eStatus;
     rec.nPages = nPages;
     rec.strPagesNote = strNote;
-    EmitRowChanged(nRow, COL_STATUS, COL_PAGES);
+    if (pFacts)
+        SetFileFacts(&rec, *pFacts);
+    EmitRowChanged(nRow, pFacts ? COL_FILESIZE : COL_STATUS, pFacts ? COL_MODIFIED : COL_PAGES);
+}
+
+int CFileListModel::MarkFilesListedTwice()
+{
+    const QHash<quint64, quint64> before = std::exchange(m_alsoListed, {});
+    QHash<QByteArray, int> firstByPath;
+    QHash<QPair<quint64, quint64>, int> firstByFile;
+    int nFiles = 0;
+    for (int i = 0; i < int(m_rows.size()); ++i) {
+        const FileRecord& rec = m_rows.at(i);
+        if (!rec.bInUse)
+            continue;
+        const QPair<quint64, quint64> file(rec.nDevice, rec.nInode);
+        const bool bKnown = rec.nInode != 0;
+        int nFirst = firstByPath.value(rec.path, -1);
+        if (bKnown) {
+            const int nByFile = firstByFile.value(file, -1);
+            if (nFirst < 0 || (nByFile >= 0 && nByFile < nFirst))
+                nFirst = nByFile;
+        }
+        if (nFirst < 0) {
+            firstByPath.insert(rec.path, i);
+            if (bKnown)
+                firstByFile.insert(file, i);
+            continue;
+        }
+        const quint64 nFirstId = m_rows.at(nFirst).nId;
+        m_alsoListed.insert(rec.nId, nFirstId);
+        if (!m_alsoListed.contains(nFirstId)) {
+            m_alsoListed.insert(nFirstId, rec.nId);
+            ++nFiles;
+        }
+        firstByPath.insert(rec.path, nFirst);
+        if (bKnown && !firstByFile.contains(file))
+            firstByFile.insert(file, nFirst);
+    }
+    // Only the Filename cells whose mark came or went change.
+    for (int i = 0; i < int(m_rows.size()); ++i) {
+        const quint64 nId = m_rows.at(i).nId;
+        if (before.value(nId) != m_alsoListed.value(nId))
+            EmitRowChanged(i, COL_FILENAME, COL_FILENAME);
+    }
+    return nFiles;
+}
+
+int CFileListModel::AlsoListedIn(int nRow) const
+{
+    if (m_alsoListed.isEmpty() || nRow < 0 || nRow >= int(m_rows.size()))
+        return -1;
+    const auto it = m_alsoListed.constFind(m_rows.at(nRow).nId);
+    return it == m_alsoListed.constEnd() ? -1 : FindRow(*it);
 }
 
 qint64 CFileListModel::ClearPages(const std::function<bool(int)>& pick)

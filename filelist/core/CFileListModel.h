@@ -13,8 +13,9 @@
 class CFileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    // True on the Pages cell of a row whose count fell short (its tool tip says why).
-    static constexpr int ShortCountRole = Qt::UserRole + 1;
+    // True on a cell that carries a warning sign, its tool tip saying why: the Pages cell of a row
+    // whose count fell short, the Filename cell of a row whose file is listed in another row too.
+    static constexpr int WarningSignRole = Qt::UserRole + 1;
 
     explicit CFileListModel(QObject* pParent = nullptr);
 
@@ -38,8 +39,10 @@ public:
     // Changes of one row; each tells the views about the cells it changed.
     void SetUse(int nRow, bool bInUse, EFileStatus eStatus);
     void SetStatus(int nRow, EFileStatus eStatus);
-    // A count's result: status, pages (-1 for none) and the note on a short count.
-    void SetCount(int nRow, EFileStatus eStatus, qint64 nPages, const QString& strNote = QString());
+    // A count's result: status, pages (-1 for none) and the note on a short count; with facts, the
+    // size, times and identity from the same look at the file.
+    void SetCount(int nRow, EFileStatus eStatus, qint64 nPages, const QString& strNote = QString(),
+                  const SFileFacts* pFacts = nullptr);
     // Empties the Pages cells of the rows for which pick is true (every row without one), with one
     // notification; returns the sum of the pages that were there.
     qint64 ClearPages(const std::function<bool(int)>& pick = {});
@@ -54,6 +57,13 @@ public:
     int RemoveRowsIf(const std::function<bool(int, const FileRecord&)>& pred);
     void Clear();
 
+    // Marks the rows in use that name a file another row in use names too (the same path, or the
+    // same device and inode): each names one other such row. Returns how many files are listed
+    // more than once.
+    int MarkFilesListedTwice();
+    // The row (0-based) that also lists a marked row's file, or -1.
+    int AlsoListedIn(int nRow) const;
+
     // Exchanges two rows; persistent indexes (and with them selection and focus) go with them.
     void SwapRows(int nRowA, int nRowB);
     // Puts the rows in a new order: row i becomes the row that was at order[i]. Persistent indexes
@@ -65,6 +75,8 @@ private:
     void InvalidateIds() { m_bIdsValid = false; }
 
     QVector<FileRecord> m_rows;
+    // Row identity to the identity of another row naming the same file; few rows have one.
+    QHash<quint64, quint64> m_alsoListed;
     quint64 m_nNextId = 1;
     mutable QHash<quint64, int> m_rowOfId;
     mutable bool m_bIdsValid = true;

@@ -110,6 +110,15 @@ QByteArray FileRecordBytes(const FileRecord& rec, int nColumn)
     }
 }
 
+void SetFileFacts(FileRecord* pRec, const SFileFacts& facts)
+{
+    pRec->nSize = facts.nSize;
+    pRec->nCreated = facts.nCreated;
+    pRec->nModified = facts.nModified;
+    pRec->nDevice = facts.nDevice;
+    pRec->nInode = facts.nInode;
+}
+
 FileRecord MakeFileRecord(const QByteArray& path, bool bInUse)
 {
     // One look at the file gives the size and both times.
@@ -122,10 +131,7 @@ FileRecord MakeFileRecord(const QByteArray& path, bool bInUse, const SFileFacts*
     FileRecord rec;
     rec.path = path;
     rec.bInUse = bInUse;
-    if (pFacts) {
-        rec.nSize = pFacts->nSize;
-        rec.nCreated = pFacts->nCreated;
-        rec.nModified = pFacts->nModified;
-    }
+    if (pFacts)
+        SetFileFacts(&rec, *pFacts);
     return rec;
 }

@@ -36,6 +36,10 @@ struct FileRecord {
     qint64 nPages = -1;         // -1: no count
     QString strPagesNote;       // why the count fell short; empty for a complete count
     quint64 nId = 0;            // the row's identity in its list, kept through moves and sorts
+    // Which file the row names, from the last look at it (0 and 0 while unknown): rows with the
+    // same device and inode name the same file through whatever paths.
+    quint64 nDevice = 0;
+    quint64 nInode = 0;
     EFileStatus eStatus = EFileStatus::Ready;
     bool bInUse = true;
 
@@ -69,3 +73,5 @@ QByteArray FileRecordBytes(const FileRecord& rec, int nColumn);
 FileRecord MakeFileRecord(const QByteArray& path, bool bInUse);
 // The same row from facts already read; null facts stand for a file that cannot be read.
 FileRecord MakeFileRecord(const QByteArray& path, bool bInUse, const SFileFacts* pFacts);
+// A row's size, times and identity from a look at its file.
+void SetFileFacts(FileRecord* pRec, const SFileFacts& facts);

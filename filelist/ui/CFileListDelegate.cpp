@@ -8,7 +8,7 @@
 void CFileListDelegate::initStyleOption(QStyleOptionViewItem* pOption, const QModelIndex& index) const
 {
     QStyledItemDelegate::initStyleOption(pOption, index);
-    if (!index.data(CFileListModel::ShortCountRole).toBool())
+    if (!index.data(CFileListModel::WarningSignRole).toBool())
         return;
     static const QIcon warning = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
     pOption->icon = warning;

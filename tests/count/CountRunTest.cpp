@@ -214,10 +214,10 @@ TEST_F(CountRun, AShortCountIsMarkedAndTheDoneBoxSaysHowMany)
     EXPECT_EQ(Text(0, COL_STATUS), QStringLiteral("Done"));
     EXPECT_EQ(Text(0, COL_PAGES), QStringLiteral("4"));
     const QModelIndex pages = Model().index(0, COL_PAGES);
-    EXPECT_TRUE(pages.data(CFileListModel::ShortCountRole).toBool());
+    EXPECT_TRUE(pages.data(CFileListModel::WarningSignRole).toBool());
     EXPECT_TRUE(pages.data(Qt::ToolTipRole).toString().startsWith(
         QStringLiteral("Counted 4 pages; the file is damaged after page 4: ")));
-    EXPECT_FALSE(Model().index(1, COL_PAGES).data(CFileListModel::ShortCountRole).toBool());
+    EXPECT_FALSE(Model().index(1, COL_PAGES).data(CFileListModel::WarningSignRole).toBool());
     EXPECT_EQ(dlg.PagesTotal(), 6);
     // The box's text stays "Done."; a line below it says how many were short.
     ASSERT_EQ(boxes.Seen().size(), 1);
@@ -231,7 +231,7 @@ TEST_F(CountRun, AShortCountIsMarkedAndTheDoneBoxSaysHowMany)
     Count();
     ASSERT_TRUE(WaitDone(boxes));
     EXPECT_EQ(Text(0, COL_PAGES), QStringLiteral("7"));
-    EXPECT_FALSE(pages.data(CFileListModel::ShortCountRole).toBool());
+    EXPECT_FALSE(pages.data(CFileListModel::WarningSignRole).toBool());
     EXPECT_TRUE(boxes.Seen().last().strInformative.isEmpty());
 }
 
@@ -244,8 +244,10 @@ TEST_F(CountRun, ProcessingDialogShowsThePathWhileLibtiffReads)
     bool bWindowAlive = false;
     int nProgress = -1;
     int nProgressMax = -1;
+    QString strLastPages;
     CWhen seen([&] { return CountingNow(strSlow, 1); },
                [&] {
+                   strLastPages = Text(2, COL_PAGES);
                    // The window answers while libtiff works: the list can be scrolled.
                    dlg.GetListView()->scrollToBottom();
                    bWindowAlive = Processing()->windowTitle() == QStringLiteral("Processing...");
@@ -259,8 +261,9 @@ TEST_F(CountRun, ProcessingDialogShowsThePathWhileLibtiffReads)
     EXPECT_TRUE(WaitDone(boxes));
     EXPECT_TRUE(seen.Done());
     EXPECT_TRUE(bWindowAlive);
-    // One row of three was done when the second one was being counted.
-    EXPECT_EQ(nProgress, 1);
+    // While the second file was read, the files around it were done and showed their counts.
+    EXPECT_EQ(strLastPages, QStringLiteral("2"));
+    EXPECT_EQ(nProgress, 2);
     EXPECT_EQ(nProgressMax, 3);
     EXPECT_EQ(Text(1, COL_PAGES), QStringLiteral("60000"));
     EXPECT_EQ(dlg.PagesTotal(), 60003);
@@ -273,7 +276,8 @@ TEST_F(CountRun, StopEndsTheRunAtOnceInsideALongFile)
     Add(LongTiff());
     Add(Tiff(QStringLiteral("d.tif"), 4));
     QElapsedTimer sinceStop;
-    CWhen stop([&] { return CountingNow(LongTiff(), 2); },
+    // The files after the long one are counted while it is read.
+    CWhen stop([&] { return CountingNow(LongTiff(), 2) && Text(3, COL_STATUS) == QLatin1String("Done"); },
                [&] {
                    sinceStop.start();
                    QTest::mouseClick(FindControl(Processing(), IDC_STOP), Qt::LeftButton);
@@ -289,9 +293,9 @@ TEST_F(CountRun, StopEndsTheRunAtOnceInsideALongFile)
     EXPECT_EQ(Text(1, COL_PAGES), QStringLiteral("3"));
     EXPECT_EQ(Text(2, COL_STATUS), QStringLiteral("Ready."));   // the status it had
     EXPECT_EQ(Text(2, COL_PAGES), QString());
-    EXPECT_EQ(Text(3, COL_STATUS), QStringLiteral("Ready."));
-    EXPECT_EQ(dlg.PagesTotal(), 5);
-    EXPECT_EQ(PagesField(), QStringLiteral("5"));
+    EXPECT_EQ(Text(3, COL_PAGES), QStringLiteral("4"));
+    EXPECT_EQ(dlg.PagesTotal(), 9);
+    EXPECT_EQ(PagesField(), QStringLiteral("9"));
     QTest::qWait(50);
     EXPECT_TRUE(boxes.Seen().isEmpty());
 }
@@ -319,7 +323,7 @@ TEST_F(CountRun, SecondPressDuringARunStartsNothingAndTheButtonIsDisabledMeanwhi
     EXPECT_TRUE(FindControl(dlg.GetClient(), IDC_COUNT_FILES)->isEnabled());
 }
 
-enum class EEdit { RemoveRowAbove, RemoveCountedRow, RemoveWaitingRow, ClearList, AppendAtEnd, SortReversed, MoveUp };
+enum class EEdit { RemoveRowAbove, RemoveCountedRow, RemoveRowAfter, ClearList, AppendAtEnd, SortReversed, MoveUp };
 
 struct SEditCase {
     const char* pszName;
@@ -345,7 +349,8 @@ TEST_P(CountRunEdits, RowsChangedDuringARunLeaveAConsistentListAndEachWaitingRow
     Add(Tiff(QStringLiteral("c.tif"), 3));
     Add(Tiff(QStringLiteral("d.tif"), 5));
     CFileListModel& model = Model();
-    CWhen edit([&] { return CountingNow(strSlow, 1); },
+    // The rows after the slow one are counted by then.
+    CWhen edit([&] { return CountingNow(strSlow, 1) && Text(3, COL_STATUS) == QLatin1String("Done"); },
                [&] {
                    switch (c.eEdit) {
                    case EEdit::RemoveRowAbove:
@@ -354,7 +359,7 @@ TEST_P(CountRunEdits, RowsChangedDuringARunLeaveAConsistentListAndEachWaitingRow
                    case EEdit::RemoveCountedRow:
                        model.removeRows(1, 1);
                        break;
-                   case EEdit::RemoveWaitingRow:
+                   case EEdit::RemoveRowAfter:
                        model.removeRows(2, 1);
                        break;
                    case EEdit::ClearList:
@@ -394,8 +399,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         SEditCase{"RemoveRowAbove", EEdit::RemoveRowAbove, {"slow.tif", "c.tif", "d.tif"}, {"60000", "3", "5"}, 60009},
         SEditCase{"RemoveCountedRow", EEdit::RemoveCountedRow, {"a.tif", "c.tif", "d.tif"}, {"1", "3", "5"}, 9},
-        SEditCase{"RemoveWaitingRow", EEdit::RemoveWaitingRow, {"a.tif", "slow.tif", "d.tif"}, {"1", "60000", "5"}, 60006},
-        SEditCase{"ClearList", EEdit::ClearList, {}, {}, 1},
+        SEditCase{"RemoveRowCountedAfterTheSlowOne", EEdit::RemoveRowAfter, {"a.tif", "slow.tif", "d.tif"},
+                  {"1", "60000", "5"}, 60009},
+        SEditCase{"ClearList", EEdit::ClearList, {}, {}, 9},
         SEditCase{"AppendDuringTheRun", EEdit::AppendAtEnd, {"a.tif", "slow.tif", "c.tif", "d.tif", "c.tif"},
                   {"1", "60000", "3", "5", "3"}, 60012},
         SEditCase{"SortDuringTheRun", EEdit::SortReversed, {"d.tif", "c.tif", "slow.tif", "a.tif"},
@@ -409,7 +415,7 @@ TEST_F(CountRun, ClosingTheWindowEndsTheRunAtOnce)
     Add(LongTiff());
     Add(Tiff(QStringLiteral("b.tif"), 1));
     QElapsedTimer sinceClose;
-    CWhen close([&] { return CountingNow(LongTiff(), 0); },
+    CWhen close([&] { return CountingNow(LongTiff(), 0) && Text(1, COL_STATUS) == QLatin1String("Done"); },
                 [&] {
                     sinceClose.start();
                     dlg.close();
@@ -420,10 +426,98 @@ TEST_F(CountRun, ClosingTheWindowEndsTheRunAtOnce)
     EXPECT_LT(sinceClose.elapsed(), 200);
     EXPECT_TRUE(dlg.IsClosing());
     EXPECT_FALSE(dlg.isVisible());
-    EXPECT_EQ(Text(1, COL_STATUS), QStringLiteral("Ready."));
+    EXPECT_EQ(Text(0, COL_STATUS), QStringLiteral("Ready."));   // the status it had
+    EXPECT_EQ(Text(1, COL_PAGES), QStringLiteral("1"));
     EXPECT_EQ(Processing(), nullptr);
     QTest::qWait(50);
     EXPECT_TRUE(boxes.Seen().isEmpty());
+}
+
+enum class EReset { All, Selected };
+
+class CountRunReset : public CountRun, public testing::WithParamInterface<EReset> {};
+
+// A reset while the run goes on changes the total as it says; what is counted afterwards adds to
+// the total as it then stands.
+TEST_P(CountRunReset, TheTotalIsWhatTheResetLeftPlusWhatCameAfter)
+{
+    Add(Tiff(QStringLiteral("a.tif"), 2));
+    const QString strSlow = SlowTiff();
+    Add(strSlow);
+    Add(Tiff(QStringLiteral("c.tif"), 3));
+    CWhen reset([&] { return CountingNow(strSlow, 1) && Text(2, COL_STATUS) == QLatin1String("Done"); },
+                [&] {
+                    if (GetParam() == EReset::All) {
+                        dlg.OnCommand(ID_ACTION_RESETALL);
+                        return;
+                    }
+                    dlg.GetListView()->selectRow(2);
+                    dlg.OnCommand(ID_ACTION_RESETCOUNT);
+                });
+    CModalBoxes boxes;
+    boxes.Expect(kDoneBox, QMessageBox::Ok);
+    Count();
+    ASSERT_TRUE(WaitDone(boxes));
+    ASSERT_TRUE(reset.Done());
+    const bool bAll = GetParam() == EReset::All;
+    EXPECT_EQ(Text(0, COL_PAGES), bAll ? QString() : QStringLiteral("2"));
+    EXPECT_EQ(Text(2, COL_PAGES), QString());
+    EXPECT_EQ(dlg.PagesTotal(), bAll ? 60000 : 60002);
+    EXPECT_EQ(PagesField(), QString::number(dlg.PagesTotal()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Resets, CountRunReset, testing::Values(EReset::All, EReset::Selected));
+
+// A count describes one version of its file: a file replaced after it was listed gets the size and
+// times of the file counted; one that cannot be read any more keeps what its row said.
+TEST_F(CountRun, ACountedRowTakesTheSizeAndTimesOfTheFileItCounted)
+{
+    Add(Tiff(QStringLiteral("replaced.tif"), 1));
+    Add(Tiff(QStringLiteral("gone.tif"), 1));
+    const QString strOldSize = Text(0, COL_FILESIZE);
+    const QString strGoneSize = Text(1, COL_FILESIZE);
+    QFile::remove(dir.Path(QStringLiteral("replaced.tif")));
+    Tiff(QStringLiteral("replaced.tif"), 15);
+    QFile::remove(dir.Path(QStringLiteral("gone.tif")));
+    const qint64 nNewSize = QFileInfo(dir.Path(QStringLiteral("replaced.tif"))).size();
+    ASSERT_NE(QString::number(nNewSize), strOldSize);
+    CModalBoxes boxes;
+    boxes.Expect(kDoneBox, QMessageBox::Ok);
+    Count();
+    ASSERT_TRUE(WaitDone(boxes));
+    EXPECT_EQ(Text(0, COL_PAGES), QStringLiteral("15"));
+    EXPECT_EQ(Text(0, COL_FILESIZE), QString::number(nNewSize));
+    EXPECT_EQ(Text(1, COL_STATUS), QStringLiteral("Read Error"));
+    EXPECT_EQ(Text(1, COL_FILESIZE), strGoneSize);
+}
+
+// Rows that name one file, by its path or through a link, are marked so that it is not billed
+// twice; the pages total counts every row as before.
+TEST_F(CountRun, AFileListedTwiceIsMarkedInEachOfItsRows)
+{
+    const QString strA = Tiff(QStringLiteral("a.tif"), 2);
+    ASSERT_TRUE(QFile::link(strA, dir.Path(QStringLiteral("link-to-a.tif"))));
+    Add(strA);
+    Add(Tiff(QStringLiteral("b.tif"), 3));
+    Add(dir.Path(QStringLiteral("link-to-a.tif")));
+    Add(strA);
+    Add(strA, "No");
+    CModalBoxes boxes;
+    boxes.Expect(kDoneBox, QMessageBox::Ok);
+    Count();
+    ASSERT_TRUE(WaitDone(boxes));
+    QStringList marks;
+    for (int i = 0; i < Model().GetRowCount(); ++i) {
+        const QModelIndex name = Model().index(i, COL_FILENAME);
+        marks << (name.data(CFileListModel::WarningSignRole).toBool()
+                      ? name.data(Qt::ToolTipRole).toString().section(u'\n', 1)
+                      : QString());
+    }
+    EXPECT_EQ(marks, QStringList({"Also listed in row 3", "", "Also listed in row 1", "Also listed in row 1", ""}));
+    EXPECT_EQ(dlg.PagesTotal(), 9);
+    ASSERT_EQ(boxes.Seen().size(), 1);
+    EXPECT_EQ(boxes.Seen()[0].strInformative,
+              QStringLiteral("1 file is listed more than once: its Filename cells show a warning sign and say where."));
 }
 
 }  // namespace

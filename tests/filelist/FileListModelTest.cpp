@@ -62,15 +62,15 @@ TEST(FileListModel, AShortCountIsMarkedOnItsPagesCellOnly)
     EXPECT_EQ(changed.at(0).at(1).toModelIndex(), model.index(0, COL_PAGES));
     const QModelIndex shortPages = model.index(0, COL_PAGES);
     EXPECT_EQ(model.GetText(0, COL_PAGES), QStringLiteral("4"));
-    EXPECT_TRUE(shortPages.data(CFileListModel::ShortCountRole).toBool());
+    EXPECT_TRUE(shortPages.data(CFileListModel::WarningSignRole).toBool());
     EXPECT_EQ(shortPages.data(Qt::ToolTipRole).toString(),
               QStringLiteral("Counted 4 pages; the file is damaged after page 4."));
-    EXPECT_FALSE(model.index(0, COL_STATUS).data(CFileListModel::ShortCountRole).toBool());
-    EXPECT_FALSE(model.index(1, COL_PAGES).data(CFileListModel::ShortCountRole).toBool());
+    EXPECT_FALSE(model.index(0, COL_STATUS).data(CFileListModel::WarningSignRole).toBool());
+    EXPECT_FALSE(model.index(1, COL_PAGES).data(CFileListModel::WarningSignRole).toBool());
     EXPECT_FALSE(model.index(1, COL_PAGES).data(Qt::ToolTipRole).isValid());
     // Emptying the count takes the mark with it; the sum of what went comes back.
     EXPECT_EQ(model.ClearPages(), 11);
-    EXPECT_FALSE(shortPages.data(CFileListModel::ShortCountRole).toBool());
+    EXPECT_FALSE(shortPages.data(CFileListModel::WarningSignRole).toBool());
     EXPECT_EQ(model.GetText(0, COL_PAGES), QString());
     EXPECT_EQ(model.GetText(0, COL_STATUS), QStringLiteral("Done"));
 }
