@@ -1,12 +1,13 @@
 #include "ListLoadJob.h"
 
 #include "ListFile.h"
+#include "common/core/TaskPool.h"
 
 #include <QFile>
 
 #include <algorithm>
-#include <thread>
-#include <vector>
+#include <condition_variable>
+#include <mutex>
 
 namespace {
 
@@ -14,23 +15,26 @@ constexpr qint64 kPieceBytes = 1 << 20;
 // Rows are made and handed over in batches of this many, so the GUI thread takes them with few locks.
 constexpr int kBatchRows = 1024;
 
-// The rows of a batch of entries. A look at a file is mostly waiting for the file system, so the
-// batch is shared out among the cores.
-QVector<FileRecord> MakeRows(const SListEntry* pEntries, int nEntries)
+// The rows of a batch of entries. A look at a file is mostly waiting for the file system (on a share,
+// round trips), so the batch is shared out among the pool's threads, many files at once.
+QVector<FileRecord> MakeRows(CTaskPool& pool, const SListEntry* pEntries, int nEntries)
 {
     QVector<FileRecord> rows(nEntries);
-    const auto makeSlice = [&](int nFirst, int nEnd) {
-        for (int i = nFirst; i < nEnd; ++i)
-            rows[i] = MakeFileRecord(pEntries[i].path, pEntries[i].bInUse);
-    };
-    static const int nThreads = int(std::max(1u, std::thread::hardware_concurrency()));
-    const int nSlices = std::min(nThreads, 1 + nEntries / 64);
-    std::vector<std::thread> helpers;
-    for (int s = 1; s < nSlices; ++s)
-        helpers.emplace_back(makeSlice, nEntries * s / nSlices, nEntries * (s + 1) / nSlices);
-    makeSlice(0, nEntries / nSlices);
-    for (std::thread& helper : helpers)
-        helper.join();
+    const int nSlices = std::min(pool.ThreadCount(), 1 + nEntries / 8);
+    std::mutex mutex;
+    std::condition_variable allDone;
+    int nLeft = nSlices;
+    for (int s = 0; s < nSlices; ++s) {
+        pool.Post([&, nFirst = nEntries * s / nSlices, nEnd = nEntries * (s + 1) / nSlices] {
+            for (int i = nFirst; i < nEnd; ++i)
+                rows[i] = MakeFileRecord(pEntries[i].path, pEntries[i].bInUse);
+            std::lock_guard<std::mutex> lock(mutex);
+            if (--nLeft == 0)
+                allDone.notify_one();
+        });
+    }
+    std::unique_lock<std::mutex> lock(mutex);
+    allDone.wait(lock, [&] { return nLeft == 0; });
     return rows;
 }
 
@@ -39,6 +43,7 @@ void ReadList(int fd, CRowBatches& batches)
     QFile file;
     bool bReadError = !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
     CListFileReader reader;
+    CTaskPool pool;
     QVector<SListEntry> entries;
     QByteArray piece(kPieceBytes, Qt::Uninitialized);
     bool bEnd = bReadError;
@@ -53,7 +58,7 @@ void ReadList(int fd, CRowBatches& batches)
         bEnd = n <= 0 || reader.DataEnded();
         for (int nAt = 0; nAt < int(entries.size()) && !batches.StopRequested(); nAt += kBatchRows) {
             // Each listed file is looked at here, outside the lock.
-            batches.Add(MakeRows(entries.constData() + nAt, std::min(kBatchRows, int(entries.size()) - nAt)));
+            batches.Add(MakeRows(pool, entries.constData() + nAt, std::min(kBatchRows, int(entries.size()) - nAt)));
         }
         entries.clear();
     }
