@@ -1,225 +1,337 @@
 #include "CountCommand.h"
 
+#include "CliStreams.h"
+#include "FileResult.h"
 #include "WorkerProcesses.h"
-#include "count/core/PageCounter.h"
 #include "filelist/core/DirectoryWalker.h"
 #include "filelist/core/FileFacts.h"
-#include "filelist/core/FileRecord.h"
 #include "persist/core/CsvReport.h"
 
+#include <QElapsedTimer>
+#include <QHash>
+#include <QPair>
 #include <QIODevice>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <memory>
+#include <thread>
 
 namespace {
 
-const char kProgram[] = "pagewick-count";
-
-// A line of standard error about a file: the program, the path's own bytes, what happened.
-QByteArray FileLine(const QByteArray& path, const QString& strWhat)
+QByteArray ProgramLine(const QByteArray& what)
 {
-    return QByteArray(kProgram) + ": " + path + ": " + strWhat.toUtf8() + '\n';
+    return QByteArray(kCountProgram) + ": " + what + '\n';
 }
 
-class CCollectFiles : public IWalkHandler {
+QByteArray ReasonOf(int nErrno)
+{
+    return QString::fromLocal8Bit(std::strerror(nErrno)).toUtf8();
+}
+
+// What the thread that lists the files shares with the one that counts them; it may outlive a run
+// that stopped early (a walk waiting for a share that does not answer), so it holds its own.
+struct SListing {
+    CItemQueue queue;
+    std::mutex mutex;
+    CErrorStream* pErrors = nullptr;    // null once the run has ended
+    std::atomic<qint64> nFound{0};
+    std::atomic<bool> bAllFound{false};
+    std::atomic<bool> bMissing{false};          // a PATH that does not exist
+    std::atomic<bool> bUnreadableList{false};   // a directory, or the list of --files-from
+
+    void Error(const QByteArray& lines)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (pErrors)
+            pErrors->Write(lines);
+    }
+    bool Add(EListedAs eAs, const QByteArray& path)
+    {
+        if (!queue.Push(ListedItem(eAs, path)))
+            return false;
+        ++nFound;
+        return true;
+    }
+};
+
+class CListWalk : public IWalkHandler {
 public:
-    CCollectFiles(QList<QByteArray>& files, QIODevice& err) : m_files(files), m_err(err) {}
-    void FoundFile(const QByteArray& path, const SFileFacts*) override { m_files.append(path); }
+    explicit CListWalk(SListing& listing) : m_listing(listing) {}
+    bool StopRequested() override { return m_bStopped; }
+    void FoundFile(const QByteArray& path, const SFileFacts*) override
+    {
+        m_bStopped = m_bStopped || !m_listing.Add(EListedAs::File, path);
+    }
     void UnreadableDirectory(const QByteArray& dir, int nErrno) override
     {
-        m_err.write(QByteArray(kProgram) + ": cannot read directory " + dir + ": " + std::strerror(nErrno) + '\n');
-        m_bFailed = true;
+        m_listing.Error(ProgramLine("cannot read directory " + dir + ": " + ReasonOf(nErrno)));
+        m_listing.bUnreadableList = true;
     }
-    bool Failed() const { return m_bFailed; }
+    bool Stopped() const { return m_bStopped; }
 
 private:
-    QList<QByteArray>& m_files;
-    QIODevice& m_err;
-    bool m_bFailed = false;
+    SListing& m_listing;
+    bool m_bStopped = false;
 };
 
-// What a worker sends back for a file: the count's outcome, the CSV line and what standard error
-// says of it.
-struct SRowHead {
-    qint32 nPages;
-    qint32 bShort;
-    qint64 nPagesValue;
-    qint32 nLineBytes;
-};
-
-QByteArray CountRow(const QByteArray& path)
+// Lists a path as the window would: a file as given, a directory walked; false once the run has
+// stopped listening.
+bool ListPath(SListing& listing, const SCountOptions& options, const QByteArray& path)
 {
-    SFileFacts facts;
-    const SPageCount count = CountPagesOf(path, &facts, false);
-    FileRecord rec = MakeFileRecord(path, true, count.nPages == PAGES_READ_ERROR ? nullptr : &facts);
-    rec.nPages = count.nPages >= 0 ? count.nPages : -1;
-    const QByteArray line = CsvRowLine(rec);
-    // libtiff's messages name the file they belong to; the one that cut a count short stands in
-    // the line that says so.
-    QByteArray err;
-    for (const QString& strMessage : count.messages) {
-        if (!count.IsShort() || strMessage != count.strReason)
-            err += FileLine(path, strMessage);
+    errno = 0;
+    const EPathKind eKind = PathKind(path);
+    if (eKind == EPathKind::Missing) {
+        listing.Error(ProgramLine(path + ": " + ReasonOf(errno ? errno : ENOENT)));
+        listing.bMissing = true;
+        return listing.Add(EListedAs::Missing, path);
     }
-    if (count.IsShort())
-        err += FileLine(path, ShortCountClause(count));
-    const SRowHead head{count.nPages, count.IsShort() ? 1 : 0, rec.nPages, qint32(line.size())};
-    return QByteArray(reinterpret_cast<const char*>(&head), sizeof head) + line + err;
+    if (eKind == EPathKind::Other)
+        return listing.Add(EListedAs::File, path);
+    SWalkOptions walk;
+    walk.bSubFolders = options.bRecursive;
+    if (options.nInFlight > 0)
+        walk.nInFlight = options.nInFlight;
+    CListWalk handler(listing);
+    ScanDirectory(path, walk, handler);
+    return !handler.Stopped();
 }
+
+// The paths of --files-from, read as they come: a list of any length starts counting at once.
+bool ListPathsFrom(SListing& listing, const SCountOptions& options, int nInputFd)
+{
+    const bool bStandardInput = options.filesFrom == "-";
+    const int fd = bStandardInput ? nInputFd : OpenPath(options.filesFrom, O_RDONLY);
+    if (fd < 0) {
+        listing.Error(ProgramLine("cannot read " + options.filesFrom + ": " + ReasonOf(errno)));
+        listing.bUnreadableList = true;
+        return true;
+    }
+    const char cEnd = options.bNullSeparated ? '\0' : '\n';
+    const auto entryEnds = [&](QByteArray entry) {
+        if (!options.bNullSeparated && entry.endsWith('\r'))
+            entry.chop(1);
+        return entry.isEmpty() || ListPath(listing, options, entry);
+    };
+    QByteArray pending;
+    char buffer[64 * 1024];
+    bool bListening = true;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            listing.Error(ProgramLine("cannot read " + options.filesFrom + ": " + ReasonOf(errno)));
+            listing.bUnreadableList = true;
+            pending.clear();    // a name cut short by the failure is not taken for a path
+            break;
+        }
+        if (n == 0)
+            break;
+        pending.append(buffer, n);
+        qsizetype nStart = 0;
+        for (qsizetype nAt; bListening && (nAt = pending.indexOf(cEnd, nStart)) >= 0; nStart = nAt + 1)
+            bListening = entryEnds(pending.mid(nStart, nAt - nStart));
+        pending.remove(0, nStart);
+        if (!bListening)
+            break;
+    }
+    if (bListening && !pending.isEmpty())
+        bListening = entryEnds(pending);
+    if (!bStandardInput)
+        ::close(fd);
+    return bListening;
+}
+
+void ListEverything(const std::shared_ptr<SListing>& pListing, const SCountOptions& options, int nInputFd)
+{
+    bool bListening = true;
+    for (const QByteArray& path : options.paths) {
+        if (!(bListening = ListPath(*pListing, options, path)))
+            break;
+    }
+    if (bListening && !options.filesFrom.isEmpty())
+        ListPathsFrom(*pListing, options, nInputFd);
+    pListing->bAllFound = true;
+    pListing->queue.Close();
+}
+
+bool ShowProgress(const SCountOptions& options, const SCountStreams& streams)
+{
+    if (options.nProgress == 0 || !streams.bErrTerminal)
+        return false;
+    // By default only when the report does not go to the same terminal.
+    return options.nProgress == 1 || !streams.bOutTerminal || !options.output.isEmpty();
+}
+
+// Writes the rows of the report as they come, in list order, and keeps the run's outcome.
+class CReportRows {
+public:
+    CReportRows(const SCountOptions& options, QIODevice* pDevice, CErrorStream& errors, bool bFlushEachRow)
+        : m_options(options), m_csv(pDevice), m_json(pDevice), m_errors(errors), m_bFlushEachRow(bFlushEachRow)
+    {
+        if (options.bHeader)
+            m_csv.WriteHeader();
+    }
+
+    bool Take(const QByteArray& item, const QByteArray& bytes)
+    {
+        const QByteArray path = ItemPath(item);
+        SFileResult result;
+        if (bytes.isEmpty() || !DeserializeResult(bytes, &result))
+            result = LostResult(path);
+        ++m_nDone;
+        using EOutcome = SFileResult::EOutcome;
+        const bool bNotTiff = result.eOutcome != EOutcome::Counted || result.nPages == PAGES_NOT_TIFF;
+        const bool bLeftOut = m_options.bOnlyTiff && bNotTiff && result.eOutcome != EOutcome::Lost;
+        m_bFailed = m_bFailed || result.eOutcome == EOutcome::Lost ||
+                    (result.eOutcome == EOutcome::Unreadable && !m_options.bOnlyTiff);
+        m_bShort = m_bShort || result.IsShort();
+        m_errors.Write(ErrorLines(path, result) + ListedBefore(path, result));
+        if (bLeftOut)
+            return true;
+        m_nPages += std::max<qint64>(0, result.ReportedPages());
+        if (m_options.eFormat == EReportFormat::JsonLines)
+            m_json.Write(JsonLineOf(path, result));
+        else
+            m_csv.WriteRowLine(CsvLineOf(path, result), result.ReportedPages());
+        if (m_bFlushEachRow) {
+            m_errors.ClearProgress();
+            Flush();
+        }
+        // A report that cannot be written is not worth counting on for.
+        return Ok();
+    }
+
+    bool Finish()
+    {
+        if (m_options.bTotal)
+            m_csv.WriteTotal();
+        return Flush();
+    }
+
+    qint64 Done() const { return m_nDone; }
+    qint64 Pages() const { return m_nPages; }
+    bool Failed() const { return m_bFailed; }
+    bool Short() const { return m_bShort; }
+
+private:
+    // A file listed again (the same path, or the same file through a link) is named, so that it is
+    // not billed twice; the report keeps its row as the window keeps it.
+    QByteArray ListedBefore(const QByteArray& path, const SFileResult& result)
+    {
+        const auto byPath = m_firstByPath.constFind(path);
+        QByteArray first = byPath == m_firstByPath.constEnd() ? QByteArray() : *byPath;
+        const bool bKnown = result.bHasFacts && result.facts.nInode != 0;
+        const QPair<quint64, quint64> file(result.facts.nDevice, result.facts.nInode);
+        if (first.isNull() && bKnown)
+            first = m_firstByFile.value(file);
+        if (first.isNull()) {
+            m_firstByPath.insert(path, path);
+            if (bKnown)
+                m_firstByFile.insert(file, path);
+            return QByteArray();
+        }
+        return QByteArray(kCountProgram) + ": " + path + ": listed more than once: the same file as " + first +
+               '\n';
+    }
+
+    bool Flush() { return m_csv.Flush() && m_json.Flush(); }
+    bool Ok() const { return m_csv.Ok() && m_json.Ok(); }
+
+    const SCountOptions& m_options;
+    CCsvReportWriter m_csv;
+    CBlockWriter m_json;
+    CErrorStream& m_errors;
+    bool m_bFlushEachRow;
+    qint64 m_nDone = 0;
+    qint64 m_nPages = 0;
+    bool m_bFailed = false;
+    bool m_bShort = false;
+    QHash<QByteArray, QByteArray> m_firstByPath;
+    QHash<QPair<quint64, quint64>, QByteArray> m_firstByFile;
+};
 
 }  // namespace
 
-QString CountUsage()
-{
-    return QStringLiteral(
-        "Usage: pagewick-count [-r] [-j N] [--header] [--total] PATH...\n"
-        "\n"
-        "Counts the pages of TIFF files and writes a CSV report of them to standard output.\n"
-        "\n"
-        "Each PATH that is a file is listed as given. A directory is walked: its files are\n"
-        "listed in name order; its sub-directories are entered only with -r, never when\n"
-        "their name begins with \".\", and each directory only once, even through links.\n"
-        "File names are written with the bytes the file system holds.\n"
-        "\n"
-        "Every listed file is one line: Filename,File Bytes,Created Time,Modified Time,Pages\n"
-        "(CR LF line ends; fields with a comma, quote or line break are quoted). Pages is\n"
-        "empty for a file that is not TIFF or cannot be read, and 0 for a TIFF file that\n"
-        "libtiff cannot open. Files are counted on every core; rows come out in list order.\n"
-        "\n"
-        "Options:\n"
-        "  -r          walk sub-directories too\n"
-        "  -j N        count with N workers (default: one per core; -j 1 for one)\n"
-        "  --header    begin with the line Filename,File Bytes,Created Time,Modified Time,Pages\n"
-        "  --total     end with a line of four empty fields and the sum of the pages\n"
-        "  --help      show this text\n"
-        "\n"
-        "Standard error names each file that could not be read, each directory that could not\n"
-        "be read, and each file whose count fell short: its directory chain ended on damage,\n"
-        "looped, or reached libtiff's limit of directories (\"FILE: counted 4 pages, damaged\n"
-        "after page 4: ...\"); libtiff's other messages name their file too.\n"
-        "\n"
-        "Exit status: 0 when every PATH exists and every count is complete; 1 when a PATH\n"
-        "does not exist, a directory could not be read, or the report could not be written\n"
-        "(counting stops at the first failed write); 2 on a usage error; 3 when all is\n"
-        "otherwise well but some count fell short.\n");
-}
-
-bool ParseCountArguments(const QList<QByteArray>& args, SCountOptions* pOptions, QString* pError)
-{
-    *pOptions = SCountOptions();
-    bool bOptionsEnd = false;
-    for (int i = 0; i < int(args.size()); ++i) {
-        const QByteArray& arg = args[i];
-        if (bOptionsEnd || !arg.startsWith('-') || arg == "-") {
-            pOptions->paths.append(arg);
-        } else if (arg == "--") {
-            bOptionsEnd = true;
-        } else if (arg == "-r") {
-            pOptions->bRecursive = true;
-        } else if (arg == "--header") {
-            pOptions->bHeader = true;
-        } else if (arg == "--total") {
-            pOptions->bTotal = true;
-        } else if (arg == "--help" || arg == "-h") {
-            pOptions->bHelp = true;
-        } else if (arg.startsWith("-j")) {
-            QByteArray value = arg.mid(2);
-            if (value.isEmpty()) {
-                if (i + 1 >= int(args.size())) {
-                    *pError = QStringLiteral("-j needs a number of workers");
-                    return false;
-                }
-                value = args[++i];
-            }
-            bool bOk = false;
-            const int nJobs = value.toInt(&bOk);
-            if (!bOk || nJobs < 1 || nJobs > 256) {
-                *pError = QStringLiteral("-j needs a number of workers from 1 to 256, not \"%1\"")
-                              .arg(QString::fromUtf8(value));
-                return false;
-            }
-            pOptions->nJobs = nJobs;
-        } else {
-            *pError = QStringLiteral("unknown option %1").arg(QString::fromUtf8(arg));
-            return false;
-        }
-    }
-    if (pOptions->paths.isEmpty() && !pOptions->bHelp) {
-        *pError = QStringLiteral("no PATH given");
-        return false;
-    }
-    return true;
-}
-
-int RunCountCommand(const QList<QByteArray>& args, QIODevice& out, QIODevice& err)
+int RunCountCommand(const QList<QByteArray>& args, const SCountStreams& streams)
 {
     SCountOptions options;
     QString strError;
     if (!ParseCountArguments(args, &options, &strError)) {
-        err.write(QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(QLatin1String(kProgram), strError).toUtf8());
+        streams.pErr->write(QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(QLatin1String(kCountProgram), strError).toUtf8());
         return 2;
     }
-    if (options.bHelp) {
-        out.write(CountUsage().toUtf8());
-        return 0;
-    }
-
-    // The list, as the window would hold it.
-    bool bAllExist = true;
-    QList<QByteArray> files;
-    QList<QByteArray> missing;      // already named on standard error
-    CCollectFiles collect(files, err);
-    for (const QByteArray& path : options.paths) {
-        errno = 0;
-        const EPathKind eKind = PathKind(path);
-        if (eKind == EPathKind::Missing) {
-            const int nErrno = errno ? errno : ENOENT;
-            err.write(FileLine(path, QString::fromLocal8Bit(std::strerror(nErrno))));
-            bAllExist = false;
-            missing.append(path);
-            files.append(path);
-        } else if (eKind == EPathKind::Directory) {
-            ScanDirectory(path, options.bRecursive, collect);
-        } else {
-            files.append(path);
-        }
-    }
-
-    CCsvReportWriter writer(&out);
-    if (options.bHeader)
-        writer.WriteHeader();
-    bool bShort = false;
-    // Each worker counts a file and makes its line; the lines come back in list order.
-    const auto countRow = [&files](int nIndex) { return CountRow(files[nIndex]); };
-    RunInWorkerProcesses(int(files.size()), options.nJobs, countRow, [&](int nIndex, const QByteArray& result) {
-        const QByteArray& path = files[nIndex];
-        SRowHead head;
-        if (result.size() < qsizetype(sizeof head)) {
-            // The workers died on this file: it is listed as one that could not be read.
-            err.write(FileLine(path, QStringLiteral("counting failed")));
-            writer.WriteRowLine(CsvRowLine(MakeFileRecord(path, true, nullptr)), -1);
-        } else {
-            std::memcpy(&head, result.constData(), sizeof head);
-            const QByteArray line = result.mid(sizeof head, head.nLineBytes);
-            const QByteArray lines = result.mid(qsizetype(sizeof head) + head.nLineBytes);
-            if (head.nPages == PAGES_READ_ERROR && !missing.contains(path))
-                err.write(QByteArray(kProgram) + ": cannot read " + path + '\n');
-            if (!lines.isEmpty())
-                err.write(lines);
-            bShort = bShort || head.bShort;
-            writer.WriteRowLine(line, head.nPagesValue);
-        }
-        // A report that cannot be written is not worth counting on for.
-        return writer.Ok();
-    });
-    if (options.bTotal)
-        writer.WriteTotal();
-    if (!writer.Flush()) {
-        err.write(QByteArray(kProgram) + ": cannot write the report\n");
+    if (options.bHelp || options.bVersion) {
+        const QByteArray text = (options.bHelp ? CountUsage() : CountVersion()).toUtf8();
+        if (streams.pOut->write(text) == text.size())
+            return 0;
+        streams.pErr->write(ProgramLine("cannot write to standard output"));
         return 1;
     }
-    if (!bAllExist || collect.Failed())
+
+    CErrorStream errors(*streams.pErr, ShowProgress(options, streams));
+    CReportOutput output;
+    if (!output.Open(options.output, streams.pOut, &strError)) {
+        errors.Write(ProgramLine("cannot write " + options.output + ": " + strError.toUtf8()));
         return 1;
-    return bShort ? 3 : 0;
+    }
+    // The workers' spawner is made before any thread of this process.
+    CWorkerProcesses workers({options.nJobs, options.nInFlight}, CountItem);
+    auto pListing = std::make_shared<SListing>();
+    pListing->pErrors = &errors;
+    std::thread lister(ListEverything, pListing, options, streams.nInputFd);
+
+    const bool bFlushEachRow = errors.ShowsProgress() && streams.bOutTerminal && options.output.isEmpty();
+    CReportRows rows(options, output.Device(), errors, bFlushEachRow);
+    QElapsedTimer clock;
+    clock.start();
+    const auto showProgress = [&](bool bNow) {
+        errors.Progress(ProgressText(rows.Done(), pListing->nFound, pListing->bAllFound, rows.Pages(),
+                                     double(clock.elapsed()) / 1000),
+                        bNow);
+    };
+    const bool bWhole = workers.Run(
+        pListing->queue,
+        [&](qint64, const QByteArray& item, const QByteArray& result) {
+            const bool bOk = rows.Take(item, result);
+            showProgress(false);
+            return bOk;
+        },
+        [&] { showProgress(false); });
+    {
+        std::lock_guard<std::mutex> lock(pListing->mutex);
+        pListing->pErrors = nullptr;
+    }
+    pListing->queue.Abandon();
+    if (bWhole)
+        lister.join();
+    else
+        lister.detach();    // told to stop; it may be waiting for a share, and holds what it uses
+    errors.ClearProgress();
+    if (!bWhole || !rows.Finish()) {
+        output.Discard();
+        errors.Write(ProgramLine("cannot write the report"));
+        return 1;
+    }
+    if (!output.Commit(&strError)) {
+        errors.Write(ProgramLine("cannot write " + options.output + ": " + strError.toUtf8()));
+        return 1;
+    }
+    if (pListing->bMissing || pListing->bUnreadableList || rows.Failed())
+        return 1;
+    return rows.Short() ? 3 : 0;
+}
+
+int RunCountCommand(const QList<QByteArray>& args, QIODevice& out, QIODevice& err)
+{
+    SCountStreams streams;
+    streams.pOut = &out;
+    streams.pErr = &err;
+    return RunCountCommand(args, streams);
 }

@@ -4,7 +4,8 @@
 #include <QFile>
 #include <QList>
 
-#include <cstdio>
+#include <signal.h>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -12,11 +13,19 @@ int main(int argc, char** argv)
     QList<QByteArray> args;
     for (int i = 1; i < argc; ++i)
         args.append(QByteArray(argv[i]));
+    // A report past the file-size limit is a failed write, told as one, not a killed process.
+    ::signal(SIGXFSZ, SIG_IGN);
     QFile out;
     QFile err;
-    // The report is written in blocks of its own; a failed write is seen at once.
-    if (!out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        !err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
+    // Straight to the descriptors: every write, the last one included, is seen to succeed or fail.
+    if (!out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        !err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered))
         return 1;
-    return RunCountCommand(args, out, err);
+    SCountStreams streams;
+    streams.pOut = &out;
+    streams.pErr = &err;
+    streams.nInputFd = STDIN_FILENO;
+    streams.bOutTerminal = ::isatty(STDOUT_FILENO) == 1;
+    streams.bErrTerminal = ::isatty(STDERR_FILENO) == 1;
+    return RunCountCommand(args, streams);
 }

@@ -55,6 +55,7 @@ void CloseParent(int nDirFd);
 // Local calendar time of a time stamp; false when the platform cannot convert it.
 struct SLocalTime {
     int nYear, nMonth, nDay, nHour, nMinute, nSecond;
+    int nUtcOffsetSeconds;      // east of UTC
 };
 bool ToLocalTime(qint64 nSecsSinceEpoch, SLocalTime* pTime);
 

@@ -3,6 +3,8 @@
 
 #include "common/core/TaskPool.h"
 
+#include <QHash>
+
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -11,7 +13,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <memory>
+#include <mutex>
 
 namespace {
 
@@ -75,17 +80,104 @@ int OpenRegularAt(int nDir, const char* pszName, struct statx* pStat)
     return fd;
 }
 
+// Folders looked up lately, kept as descriptors that open nothing (O_PATH), so that the files of a
+// folder are looked up by their names alone: on a share, every look at a folder on the way to a
+// file is a round trip. A folder is looked up again after a while, and at once when a name in it
+// is not found (the folder may have been replaced).
+class CFolders {
+public:
+    struct SFolder {
+        int fd = -1;
+        std::chrono::steady_clock::time_point opened;
+        SFolder(int fdOpen, std::chrono::steady_clock::time_point when) : fd(fdOpen), opened(when) {}
+        ~SFolder() { ::close(fd); }
+        SFolder(const SFolder&) = delete;
+        SFolder& operator=(const SFolder&) = delete;
+    };
+
+    static CFolders& Instance()
+    {
+        static CFolders folders;
+        return folders;
+    }
+
+    // The folder, open; null with errno when it cannot be opened. *pKept: it was open already.
+    std::shared_ptr<const SFolder> Get(const QByteArray& dir, bool bAfresh, bool* pKept)
+    {
+        const auto now = std::chrono::steady_clock::now();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            const auto it = m_folders.constFind(dir);
+            *pKept = !bAfresh && it != m_folders.constEnd() && now - (*it)->opened < kKeep;
+            if (*pKept)
+                return *it;
+        }
+        int fd;
+        {
+            const CWaitingForFiles waiting;
+            fd = OpenPath(dir, O_PATH | O_DIRECTORY);
+        }
+        if (fd < 0)
+            return nullptr;
+        auto pFolder = std::make_shared<SFolder>(fd, now);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_folders.size() >= kMostFolders && !m_folders.contains(dir)) {
+            auto oldest = m_folders.begin();
+            for (auto it = m_folders.begin(); it != m_folders.end(); ++it) {
+                if ((*it)->opened < (*oldest)->opened)
+                    oldest = it;
+            }
+            m_folders.erase(oldest);
+        }
+        m_folders.insert(dir, pFolder);
+        return pFolder;
+    }
+
+private:
+    static constexpr auto kKeep = std::chrono::seconds(2);
+    static constexpr int kMostFolders = 64;
+
+    std::mutex m_mutex;
+    QHash<QByteArray, std::shared_ptr<SFolder>> m_folders;
+};
+
+// Calls use(folder descriptor, name) for the file at a path; again with the folder looked up afresh
+// when a folder kept from before did not hold the name. use returns -1 with errno on failure.
+template <class Use>
+int InFolderOf(const QByteArray& path, Use use)
+{
+    const qsizetype nSlash = path.lastIndexOf('/');
+    if (nSlash < 0 || nSlash == path.size() - 1 || path.size() >= PATH_MAX || path.contains('\0')) {
+        // In the current folder, or a path the folders of which are opened a piece at a time.
+        QByteArray leaf;
+        const int nDir = OpenParent(path, &leaf);
+        if (nDir == -1)
+            return -1;
+        const int nResult = use(nDir, leaf.constData());
+        const int nErrno = errno;
+        CloseParent(nDir);
+        errno = nErrno;
+        return nResult;
+    }
+    const QByteArray dir = nSlash == 0 ? QByteArray("/") : path.left(nSlash);
+    const QByteArray leaf = path.mid(nSlash + 1);
+    for (const bool bAfresh : {false, true}) {
+        bool bKept = false;
+        const std::shared_ptr<const CFolders::SFolder> pFolder = CFolders::Instance().Get(dir, bAfresh, &bKept);
+        if (!pFolder)
+            return -1;
+        const int nResult = use(pFolder->fd, leaf.constData());
+        if (nResult >= 0 || !bKept || (errno != ENOENT && errno != ESTALE))
+            return nResult;
+    }
+    return -1;
+}
+
 int OpenRegular(const QByteArray& path, struct statx* pStat)
 {
     if (path.isEmpty())
         return -1;
-    QByteArray leaf;
-    const int nDir = OpenParent(path, &leaf);
-    if (nDir == -1)
-        return -1;
-    const int fd = OpenRegularAt(nDir, leaf.constData(), pStat);
-    CloseParent(nDir);
-    return fd;
+    return InFolderOf(path, [pStat](int nDir, const char* pszName) { return OpenRegularAt(nDir, pszName, pStat); });
 }
 
 bool FactsOfDescriptor(int fd, const struct statx& stx, SFileFacts* pFacts)
@@ -244,6 +336,7 @@ bool ToLocalTime(qint64 nSecsSinceEpoch, SLocalTime* pTime)
     pTime->nHour = tmLocal.tm_hour;
     pTime->nMinute = tmLocal.tm_min;
     pTime->nSecond = tmLocal.tm_sec;
+    pTime->nUtcOffsetSeconds = int(tmLocal.tm_gmtoff);
     return true;
 }
 
@@ -251,16 +344,17 @@ EPathKind PathKind(const QByteArray& path)
 {
     if (path.isEmpty())
         return EPathKind::Missing;
-    QByteArray leaf;
-    const int nDir = OpenParent(path, &leaf);
-    if (nDir == -1)
-        return EPathKind::Missing;
-    struct stat st;
-    EPathKind eKind = EPathKind::Missing;
-    if (::fstatat(nDir, leaf.constData(), &st, 0) == 0)
-        eKind = S_ISDIR(st.st_mode) ? EPathKind::Directory : EPathKind::Other;
-    else if (::fstatat(nDir, leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
-        eKind = EPathKind::Other;     // a broken link is listed like a file
-    CloseParent(nDir);
-    return eKind;
+    const CWaitingForFiles waiting;
+    // The type the look up brought; a broken link is listed like a file.
+    const int nKind = InFolderOf(path, [](int nDir, const char* pszName) {
+        struct statx stx;
+        if (::statx(nDir, pszName, AT_STATX_DONT_SYNC, STATX_TYPE, &stx) == 0)
+            return S_ISDIR(stx.stx_mode) ? int(EPathKind::Directory) : int(EPathKind::Other);
+        const int nErrno = errno;
+        if (::statx(nDir, pszName, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_TYPE, &stx) == 0)
+            return int(EPathKind::Other);
+        errno = nErrno;
+        return -1;
+    });
+    return nKind < 0 ? EPathKind::Missing : EPathKind(nKind);
 }

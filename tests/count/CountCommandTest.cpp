@@ -1,4 +1,5 @@
 #include "count/cli/CountCommand.h"
+#include "res/Version.h"
 #include "support/TempDir.h"
 #include "support/TiffBytes.h"
 #include "support/TiffFiles.h"
@@ -7,11 +8,17 @@
 #include <QBuffer>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <pty.h>
+#include <sys/resource.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,6 +52,22 @@ SRun RunCount(const QList<QByteArray>& args)
 SRun RunCount(const QStringList& args)
 {
     return RunCount(Bytes(args));
+}
+
+// The processes below a process, children first.
+QList<pid_t> Descendants(pid_t parent)
+{
+    QList<pid_t> pids;
+    QFile file(QStringLiteral("/proc/%1/task/%1/children").arg(parent));
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& pid : file.readAll().simplified().split(' ')) {
+            if (!pid.isEmpty())
+                pids.append(pid_t(pid.toInt()));
+        }
+    }
+    for (qsizetype i = 0, n = pids.size(); i < n; ++i)
+        pids += Descendants(pids[i]);
+    return pids;
 }
 
 // The program itself, for what only a process shows.
@@ -140,35 +163,85 @@ struct SArgsCase {
     const char* pszErrStart;
 };
 
-TEST(CountCommandArguments, UsageErrorsAndHelp)
+TEST(CountCommandArguments, UsageErrorsHelpAndVersion)
 {
     const SArgsCase cases[] = {
         {{}, 2, "pagewick-count: no PATH given\n"},
         {{"-x", "a"}, 2, "pagewick-count: unknown option -x\n"},
+        {{"-rx", "a"}, 2, "pagewick-count: unknown option -x\n"},
+        {{"--frobnicate", "a"}, 2, "pagewick-count: unknown option --frobnicate\n"},
         {{"-j"}, 2, "pagewick-count: -j needs a number of workers\n"},
         {{"-j", "0", "a"}, 2, "pagewick-count: -j needs a number of workers from 1 to 256, not \"0\"\n"},
         {{"-jmany", "a"}, 2, "pagewick-count: -j needs a number of workers from 1 to 256, not \"many\"\n"},
+        {{"--jobs=300", "a"}, 2, "pagewick-count: -j needs a number of workers from 1 to 256, not \"300\"\n"},
+        {{"--in-flight=0", "a"}, 2, "pagewick-count: --in-flight needs a number of files from 1 to 256"},
+        {{"--format=xml", "a"}, 2, "pagewick-count: --format takes csv or jsonl, not \"xml\"\n"},
+        {{"--format", "jsonl", "--total", "a"}, 2, "pagewick-count: --header and --total belong to the CSV"},
+        {{"--header", "--format=jsonl", "a"}, 2, "pagewick-count: --header and --total belong to the CSV"},
+        {{"-0", "a"}, 2, "pagewick-count: -0 separates the names of --files-from"},
+        {{"-o"}, 2, "pagewick-count: --output needs a value\n"},
+        {{"--header=yes", "a"}, 2, "pagewick-count: --header takes no value\n"},
+        {{"--files-from="}, 2, "pagewick-count: --files-from needs a file"},
         {{"--help"}, 0, ""},
+        {{"-h"}, 0, ""},
+        {{"--version"}, 0, ""},
         {{"/nonexistent/x.tif"}, 1, "pagewick-count: /nonexistent/x.tif: No such file or directory\n"},
+        {{"--files-from", "/nonexistent/list"}, 1, "pagewick-count: cannot read /nonexistent/list: No such file"},
     };
     for (const SArgsCase& c : cases) {
         const SRun run = RunCount(c.args);
         EXPECT_EQ(run.nStatus, c.nStatus) << qPrintable(c.args.join(' '));
         EXPECT_TRUE(run.err.startsWith(c.pszErrStart)) << qPrintable(c.args.join(' ')) << ": " << run.err.constData();
+        if (c.nStatus == 2) {
+            EXPECT_TRUE(run.err.endsWith("Try 'pagewick-count --help'.\n")) << qPrintable(c.args.join(' '));
+        }
     }
-    EXPECT_TRUE(RunCount({QStringLiteral("--help")}).out.startsWith("Usage: pagewick-count [-r] [-j N] [--header] [--total] PATH..."));
+    const QByteArray help = RunCount({QStringLiteral("--help")}).out;
+    EXPECT_TRUE(help.startsWith("Usage: pagewick-count [OPTION]... PATH...\n"));
+    for (const QByteArray& line : help.split('\n'))
+        EXPECT_LT(line.size(), 80) << line.constData();
+    // Every option the parser takes is in the help.
+    for (const char* pszOption : {"-r, --recursive", "-j, --jobs=N", "--in-flight=N", "--files-from=FILE", "-0, --null",
+                                  "-o, --output=FILE", "--format=FORMAT", "--header", "--total", "--only-tiff",
+                                  "--progress", "--no-progress", "-h, --help", "--version", "--  ", "Exit status:",
+                                  "Report faults to <"})
+        EXPECT_TRUE(help.contains(pszOption)) << pszOption;
+    EXPECT_EQ(RunCount({QStringLiteral("--version")}).out, QByteArray("pagewick-count " PAGEWICK_VERSION "\n"));
 }
 
-TEST(CountCommandArguments, ParsesOptionsInAnyOrder)
+TEST(CountCommandArguments, ParsesOptionsAsBytesInAnyOrderGroupedOrLong)
 {
+    struct SCase {
+        QList<QByteArray> args;
+        bool bRecursive;
+        int nJobs;
+        QByteArray output;
+        QList<QByteArray> paths;
+    };
+    const SCase cases[] = {
+        {{"a", "--total", "-j3", "-r", "--", "-odd name", "--header"}, true, 3, {}, {"a", "-odd name", "--header"}},
+        {{"-rj2", "a"}, true, 2, {}, {"a"}},
+        {{"-ro", "out.csv", "a"}, true, 0, "out.csv", {"a"}},
+        {{"--output=caf\xe9.csv", "--jobs", "4", "--recursive", "\xff\xfe.tif"}, true, 4, "caf\xe9.csv", {"\xff\xfe.tif"}},
+        {{"-", "-j", "1"}, false, 1, {}, {"-"}},
+    };
+    for (const SCase& c : cases) {
+        SCountOptions options;
+        QString strError;
+        ASSERT_TRUE(ParseCountArguments(c.args, &options, &strError)) << qPrintable(strError);
+        EXPECT_EQ(options.bRecursive, c.bRecursive);
+        EXPECT_EQ(options.nJobs, c.nJobs);
+        EXPECT_EQ(options.output, c.output);
+        EXPECT_EQ(options.paths, c.paths);
+    }
     SCountOptions options;
     QString strError;
-    ASSERT_TRUE(ParseCountArguments({"a", "--total", "-j3", "-r", "--", "-odd name", "--header"}, &options, &strError));
-    EXPECT_TRUE(options.bRecursive);
-    EXPECT_TRUE(options.bTotal);
-    EXPECT_FALSE(options.bHeader);      // after "--" it is a path
-    EXPECT_EQ(options.nJobs, 3);
-    EXPECT_EQ(options.paths, QList<QByteArray>({"a", "-odd name", "--header"}));
+    ASSERT_TRUE(ParseCountArguments({"--format", "jsonl", "--only-tiff", "--files-from=-", "-0", "--no-progress"},
+                                    &options, &strError));
+    EXPECT_EQ(options.eFormat, EReportFormat::JsonLines);
+    EXPECT_TRUE(options.bOnlyTiff && options.bNullSeparated);
+    EXPECT_EQ(options.filesFrom, QByteArray("-"));
+    EXPECT_EQ(options.nProgress, 0);
 }
 
 TEST_F(CountCommand, ProgramGivesTheSameBytesAndStatus)
@@ -228,7 +301,7 @@ TEST_F(CountCommand, ShortCountsAreNamedOnStandardErrorAndGiveStatusThree)
         << lines.last().constData();
     // A missing path weighs more than a short count.
     EXPECT_EQ(RunCount({strDamaged, dir.Path(QStringLiteral("gone.tif"))}).nStatus, 1);
-    EXPECT_TRUE(CountUsage().contains(QStringLiteral("3 when all is")));
+    EXPECT_TRUE(CountUsage().contains(QStringLiteral("3  all is otherwise well")));
 }
 
 TEST_F(CountCommand, ATreeDeeperThanThePathLimitIsWalkedWhole)
@@ -304,12 +377,6 @@ TEST_F(CountCommand, TheFirstFailedWriteStopsCountingAndIsToldOnce)
     EXPECT_EQ(nStatus, 1);
     EXPECT_EQ(err.data(), QByteArray("pagewick-count: cannot write the report\n"));
     EXPECT_EQ(out.nWrites, 1);
-    // The program on a full device says the same, once.
-    if (QFileInfo::exists(QStringLiteral("/dev/full"))) {
-        const SRun full = RunProgram({dir.Path(QStringLiteral("many"))}, QStringLiteral("/dev/full"));
-        EXPECT_EQ(full.nStatus, 1);
-        EXPECT_EQ(full.err, QByteArray("pagewick-count: cannot write the report\n"));
-    }
 }
 
 TEST_F(CountCommand, WorkersEndWhenTheProgramIsTerminated)
@@ -325,20 +392,9 @@ TEST_F(CountCommand, WorkersEndWhenTheProgramIsTerminated)
     process.start(QStringLiteral(PAGEWICK_COUNT_EXE), {QStringLiteral("-j"), QStringLiteral("2"), dir.Path(QStringLiteral("slow"))});
     ASSERT_TRUE(process.waitForStarted());
     const pid_t parent = pid_t(process.processId());
-    // Its workers, by their parent.
-    const auto children = [parent] {
-        QList<pid_t> pids;
-        QFile file(QStringLiteral("/proc/%1/task/%1/children").arg(parent));
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& pid : file.readAll().simplified().split(' ')) {
-                if (!pid.isEmpty())
-                    pids.append(pid_t(pid.toInt()));
-            }
-        }
-        return pids;
-    };
+    // Its workers and the process that makes them.
     QList<pid_t> workers;
-    ASSERT_TRUE(WaitUntil([&] { return (workers = children()).size() == 2; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return (workers = Descendants(parent)).size() == 3; }, 10000));
     // SIGTERM to the program alone, not to its group.
     ::kill(parent, SIGTERM);
     ASSERT_TRUE(process.waitForFinished(5000));
@@ -358,6 +414,247 @@ TEST_F(CountCommand, WorkersEndWhenTheProgramIsTerminated)
         }
         return true;
     }, 3000)) << "a worker outlived the program";
+}
+
+QByteArray Pages(int nPages)
+{
+    CTiffBytes t(false);
+    for (int i = 0; i < nPages; ++i)
+        t.AddPage();
+    return t.Build();
+}
+
+QByteArray ReadAll(const QString& strPath)
+{
+    QFile file(strPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+// Runs the program with a limit on the size of the files it writes, as a full disk would stop it.
+SRun RunProgramLimited(const QStringList& args, qint64 nFileSizeLimit, const QString& strOutFile = QString())
+{
+    QProcess process;
+    if (!strOutFile.isEmpty())
+        process.setStandardOutputFile(strOutFile);
+    process.setChildProcessModifier([nFileSizeLimit] {
+        const rlimit limit{rlim_t(nFileSizeLimit), rlim_t(nFileSizeLimit)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    process.start(QStringLiteral(PAGEWICK_COUNT_EXE), args);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// The paths of --files-from are counted in their order after the PATHs, however they are separated.
+TEST_F(CountCommand, FilesFromReadsTheListAsItComes)
+{
+    const QByteArray a = Top() + "/a.tif";
+    const QByteArray d = Top() + "/sub/d.tif";
+    const QByteArray odd = dir.WriteRaw("odd/\xe9t\xe9.tif", Pages(4));
+    struct SCase {
+        const char* pszName;
+        QByteArray list;
+        bool bNull;
+    };
+    const SCase cases[] = {
+        {"LineFeeds", a + "\n" + odd + "\n" + d + "\n", false},
+        {"CrLfAndEmptyLinesAndNoLastEnd", "\r\n" + a + "\r\n\n" + odd + "\r\n" + d, false},
+        {"NulBytes", a + '\0' + odd + '\0' + '\0' + d + '\0', true},
+    };
+    for (const SCase& c : cases) {
+        const QString strList = dir.Write(QStringLiteral("list-%1").arg(QLatin1String(c.pszName)), c.list);
+        QList<QByteArray> args = {"--files-from", QFile::encodeName(strList), Top() + "/b, c.tif"};
+        if (c.bNull)
+            args.append("-0");
+        const SRun run = RunCount(args);
+        EXPECT_EQ(run.nStatus, 0) << c.pszName << run.err.constData();
+        QList<QByteArray> pages;
+        for (const QByteArray& line : run.out.split('\n')) {
+            if (!line.isEmpty())
+                pages.append(line.split(',').last().trimmed());
+        }
+        EXPECT_EQ(pages, QList<QByteArray>({"1", "2", "4", "3"})) << c.pszName;
+        EXPECT_TRUE(run.out.contains("\n" + odd + ",")) << c.pszName;
+    }
+    // From standard input, to the program.
+    QProcess process;
+    process.start(QStringLiteral(PAGEWICK_COUNT_EXE), {QStringLiteral("--files-from=-")});
+    process.write(a + "\n" + d + "\n");
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.readAllStandardOutput().count('\n'), 2);
+}
+
+// -o replaces its file only with a whole report; a report cut short by a full disk leaves the old
+// one as it was and nothing beside it.
+TEST_F(CountCommand, OutputFileIsReplacedOnlyByAWholeReport)
+{
+    for (int i = 0; i < 400; ++i)
+        dir.Write(QStringLiteral("many/f%1.txt").arg(i, 4, 10, QLatin1Char('0')), "text");
+    const QString strOut = dir.Write(QStringLiteral("out/report.csv"), "the older report\r\n");
+    const auto folder = [&] { return QDir(dir.Path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden); };
+    const SRun cut = RunProgramLimited({QStringLiteral("-o"), strOut, dir.Path(QStringLiteral("many"))}, 4096);
+    EXPECT_EQ(cut.nStatus, 1);
+    EXPECT_EQ(cut.err, QByteArray("pagewick-count: cannot write the report\n"));
+    EXPECT_EQ(ReadAll(strOut), QByteArray("the older report\r\n"));
+    EXPECT_EQ(folder(), QStringList({"report.csv"}));
+
+    const SRun whole = RunProgram({QStringLiteral("--total"), QStringLiteral("-o"), strOut, dir.Path(QStringLiteral("many"))});
+    EXPECT_EQ(whole.nStatus, 0);
+    EXPECT_EQ(whole.out, QByteArray());
+    EXPECT_EQ(ReadAll(strOut), RunCount({QStringLiteral("--total"), dir.Path(QStringLiteral("many"))}).out);
+    EXPECT_EQ(folder(), QStringList({"report.csv"}));
+}
+
+// Standard output on a full disk: the report's last bytes count too, however short the report.
+TEST_F(CountCommand, AReportCutShortOnStandardOutputFailsTheRun)
+{
+    const QString strOut = dir.Path(QStringLiteral("stdout.csv"));
+    for (const QStringList& args : {QStringList({dir.Path(QStringLiteral("a.tif"))}), QStringList({QStringLiteral("-r"), dir.Path()})}) {
+        const SRun run = RunProgramLimited(args, 20, strOut);
+        EXPECT_EQ(run.nStatus, 1) << qPrintable(args.join(' '));
+        EXPECT_EQ(run.err, QByteArray("pagewick-count: cannot write the report\n"));
+    }
+}
+
+TEST_F(CountCommand, JsonLinesCarryEveryFactAndParseBack)
+{
+    CTiffBytes t(false);
+    for (int i = 0; i < 3; ++i)
+        t.AddPage();
+    t.SetNextOffset(2, 0x7FFFFFF0u);
+    const QByteArray shortFile = dir.Write(QStringLiteral("short.tif"), t.Build()).toUtf8();
+    const QByteArray odd = dir.WriteRaw("n\xe9.tif", Pages(1));
+    const QByteArray fifo = Top() + "/pipe";
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const SRun run = RunCount(QList<QByteArray>{"--format=jsonl", Top() + "/a.tif", Top() + "/notes.txt", fifo, shortFile, odd});
+    EXPECT_EQ(run.nStatus, 1);
+    const QList<QByteArray> lines = run.out.split('\n');
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_TRUE(lines.last().isEmpty());
+    QList<QJsonObject> objects;
+    for (int i = 0; i < 5; ++i) {
+        QJsonParseError error;
+        objects.append(QJsonDocument::fromJson(lines[i], &error).object());
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << lines[i].constData();
+    }
+    struct SExpected {
+        const char* pszStatus;
+        QJsonValue pages;
+        QJsonValue complete;
+    };
+    const SExpected expected[] = {
+        {"Done", 2, true}, {"Invalid", QJsonValue::Null, QJsonValue::Null}, {"Read Error", QJsonValue::Null, QJsonValue::Null},
+        {"Done", 3, false}, {"Done", 1, true},
+    };
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(objects[i]["status"].toString(), QLatin1String(expected[i].pszStatus)) << i;
+        EXPECT_EQ(objects[i]["pages"], expected[i].pages) << i;
+        EXPECT_EQ(objects[i]["complete"], expected[i].complete) << i;
+    }
+    EXPECT_EQ(objects[0]["path"].toString().toUtf8(), Top() + "/a.tif");
+    EXPECT_EQ(objects[0]["size"].toInteger(), QFileInfo(dir.Path(QStringLiteral("a.tif"))).size());
+    const QDateTime stamped(QDate(2011, 5, 18), QTime(9, 4, 5));
+    const int nOffset = stamped.offsetFromUtc();
+    EXPECT_EQ(objects[0]["modified"].toString(),
+              stamped.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + (nOffset < 0 ? u'-' : u'+') +
+                  QTime(0, 0).addSecs(std::abs(nOffset)).toString(QStringLiteral("HH:mm")));
+    EXPECT_TRUE(objects[2]["size"].isNull());
+    EXPECT_TRUE(objects[3]["reason"].toString().startsWith(QStringLiteral("counted 3 pages, damaged after page 3: ")));
+    EXPECT_FALSE(objects[0].contains(QStringLiteral("path_base64")));
+    EXPECT_EQ(QByteArray::fromBase64(objects[4]["path_base64"].toString().toLatin1()), odd);
+}
+
+// A progress line on a terminal only, erased at the end; never in the report.
+TEST_F(CountCommand, ProgressIsShownOnlyOnATerminal)
+{
+    int nMaster = -1;
+    int nSlave = -1;
+    ASSERT_EQ(::openpty(&nMaster, &nSlave, nullptr, nullptr, nullptr), 0);
+    const auto run = [&](const QStringList& args, bool bTerminal) {
+        QProcess process;
+        if (bTerminal)
+            process.setChildProcessModifier([nSlave] { ::dup2(nSlave, STDERR_FILENO); });
+        process.start(QStringLiteral(PAGEWICK_COUNT_EXE), args);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return std::make_pair(process.readAllStandardOutput(), process.readAllStandardError());
+    };
+    const QStringList args = {QStringLiteral("-r"), dir.Path()};
+    const auto [out, err] = run(args, true);
+    ::close(nSlave);
+    QByteArray screen;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(nMaster, buffer, sizeof buffer)) > 0;)
+        screen.append(buffer, n);
+    ::close(nMaster);
+    EXPECT_TRUE(screen.contains(" files, ")) << screen.constData();
+    EXPECT_TRUE(screen.endsWith("\r\033[K")) << screen.constData();
+    EXPECT_EQ(out, RunCount(args).out);
+    EXPECT_TRUE(err.isEmpty());
+    // Not a terminal: nothing, even when asked for.
+    EXPECT_EQ(run({QStringLiteral("--progress"), QStringLiteral("-r"), dir.Path()}, false).second, QByteArray());
+}
+
+// A file whose workers die twice is listed with its real size and times and fails the run; a file
+// that cannot be read fails it too.
+TEST_F(CountCommand, ALostCountOrAnUnreadableFileFailsTheRun)
+{
+    CTiffBytes t(false);
+    for (int i = 0; i < 300000; ++i)
+        t.AddPage();
+    const QString strSlow = dir.Write(QStringLiteral("slow/huge.tif"), t.Build());
+    QProcess process;
+    process.start(QStringLiteral(PAGEWICK_COUNT_EXE), {QStringLiteral("-j2"), strSlow});
+    ASSERT_TRUE(process.waitForStarted());
+    const pid_t program = pid_t(process.processId());
+    QList<pid_t> killed;
+    for (int nDeath = 0; nDeath < 2; ++nDeath) {
+        // The workers below the process that makes them, once they have had time to begin.
+        QList<pid_t> workers;
+        ASSERT_TRUE(WaitUntil([&] {
+            workers = Descendants(program).mid(1);
+            for (pid_t pid : killed)
+                workers.removeAll(pid);
+            return !workers.isEmpty();
+        }, 10000));
+        QTest::qWait(300);
+        for (pid_t pid : workers)
+            ::kill(pid, SIGKILL);
+        killed += workers;
+    }
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 1);
+    const QByteArray out = process.readAllStandardOutput();
+    EXPECT_TRUE(out.startsWith(strSlow.toUtf8() + ',' + QByteArray::number(QFileInfo(strSlow).size()) + ','));
+    EXPECT_TRUE(out.endsWith(",\r\n")) << out.constData();
+    EXPECT_TRUE(process.readAllStandardError().contains(strSlow.toUtf8() + ": counting failed"));
+
+    const QString strFifo = dir.Path(QStringLiteral("pipe.tif"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0600), 0);
+    EXPECT_EQ(RunCount({dir.Path(QStringLiteral("a.tif")), strFifo}).nStatus, 1);
+}
+
+// Files listed twice are named; the report keeps every row. --only-tiff leaves out what the
+// window's filter takes away.
+TEST_F(CountCommand, FilesListedTwiceAreNamedAndOnlyTiffLeavesOutTheRest)
+{
+    const QString strA = dir.Path(QStringLiteral("a.tif"));
+    ASSERT_TRUE(QFile::link(strA, dir.Path(QStringLiteral("link.tif"))));
+    const SRun twice = RunCount(QStringList{strA, dir.Path(QStringLiteral("link.tif")), strA});
+    EXPECT_EQ(twice.nStatus, 0);
+    EXPECT_EQ(twice.out.count('\n'), 3);
+    EXPECT_EQ(twice.err, "pagewick-count: " + dir.Path(QStringLiteral("link.tif")).toUtf8() +
+                             ": listed more than once: the same file as " + strA.toUtf8() + "\n" +
+                             "pagewick-count: " + strA.toUtf8() + ": listed more than once: the same file as " +
+                             strA.toUtf8() + "\n");
+
+    const QString strFifo = dir.Path(QStringLiteral("pipe.tif"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0600), 0);
+    const SRun only = RunCount({QStringLiteral("--only-tiff"), QStringLiteral("--total"), dir.Path()});
+    EXPECT_EQ(only.nStatus, 0);
+    EXPECT_EQ(only.out, Top() + "/.hidden.tif," + Facts(".hidden.tif") + "1\r\n" + Top() + "/a.tif," + Facts("a.tif") +
+                            "2\r\n" + "\"" + Top() + "/b, c.tif\"," + Facts("b, c.tif") + "1\r\n" + Top() + "/link.tif," +
+                            Facts("a.tif") + "2\r\n,,,,6\r\n");
 }
 
 }  // namespace

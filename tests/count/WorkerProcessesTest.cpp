@@ -1,12 +1,16 @@
+#include "common/core/TaskPool.h"
 #include "count/cli/WorkerProcesses.h"
 
+#include <QElapsedTimer>
 #include <QVector>
 
 #include <gtest/gtest.h>
 
 #include <QSet>
 
+#include <chrono>
 #include <csignal>
+#include <thread>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -22,21 +26,46 @@ struct SResults {
     QVector<QByteArray> values;
 };
 
-SResults RunWork(int nItems, int nWorkers, const std::function<QByteArray(int)>& work)
+// Items are their numbers; they are queued from another thread while the workers work, as a walk
+// lists files while they are counted.
+bool RunItems(int nItems, int nWorkers, const std::function<QByteArray(int)>& work,
+              const std::function<bool(int, const QByteArray&)>& onResult, int nInFlight = 0)
+{
+    CWorkerProcesses workers({nWorkers, nInFlight}, [work](const QByteArray& item) { return work(item.toInt()); });
+    CItemQueue queue(64);
+    std::thread producer([&] {
+        for (int i = 0; i < nItems && queue.Push(QByteArray::number(i)); ++i) {
+        }
+        queue.Close();
+    });
+    const bool bWhole = workers.Run(queue, [&](qint64 nIndex, const QByteArray& item, const QByteArray& result) {
+        EXPECT_EQ(item.toInt(), int(nIndex));
+        return onResult(int(nIndex), result);
+    });
+    producer.join();
+    return bWhole;
+}
+
+SResults RunWork(int nItems, int nWorkers, const std::function<QByteArray(int)>& work, int nInFlight = 0)
 {
     SResults r;
-    RunInWorkerProcesses(nItems, nWorkers, work, [&](int i, const QByteArray& value) {
+    RunItems(nItems, nWorkers, work, [&](int i, const QByteArray& value) {
         r.order.append(i);
         r.values.append(value);
         return true;
-    });
+    }, nInFlight);
     return r;
 }
 
 TEST(WorkerProcesses, ResultsComeBackInOrderWhateverTheWorkers)
 {
     for (const int nWorkers : {1, 2, 4, 0}) {
-        const SResults r = RunWork(2000, nWorkers, Square);
+        // Later items are quicker: they are done before the earlier ones are handed back.
+        const SResults r = RunWork(2000, nWorkers, [](int i) {
+            if (i % 100 == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            return Square(i);
+        });
         ASSERT_EQ(r.order.size(), 2000) << nWorkers;
         for (int i = 0; i < 2000; ++i) {
             ASSERT_EQ(r.order[i], i) << nWorkers;
@@ -105,10 +134,24 @@ TEST(WorkerProcesses, WhatADeadWorkerHeldGoesToTheOthersNotToOneProcessEach)
     EXPECT_FALSE(pids.contains(QByteArray::number(::getpid())));
 }
 
+TEST(WorkerProcesses, EachWorkerWorksOnSeveralItemsAtOnce)
+{
+    // Sixteen items that each wait a tenth of a second take far less than 16 tenths in flight.
+    QElapsedTimer clock;
+    clock.start();
+    const SResults r = RunWork(16, 2, [](int i) {
+        const CWaitingForFiles waiting;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return Square(i);
+    }, 16);
+    EXPECT_EQ(r.values.size(), 16);
+    EXPECT_LT(clock.elapsed(), 800);
+}
+
 TEST(WorkerProcesses, ARefusedResultEndsEverythingAtOnce)
 {
     int nDelivered = 0;
-    const bool bWhole = RunInWorkerProcesses(
+    const bool bWhole = RunItems(
         1000, 2, [](int i) { return Square(i); },
         [&](int i, const QByteArray&) {
             ++nDelivered;

@@ -47,7 +47,8 @@ manpages)
 options)
     usage=$("$1" --help) || fail "$1 --help"
     source=$(gzip -dc "$2") || fail "cannot read $2"
-    options=$(echo "$usage" | sed -n 's/^  \(-[^ ]*\).*/\1/p')
+    # Each option of the option column ("  -j, --jobs=N   text"), without its value.
+    options=$(echo "$usage" | sed -n 's/^ \{2,\}\(-[^ ].*\)/\1/p' | sed 's/  .*//; s/, / /g; s/=[^ ]*//g')
     [ -n "$options" ] || fail "$1 --help lists no options"
     for option in $options; do
         # troff writes a dash of an option as \-.

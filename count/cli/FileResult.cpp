@@ -1,0 +1,188 @@
+#include "FileResult.h"
+
+#include "common/core/FileName.h"
+#include "filelist/core/FileRecord.h"
+#include "persist/core/CsvReport.h"
+
+#include <QDataStream>
+#include <QIODevice>
+
+#include <cstdio>
+
+const char kCountProgram[] = "pagewick-count";
+
+namespace {
+
+// A line of standard error about a file: the program, the path's own bytes, what happened.
+QByteArray FileLine(const QByteArray& path, const QString& strWhat)
+{
+    return QByteArray(kCountProgram) + ": " + path + ": " + strWhat.toUtf8() + '\n';
+}
+
+QByteArray JsonString(const QByteArray& utf8)
+{
+    QByteArray out = "\"";
+    for (const char c : utf8) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char sz[8];
+            std::snprintf(sz, sizeof sz, "\\u%04x", u);
+            out += sz;
+        } else {
+            out += c;
+        }
+    }
+    return out + '"';
+}
+
+const char* StatusWord(const SFileResult& result)
+{
+    if (result.eOutcome != SFileResult::EOutcome::Counted)
+        return "Read Error";
+    return result.nPages == PAGES_NOT_TIFF ? "Invalid" : "Done";
+}
+
+}  // namespace
+
+QByteArray ListedItem(EListedAs eAs, const QByteArray& path)
+{
+    return char(eAs) + path;
+}
+
+EListedAs ItemKind(const QByteArray& item)
+{
+    return item.startsWith(char(EListedAs::Missing)) ? EListedAs::Missing : EListedAs::File;
+}
+
+QByteArray ItemPath(const QByteArray& item)
+{
+    return item.mid(1);
+}
+
+QByteArray CountItem(const QByteArray& item)
+{
+    SFileResult result;
+    if (ItemKind(item) == EListedAs::Missing) {
+        result.eOutcome = SFileResult::EOutcome::Missing;
+        return SerializeResult(result);
+    }
+    SFileFacts facts;
+    const SPageCount count = CountPagesOf(ItemPath(item), &facts, false);
+    result.nPages = count.nPages;
+    if (count.nPages == PAGES_READ_ERROR)
+        return SerializeResult(result);
+    result.eOutcome = SFileResult::EOutcome::Counted;
+    result.bHasFacts = true;
+    result.facts = facts;
+    result.eShort = count.eShort;
+    if (count.IsShort())
+        result.strShortClause = ShortCountClause(count);
+    // The message that cut a count short stands in the line that says so.
+    for (const QString& strMessage : count.messages) {
+        if (!count.IsShort() || strMessage != count.strReason)
+            result.messages.append(strMessage);
+    }
+    return SerializeResult(result);
+}
+
+QByteArray SerializeResult(const SFileResult& r)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << qint8(r.eOutcome) << r.nPages << qint8(r.eShort) << r.strShortClause << r.messages << r.bHasFacts
+        << r.facts.nSize << r.facts.nCreated << r.facts.nModified << r.facts.nDevice << r.facts.nInode;
+    return bytes;
+}
+
+bool DeserializeResult(const QByteArray& bytes, SFileResult* pResult)
+{
+    QDataStream in(bytes);
+    qint8 nOutcome = 0;
+    qint8 nShort = 0;
+    SFileResult& r = *pResult;
+    in >> nOutcome >> r.nPages >> nShort >> r.strShortClause >> r.messages >> r.bHasFacts >> r.facts.nSize >>
+        r.facts.nCreated >> r.facts.nModified >> r.facts.nDevice >> r.facts.nInode;
+    r.eOutcome = SFileResult::EOutcome(nOutcome);
+    r.eShort = EShortCount(nShort);
+    return in.status() == QDataStream::Ok;
+}
+
+SFileResult LostResult(const QByteArray& path)
+{
+    SFileResult result;
+    result.eOutcome = SFileResult::EOutcome::Lost;
+    result.bHasFacts = ReadFileFacts(path, &result.facts);
+    return result;
+}
+
+QByteArray ErrorLines(const QByteArray& path, const SFileResult& result)
+{
+    switch (result.eOutcome) {
+    case SFileResult::EOutcome::Missing:
+        return QByteArray();
+    case SFileResult::EOutcome::Unreadable:
+        return QByteArray(kCountProgram) + ": cannot read " + path + '\n';
+    case SFileResult::EOutcome::Lost:
+        return FileLine(path, QStringLiteral("counting failed: the workers counting it died"));
+    case SFileResult::EOutcome::Counted:
+        break;
+    }
+    QByteArray lines;
+    for (const QString& strMessage : result.messages)
+        lines += FileLine(path, strMessage);
+    if (result.IsShort())
+        lines += FileLine(path, result.strShortClause);
+    return lines;
+}
+
+QByteArray CsvLineOf(const QByteArray& path, const SFileResult& result)
+{
+    FileRecord rec = MakeFileRecord(path, true, result.bHasFacts ? &result.facts : nullptr);
+    rec.nPages = result.ReportedPages();
+    return CsvRowLine(rec);
+}
+
+QByteArray IsoDateTime(qint64 nSecsSinceEpoch)
+{
+    SLocalTime t;
+    if (!ToLocalTime(nSecsSinceEpoch, &t))
+        return QByteArray();
+    const int nOffset = t.nUtcOffsetSeconds;
+    const int nOffsetMinutes = (nOffset < 0 ? -nOffset : nOffset) / 60;
+    char sz[40];
+    std::snprintf(sz, sizeof sz, "%.4d-%.2d-%.2dT%.2d:%.2d:%.2d%c%.2d:%.2d", t.nYear, t.nMonth, t.nDay, t.nHour,
+                  t.nMinute, t.nSecond, nOffset < 0 ? '-' : '+', nOffsetMinutes / 60, nOffsetMinutes % 60);
+    return sz;
+}
+
+QByteArray JsonLineOf(const QByteArray& path, const SFileResult& result)
+{
+    const QString strShown = DisplayFileName(path);
+    const bool bUtf8 = strShown.toUtf8() == path;
+    QByteArray line = "{\"path\":" + JsonString(strShown.toUtf8());
+    if (!bUtf8)
+        line += ",\"path_base64\":\"" + path.toBase64() + '"';
+    const auto time = [&](qint64 nTime) {
+        const QByteArray iso = result.bHasFacts ? IsoDateTime(nTime) : QByteArray();
+        return iso.isEmpty() ? QByteArray("null") : '"' + iso + '"';
+    };
+    line += ",\"size\":" + (result.bHasFacts ? QByteArray::number(result.facts.nSize) : QByteArray("null"));
+    line += ",\"created\":" + time(result.facts.nCreated) + ",\"modified\":" + time(result.facts.nModified);
+    line += ",\"status\":" + JsonString(StatusWord(result));
+    const qint64 nPages = result.ReportedPages();
+    line += ",\"pages\":" + (nPages >= 0 ? QByteArray::number(nPages) : QByteArray("null"));
+    // A count that is there is complete or not; a file not counted has no count to be complete.
+    const bool bHasCount = nPages >= 0 || result.eOutcome == SFileResult::EOutcome::Lost;
+    const bool bComplete = nPages >= 0 && !result.IsShort();
+    line += ",\"complete\":" + QByteArray(!bHasCount ? "null" : bComplete ? "true" : "false");
+    if (bHasCount && !bComplete) {
+        const QString strReason = result.eOutcome == SFileResult::EOutcome::Lost
+                                      ? QStringLiteral("counting failed: the workers counting it died")
+                                      : result.strShortClause;
+        line += ",\"reason\":" + JsonString(strReason.toUtf8());
+    }
+    return line + "}\n";
+}

@@ -1,0 +1,61 @@
+// What pagewick-count learns of one listed file, how a worker sends it to the parent, and how the
+// report and standard error say it.
+#pragma once
+
+#include "count/core/PageCounter.h"
+#include "filelist/core/FileFacts.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// How a listed path came to the list.
+enum class EListedAs : char {
+    File = 'F',         // to be counted
+    Missing = 'M',      // named already as missing: nothing to count
+};
+
+// An item of the list as the workers get it: how it was listed, then the path.
+QByteArray ListedItem(EListedAs eAs, const QByteArray& path);
+EListedAs ItemKind(const QByteArray& item);
+QByteArray ItemPath(const QByteArray& item);
+
+struct SFileResult {
+    enum class EOutcome : qint8 {
+        Counted,        // the count (pages >= 0), or not TIFF (PAGES_NOT_TIFF)
+        Unreadable,     // not a regular file that can be read
+        Missing,        // a PATH that does not exist, named already
+        Lost,           // every worker that tried it died
+    };
+    EOutcome eOutcome = EOutcome::Unreadable;
+    qint32 nPages = PAGES_READ_ERROR;
+    EShortCount eShort = EShortCount::None;
+    QString strShortClause;     // "counted 4 pages, damaged after page 4: ..."
+    QStringList messages;       // libtiff's other messages on the file
+    bool bHasFacts = false;     // size, times
+    SFileFacts facts;
+
+    bool IsShort() const { return eShort != EShortCount::None; }
+    // Pages written in the report: the count, or -1 for none.
+    qint64 ReportedPages() const { return eOutcome == EOutcome::Counted && nPages >= 0 ? nPages : -1; }
+};
+
+// The work of a worker: counts the file of an item.
+QByteArray CountItem(const QByteArray& item);
+QByteArray SerializeResult(const SFileResult& result);
+bool DeserializeResult(const QByteArray& bytes, SFileResult* pResult);
+// A file whose workers died: its size and times from a look of the parent's own.
+SFileResult LostResult(const QByteArray& path);
+
+// The lines of standard error about a file (each ending in LF).
+QByteArray ErrorLines(const QByteArray& path, const SFileResult& result);
+
+QByteArray CsvLineOf(const QByteArray& path, const SFileResult& result);
+// One JSON object and LF: the path (valid UTF-8 as it is; otherwise readable, with the exact bytes
+// in base64 in "path_base64"), size, created and modified times in ISO 8601 with the UTC offset,
+// the status the window would show, pages, whether the count is complete and, if not, why.
+QByteArray JsonLineOf(const QByteArray& path, const SFileResult& result);
+// A time as ISO 8601 in local time with its UTC offset ("2011-05-18T09:04:05+02:00").
+QByteArray IsoDateTime(qint64 nSecsSinceEpoch);
+
+extern const char kCountProgram[];
