@@ -42,15 +42,12 @@ TEST(StartCommand, PartsFilesQtOptionsAndRequests)
         // After "--" everything is a file, options and Qt's options included.
         {{"--", "-odd.tif", "--help", "-platform", "--"}, "/cwd", A::OpenWindow, {},
          {"/cwd/-odd.tif", "/cwd/--help", "/cwd/-platform", "/cwd/--"}, ""},
-        {{"a", "--help"}, "/cwd", A::ShowHelp, {}, {}, ""},
-        {{"-h", "--bogus"}, "/cwd", A::ShowHelp, {}, {}, ""},
+        {{"a", "-h", "--bogus"}, "/cwd", A::ShowHelp, {}, {}, ""},
         {{"-reverse", "--version", "-h"}, "/cwd", A::ShowVersion, {}, {}, ""},
         // The first option that is neither ours nor Qt's is refused, whatever follows it.
         {{"--bogus", "--help"}, "/cwd", A::Refuse, {}, {}, "pagewick: unknown option '--bogus'" + kTry},
-        {{"-odd.tif"}, "/cwd", A::Refuse, {}, {}, "pagewick: unknown option '-odd.tif'" + kTry},
         {{"-hv"}, "/cwd", A::Refuse, {}, {}, "pagewick: unknown option '-hv'" + kTry},
         {{"--help=yes"}, "/cwd", A::Refuse, {}, {}, "pagewick: unknown option '--help=yes'" + kTry},
-        {{"-platformx"}, "/cwd", A::Refuse, {}, {}, "pagewick: unknown option '-platformx'" + kTry},
         {{"a", "-platform"}, "/cwd", A::Refuse, {}, {}, "pagewick: option '-platform' needs a value" + kTry},
         {{"-\xe9\n\t"}, "/cwd", A::Refuse, {}, {}, "pagewick: unknown option '-\xe9\\x0a\\x09'" + kTry},
     };
@@ -74,6 +71,7 @@ struct SRunCase {
     int nStatus;
     QByteArray out;     // "usage": the --help text
     QByteArray err;
+    const char* pszOutFile = nullptr;   // standard output goes there instead
 };
 
 TEST(StartCommand, ProgramAnswersWithoutADisplay)
@@ -86,15 +84,16 @@ TEST(StartCommand, ProgramAnswersWithoutADisplay)
         {{"--version"}, 0, "pagewick 1.02\n", ""},
         {{"-platform", "offscreen", "--version"}, 0, "pagewick 1.02\n", ""},
         {{"--help"}, 0, usage, ""},
-        {{"file.tif", "-h"}, 0, usage, ""},
-        {{"--bogus"}, 2, "", "pagewick: unknown option '--bogus'" + kTry},
         {{"-odd.tif", "--version"}, 2, "", "pagewick: unknown option '-odd.tif'" + kTry},
-        {{"-style"}, 2, "", "pagewick: option '-style' needs a value" + kTry},
+        // A failed write is an error, not a silent success.
+        {{"--help"}, 1, "", "pagewick: write error: No space left on device\n", "/dev/full"},
     };
     for (const SRunCase& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
         QProcess process;
         process.setProcessEnvironment(env);
+        if (c.pszOutFile != nullptr)
+            process.setStandardOutputFile(QLatin1String(c.pszOutFile));
         process.start(QStringLiteral(PAGEWICK_EXE), c.args);
         ASSERT_TRUE(process.waitForFinished(30000));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
@@ -103,22 +102,11 @@ TEST(StartCommand, ProgramAnswersWithoutADisplay)
         EXPECT_EQ(process.readAllStandardError(), c.err);
     }
 
-    // The usage: its first line, every option, the support address, and 80 columns at most.
+    // The usage: its first line, the support address, and 80 columns at most.
     EXPECT_TRUE(usage.startsWith("Usage: pagewick [OPTION]... [FILE]...\n"));
-    for (const char* pszPart : {"\n  -h, --help ", "\n      --version ", "\n  --  ", "-platform NAME",
-                                "\nReport faults to <support@quorbel.example>.\n"})
-        EXPECT_TRUE(usage.contains(pszPart)) << pszPart;
+    EXPECT_TRUE(usage.endsWith("\nReport faults to <support@quorbel.example>.\n"));
     for (const QByteArray& line : usage.split('\n'))
         EXPECT_LE(line.size(), 80) << line.toStdString();
-
-    // A failed write is an error, not a silent success.
-    QProcess full;
-    full.setProcessEnvironment(env);
-    full.setStandardOutputFile(QStringLiteral("/dev/full"));
-    full.start(QStringLiteral(PAGEWICK_EXE), {QStringLiteral("--help")});
-    ASSERT_TRUE(full.waitForFinished(30000));
-    EXPECT_EQ(full.exitCode(), 1);
-    EXPECT_EQ(full.readAllStandardError(), "pagewick: write error: No space left on device\n");
 }
 
 TEST(StartCommand, FilesOfTheCommandLineAreListedAsDropped)

@@ -19,10 +19,8 @@ cd "$dir" && touch a.tif "b c.tif" -- -odd.tif && mkdir sub || exit 1
 rows=(
     "--he                       => --header,--help"
     "--p                        => --pages,--profile,--progress"
-    "--n                        => --no-progress,--null"
     "--for                      => --format="
     "--format ''                => csv,jsonl"
-    "--format = ''              => csv,jsonl"
     "--format = j               => jsonl"
     "-r --output = b            => b c.tif"
     "--files-from ''            => -odd.tif,a.tif,b c.tif,sub"
@@ -30,12 +28,10 @@ rows=(
     "-ro -                      => -odd.tif"
     "-j ''                      => "
     "--jobs = ''                => "
-    "--in-flight ''             => "
     "-rj ''                     => "
     "-rj2 s                     => sub"
     "-j 2 --total b             => b c.tif"
     "-- -                       => -odd.tif"
-    "-- --output -o             => -odd.tif"
     "-o -- --h                  => --header,--help"
 )
 failed=0
