@@ -31,6 +31,10 @@ foreach(size 16 32 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
 endforeach()
 
+# Completion of pagewick-count's options and their values in bash, loaded when first needed.
+install(FILES ${PAGEWICK_DIST_DIR}/completion/pagewick-count.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME pagewick-count)
+
 # Manual pages and the package's changelog, compressed as Debian keeps them; gzip -n leaves out the
 # name and time, so that two builds give the same bytes.
 find_program(PAGEWICK_GZIP gzip REQUIRED)

@@ -5,15 +5,8 @@
 #include "support/core/Addresses.h"
 #include "support/core/HelpFile.h"
 
-QList<QByteArray> StartFilesFromArguments(int argc, char** argv)
-{
-    QList<QByteArray> files;
-    for (int i = 1; i < argc; ++i)
-        files.append(QByteArray(argv[i]));
-    return files;
-}
-
-CPageCountApp::CPageCountApp(int& argc, char** argv) : QApplication(argc, argv)
+CPageCountApp::CPageCountApp(int& argc, char** argv, const QList<QByteArray>& startFiles)
+    : QApplication(argc, argv), m_startFiles(startFiles)
 {
     // The caption of every message box without one of its own.
     setApplicationName(QStringLiteral("Pagewick"));
@@ -21,8 +14,6 @@ CPageCountApp::CPageCountApp(int& argc, char** argv) : QApplication(argc, argv)
     // The desktop finds the entry, the icon and the name of the program's windows by this id.
     setDesktopFileName(QLatin1String(kApplicationId));
     setQuitOnLastWindowClosed(false);
-    // QApplication has taken its own options out of argv; the paths keep their bytes.
-    m_startFiles = StartFilesFromArguments(argc, argv);
 }
 
 bool CPageCountApp::InitInstance(bool bShowSplash)

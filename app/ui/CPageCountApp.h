@@ -1,20 +1,19 @@
 // The application object: prepares the process, runs the main window, and ends with it.
 #pragma once
 
+#include "app/core/CommandLine.h"     // StartFilesFromArguments: the files it is given
+
 #include <QApplication>
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
-// The files named on a command line after Qt has taken out its own options (argv[0] is the
-// program), as bytes: what a file manager's "Open With" passes.
-QList<QByteArray> StartFilesFromArguments(int argc, char** argv);
-
 class CPageCountApp : public QApplication {
     Q_OBJECT
 public:
-    // Qt's own options are taken out of argv; what stays are the files to list.
-    CPageCountApp(int& argc, char** argv);
+    // argv holds Qt's own options only (ParseStartCommand has parted them from the files), so no
+    // file is ever read as one of them; startFiles are the files to list, as bytes.
+    CPageCountApp(int& argc, char** argv, const QList<QByteArray>& startFiles);
 
     // Runs the main window, with the files named at start already listed, until it ends in any
     // way; returns false, as there is nothing to run after it.
