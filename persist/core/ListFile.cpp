@@ -86,17 +86,15 @@ QVector<SListEntry> ParseListFile(const QByteArray& bytes)
     return entries;
 }
 
-bool SaveListFile(const QByteArray& path, const CFileListModel& model)
+bool SaveListFile(const QByteArray& path, const CFileListModel& model, SListFileSave* pSave)
 {
-    QString strName;
-    if (!WritableFileName(path, &strName))
+    SListFileSave save;
+    QSaveFile file;
+    if (!OpenReplacement(path, &file, &save.strError)) {
+        if (pSave)
+            *pSave = save;
         return false;
-    // Written beside the old file and put in its place only when complete; no fallback to writing
-    // into the old file, which a failure would destroy.
-    QSaveFile file(strName);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
+    }
     CBlockWriter out(&file);
     for (int i = 0; i < model.GetRowCount() && out.Ok(); ++i) {
         const FileRecord& rec = model.GetRecord(i);
@@ -105,6 +103,8 @@ bool SaveListFile(const QByteArray& path, const CFileListModel& model)
         out.Write(rec.path);
         out.Write(kLineEnd, 3);
     }
-    // Unwritten, the new file is dropped with the object and the old one stays.
-    return out.Flush() && file.commit();
+    const bool bSaved = CommitReplacement(&file, out, &save.strError);
+    if (pSave)
+        *pSave = save;
+    return bSaved;
 }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QVector>
 
 class CFileListModel;
@@ -44,6 +45,11 @@ private:
 // A whole list file's entries.
 QVector<SListEntry> ParseListFile(const QByteArray& bytes);
 
+// What a save did besides writing.
+struct SListFileSave {
+    QString strError;           // why the file could not be written: the system's reason
+};
+
 // Writes the list to path as a whole or not at all: the previous file stays until the new one is
 // complete on disk. False when it could not be written (the previous file, if any, unchanged).
-bool SaveListFile(const QByteArray& path, const CFileListModel& model);
+bool SaveListFile(const QByteArray& path, const CFileListModel& model, SListFileSave* pSave = nullptr);

@@ -78,7 +78,13 @@ protected:
         Fill(model, {{"/a.tif", true}, {"/b.tif", false}});
         strOld = dir.Write(QStringLiteral("old.lst"), "/old.tif\r\r\n");
     }
-    bool Save(const QString& strPath) { return SaveListFile(strPath.toUtf8(), model); }
+    // "saved", or the reason the save failed.
+    QString Save(const QString& strPath) { return SaveBytes(strPath.toUtf8()); }
+    QString SaveBytes(const QByteArray& path)
+    {
+        SListFileSave save;
+        return SaveListFile(path, model, &save) ? QStringLiteral("saved") : save.strError;
+    }
     bool OldIsIntact() { return ReadAll(strOld) == "/old.tif\r\r\n"; }
 
     CTempDir dir;
@@ -89,7 +95,7 @@ protected:
 TEST_F(ListFileSave, ReplacesTheFileWholeAndKeepsItsPermissions)
 {
     ASSERT_EQ(::chmod(QFile::encodeName(strOld).constData(), 0640), 0);
-    ASSERT_TRUE(Save(strOld));
+    ASSERT_EQ(Save(strOld), "saved");
     EXPECT_EQ(ReadAll(strOld), "/a.tif\r\r\n~/b.tif\r\r\n");
     EXPECT_EQ(QFile::permissions(strOld),
               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
@@ -99,17 +105,21 @@ TEST_F(ListFileSave, WhatCannotBeWrittenIsRefusedAndTheOldFileStays)
 {
     const QString strFifo = dir.Path(QStringLiteral("fifo.lst"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0600), 0);
-    // A FIFO would be replaced by a plain file (as a device node would be): refused.
-    for (const QString& strTarget : {strOld + QStringLiteral("/under-a-file.lst"), strFifo,
-                                     dir.MakeDir(QStringLiteral("folder.lst")), dir.Path(QStringLiteral("no/x.lst"))})
-        EXPECT_FALSE(Save(strTarget)) << qPrintable(strTarget);
-    // Bytes that are not UTF-8 cannot be named exactly through Qt: not written elsewhere.
-    EXPECT_FALSE(SaveListFile(dir.Bytes() + "/caf\xe9.lst", model));
+    // A FIFO would be replaced by a plain file (as a device node would be): refused. Bytes that are
+    // not UTF-8 cannot be named exactly through Qt: not written elsewhere.
+    const QList<std::pair<QByteArray, QString>> targets = {
+        {strOld.toUtf8() + "/under-a-file.lst", "Not a directory"},
+        {strFifo.toUtf8(), "Not a regular file"},
+        {dir.MakeDir(QStringLiteral("folder.lst")).toUtf8(), "Is a directory"},
+        {dir.Bytes() + "/no/x.lst", "No such file or directory"},
+        {dir.Bytes() + "/caf\xe9.lst", "The name is not valid UTF-8"}};
+    for (const auto& [target, strReason] : targets)
+        EXPECT_EQ(SaveBytes(target), strReason) << target.constData();
     EXPECT_FALSE(QFileInfo(strFifo).isFile());     // still the FIFO
     EXPECT_TRUE(OldIsIntact());
     if (::geteuid() != 0) {     // root writes anywhere
         ::chmod(dir.Bytes().constData(), 0500);
-        EXPECT_FALSE(Save(strOld));
+        EXPECT_NE(Save(strOld), "saved");
         ::chmod(dir.Bytes().constData(), 0700);
         EXPECT_TRUE(OldIsIntact());
     }
@@ -121,7 +131,7 @@ TEST_F(ListFileSave, AFullDiskKeepsTheOldFile)
     Fill(model, many);
     {
         const CFileSizeLimit limit(64 * 1024);
-        EXPECT_FALSE(Save(strOld));
+        EXPECT_EQ(Save(strOld), "File too large");
     }
     EXPECT_TRUE(OldIsIntact());
     EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList({"old.lst"}));   // no temporary file left

@@ -145,21 +145,27 @@ TEST_F(ListFiles, FilesThatCannotBeReadOrWrittenAreNamedInTheTitleAndTheBox)
     const QString strFifo = dir.Path(QStringLiteral("pipe.lst"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0600), 0);     // would block if it were opened
     const QString strNowhere = dir.Write(QStringLiteral("file"), "x") + QStringLiteral("/list.lst");
+    const QString strGone = dir.Write(QStringLiteral("gone.lst"), "/a\r\r\n");
     dlg.AppendFileRow("/s/a.tif", true);
     CModalBoxes boxes;
     boxes.ExpectDialog(kOpen, TypeName(strFifo));
-    boxes.Expect(OkBox(QStringLiteral("Can't read list file."), strFifo), QMessageBox::Ok);
+    boxes.Expect(FailureBox(QStringLiteral("Can't read list file."), strFifo), QMessageBox::Ok);
     Run(ID_FILE_APPENDLIST, boxes);
     EXPECT_EQ(Rows(), QList<QByteArray>({"Yes /s/a.tif"}));
     EXPECT_EQ(dlg.windowTitle(), TitleWith(strFifo));
     boxes.ExpectDialog(kSave, TypeName(strNowhere));
-    boxes.Expect(OkBox(QStringLiteral("Can't write to lst file."), strNowhere), QMessageBox::Ok);   // never "Saved OK"
+    boxes.Expect(FailureBox(QStringLiteral("Can't write to lst file."), strNowhere), QMessageBox::Ok);   // never "Saved OK"
     Run(ID_FILE_SAVELISTAS, boxes);
     EXPECT_EQ(dlg.windowTitle(), TitleWith(strNowhere));
-    boxes.ExpectDialog(kOpen, TypeName(strFifo));
-    boxes.Expect(OkBox(QStringLiteral("Can't read list file."), strFifo), QMessageBox::Ok);
+    // Chosen, then gone before it is opened.
+    boxes.ExpectDialog(kOpen, [&](QWidget* pDialog) {
+        TypeName(strGone)(pDialog);
+        QFile::remove(strGone);
+    });
+    boxes.Expect(FailureBox(QStringLiteral("Can't read list file."), strGone), QMessageBox::Ok);
     Run(ID_FILE_LOADLIST, boxes);
     EXPECT_TRUE(Rows().isEmpty());
+    EXPECT_EQ(Informatives(boxes), QStringList({"Not a regular file", "Not a directory", "No such file or directory"}));
 }
 
 // A long list comes in batches while the window's loop runs; no other long operation starts meanwhile.
