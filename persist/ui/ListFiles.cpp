@@ -35,6 +35,18 @@ void ShowCantRead(QWidget* pOwner, const QByteArray& path, const QString& strRea
     ShowFailure(pOwner, path, QStringLiteral("Can't read list file."), strReason);
 }
 
+// Saved, but without the rows whose paths cannot stand in a list file: how many, why, and the first.
+void ShowLeftOut(QWidget* pOwner, const QByteArray& path, const SListFileSave& save)
+{
+    const QString strCount = save.nLeftOut == 1 ? QStringLiteral("1 row was not saved in ")
+                                                : QStringLiteral("%1 rows were not saved in ").arg(save.nLeftOut);
+    AppMessageBox(pOwner, strCount + DisplayFileName(path) + u'.', QStringLiteral("Rows Not Saved"),
+                  QMessageBox::Ok, QMessageBox::Warning, QMessageBox::NoButton,
+                  QStringLiteral("A list file holds one path per line, and a path with a line break (CR or LF) "
+                                 "or the byte 0x1A cannot stand in a line. The first: ") +
+                      ReadablePath(save.firstLeftOut));
+}
+
 // A list file being read: the file is read and its files looked at on a worker thread, the rows
 // join the list at the pace of the screen.
 class CListLoadRun : public CRowBatchRun {
@@ -87,7 +99,10 @@ void WriteListFile(const SListHost& host)
         return;
     }
     host.pListPath->UpdateListTitle();
-    ShowPathBox(host.pOwner, path, QStringLiteral("List File Saved OK"));
+    if (save.nLeftOut > 0)
+        ShowLeftOut(host.pOwner, path, save);
+    else
+        ShowPathBox(host.pOwner, path, QStringLiteral("List File Saved OK"));
 }
 
 }  // namespace

@@ -168,6 +168,43 @@ TEST_F(ListFiles, FilesThatCannotBeReadOrWrittenAreNamedInTheTitleAndTheBox)
     EXPECT_EQ(Informatives(boxes), QStringList({"Not a regular file", "Not a directory", "No such file or directory"}));
 }
 
+// Saved and loaded back, every row whose path fits a line comes back as it was; the others are left
+// out, and the box says how many and shows the first readably.
+TEST_F(ListFiles, RowsWhosePathsCannotStandInALineAreLeftOutAndCounted)
+{
+    const struct {
+        QByteArray path;
+        bool bKept;
+    } cases[] = {{"/s/a-line\nb-line.tif", false}, {"/s/plain.tif", true},          {"/s/cr\ronly.tif", false},
+                 {"/s/caf\xe9 \xff.tif", true},     {"/s/line\r\nfeed.tif", false}, {"/s/sub\x1a" "end.tif", false},
+                 {"/s/\xEF\xBB\xBFmark.tif", true}};
+    QList<QByteArray> kept;
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        dlg.AppendFileRow(cases[i].path, i % 2 == 0);
+        if (cases[i].bKept)
+            kept << (i % 2 == 0 ? "Yes " : "No ") + cases[i].path;
+    }
+    const QString strList = dir.Path(QStringLiteral("saved.lst"));
+    CModalBoxes boxes;
+    boxes.ExpectDialog(kSave, TypeName(strList));
+    const SExpectedBox leftOut = {QStringLiteral("Rows Not Saved"), "4 rows were not saved in " + strList + '.',
+                                  QMessageBox::Ok, QMessageBox::Warning};
+    boxes.Expect(leftOut, QMessageBox::Ok);
+    Run(ID_FILE_SAVELISTAS, boxes);
+    EXPECT_EQ(ReadAll(strList), "~/s/plain.tif\r\r\n~/s/caf\xe9 \xff.tif\r\r\n/s/\xEF\xBB\xBFmark.tif\r\r\n");
+    EXPECT_EQ(dlg.windowTitle(), TitleWith(strList));
+    boxes.ExpectDialog(kOpen, TypeName(strList));
+    Run(ID_FILE_LOADLIST, boxes);
+    EXPECT_EQ(Rows(), kept);
+    dlg.AppendFileRow("/s/tab\tand\rcr.tif", true);
+    boxes.Expect({leftOut.strCaption, "1 row was not saved in " + strList + '.', QMessageBox::Ok, QMessageBox::Warning},
+                 QMessageBox::Ok);
+    Run(ID_FILE_SAVELIST, boxes);
+    const QString strWhy = QStringLiteral("A list file holds one path per line, and a path with a line break (CR or "
+                                          "LF) or the byte 0x1A cannot stand in a line. The first: ");
+    EXPECT_EQ(Informatives(boxes), QStringList({strWhy + "/s/a-line\\x0Ab-line.tif", strWhy + "/s/tab\\x09and\\x0Dcr.tif"}));
+}
+
 // A long list comes in batches while the window's loop runs; no other long operation starts meanwhile.
 TEST_F(ListFiles, ALongListLoadsInTheWindowsLoop)
 {
