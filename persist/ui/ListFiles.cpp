@@ -43,7 +43,7 @@ void ShowLeftOut(QWidget* pOwner, const QByteArray& path, const SListFileSave& s
     AppMessageBox(pOwner, strCount + DisplayFileName(path) + u'.', QStringLiteral("Rows Not Saved"),
                   QMessageBox::Ok, QMessageBox::Warning, QMessageBox::NoButton,
                   QStringLiteral("A list file holds one path per line, and a path with a line break (CR or LF) "
-                                 "or the byte 0x1A cannot stand in a line. The first: ") +
+                                 "or the byte 0x1A cannot stand in a line.\nThe first: ") +
                       ReadablePath(save.firstLeftOut));
 }
 

@@ -201,7 +201,7 @@ TEST_F(ListFiles, RowsWhosePathsCannotStandInALineAreLeftOutAndCounted)
                  QMessageBox::Ok);
     Run(ID_FILE_SAVELIST, boxes);
     const QString strWhy = QStringLiteral("A list file holds one path per line, and a path with a line break (CR or "
-                                          "LF) or the byte 0x1A cannot stand in a line. The first: ");
+                                          "LF) or the byte 0x1A cannot stand in a line.\nThe first: ");
     EXPECT_EQ(Informatives(boxes), QStringList({strWhy + "/s/a-line\\x0Ab-line.tif", strWhy + "/s/tab\\x09and\\x0Dcr.tif"}));
 }
 
