@@ -123,13 +123,12 @@ QVector<SListEntry> ParseListFile(const QByteArray& bytes)
 
 bool SaveListFile(const QByteArray& path, const CFileListModel& model, SListFileSave* pSave)
 {
-    SListFileSave save;
+    SListFileSave unasked;
+    SListFileSave& save = pSave ? *pSave : unasked;
+    save = SListFileSave();
     QSaveFile file;
-    if (!OpenReplacement(path, &file, &save.strError)) {
-        if (pSave)
-            *pSave = save;
+    if (!OpenReplacement(path, &file, &save.strError))
         return false;
-    }
     CBlockWriter out(&file);
     CListFileWriter writer;
     QByteArray entry;
@@ -142,10 +141,7 @@ bool SaveListFile(const QByteArray& path, const CFileListModel& model, SListFile
             save.firstLeftOut = rec.path;
         }
     }
-    const bool bSaved = CommitReplacement(&file, out, &save.strError);
-    if (pSave)
-        *pSave = save;
-    return bSaved;
+    return CommitReplacement(&file, out, &save.strError);
 }
 
 QString ReadablePath(const QByteArray& path)

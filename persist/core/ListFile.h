@@ -71,8 +71,8 @@ struct SListFileSave {
 };
 
 // Writes the list to path as a whole or not at all: the previous file stays until the new one is
-// complete on disk. Rows whose paths do not fit a line are left out, the others written. False when it
-// could not be written (the previous file, if any, unchanged).
+// complete on disk. Rows whose paths do not fit a line are left out, the others written. False
+// when it could not be written (the previous file, if any, unchanged); *pSave tells the rest.
 bool SaveListFile(const QByteArray& path, const CFileListModel& model, SListFileSave* pSave = nullptr);
 
 // A path as a box shows it: as DisplayFileName does, and every control character as "\xNN", so a

@@ -154,7 +154,8 @@ TEST_F(ListFiles, FilesThatCannotBeReadOrWrittenAreNamedInTheTitleAndTheBox)
     EXPECT_EQ(Rows(), QList<QByteArray>({"Yes /s/a.tif"}));
     EXPECT_EQ(dlg.windowTitle(), TitleWith(strFifo));
     boxes.ExpectDialog(kSave, TypeName(strNowhere));
-    boxes.Expect(FailureBox(QStringLiteral("Can't write to lst file."), strNowhere), QMessageBox::Ok);   // never "Saved OK"
+    // Never "Saved OK".
+    boxes.Expect(FailureBox(QStringLiteral("Can't write to lst file."), strNowhere), QMessageBox::Ok);
     Run(ID_FILE_SAVELISTAS, boxes);
     EXPECT_EQ(dlg.windowTitle(), TitleWith(strNowhere));
     // Chosen, then gone before it is opened.
@@ -202,7 +203,8 @@ TEST_F(ListFiles, RowsWhosePathsCannotStandInALineAreLeftOutAndCounted)
     Run(ID_FILE_SAVELIST, boxes);
     const QString strWhy = QStringLiteral("A list file holds one path per line, and a path with a line break (CR or "
                                           "LF) or the byte 0x1A cannot stand in a line.\nThe first: ");
-    EXPECT_EQ(Informatives(boxes), QStringList({strWhy + "/s/a-line\\x0Ab-line.tif", strWhy + "/s/tab\\x09and\\x0Dcr.tif"}));
+    EXPECT_EQ(Informatives(boxes),
+              QStringList({strWhy + "/s/a-line\\x0Ab-line.tif", strWhy + "/s/tab\\x09and\\x0Dcr.tif"}));
 }
 
 // A long list comes in batches while the window's loop runs; no other long operation starts meanwhile.

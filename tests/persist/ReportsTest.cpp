@@ -128,8 +128,9 @@ TEST_F(Reports, AFileThatCannotBeWrittenSaysWhyAndNeverDone)
     dlg.GetModel()->AppendRows(QVector<FileRecord>(20000, Row("/scans/a-page-of-a-long-list.tif", true, 100, 1)));
     const QString strFull = dir.Write(QStringLiteral("full.txt"), "old report");
     const CFileSizeLimit limit(64 * 1024);
-    boxes.ExpectDialog(QStringLiteral("Export Files to TXT file"), TypeName(strFull));
-    boxes.Expect({QStringLiteral("Export Files to TXT file"), QStringLiteral("full.txt already exists.\nDo you want to replace it?"),
+    const QString strTextDialog = QStringLiteral("Export Files to TXT file");
+    boxes.ExpectDialog(strTextDialog, TypeName(strFull));
+    boxes.Expect({strTextDialog, QStringLiteral("full.txt already exists.\nDo you want to replace it?"),
                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning},
                  QMessageBox::Yes);
     boxes.Expect(Question("Do you want to include a description header ?", "Text Report"), QMessageBox::Yes);
