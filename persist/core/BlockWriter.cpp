@@ -32,6 +32,7 @@ bool CBlockWriter::Flush()
             const qint64 n = m_pDevice->write(m_buffer.constData() + nDone, m_buffer.size() - nDone);
             if (n <= 0) {
                 m_bOk = false;
+                m_strError = m_pDevice->errorString();
                 break;
             }
             nDone += qsizetype(n);

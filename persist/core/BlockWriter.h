@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 class QIODevice;
 
@@ -19,9 +20,12 @@ public:
     bool Flush();
     // False once any write failed.
     bool Ok() const { return m_bOk; }
+    // The device's reason for the write that failed, taken when it failed.
+    const QString& ErrorString() const { return m_strError; }
 
 private:
     QIODevice* m_pDevice;
     QByteArray m_buffer;
     bool m_bOk = true;
+    QString m_strError;
 };

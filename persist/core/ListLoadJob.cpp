@@ -38,7 +38,7 @@ QVector<FileRecord> MakeRows(CTaskPool& pool, const SListEntry* pEntries, int nE
     return rows;
 }
 
-void ReadList(int fd, CRowBatches& batches)
+void ReadList(int fd, CRowBatches& batches, QString* pError)
 {
     QFile file;
     bool bReadError = !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
@@ -62,13 +62,16 @@ void ReadList(int fd, CRowBatches& batches)
         }
         entries.clear();
     }
-    if (bReadError)
+    if (bReadError) {
+        *pError = file.errorString();
         batches.SetFailed();
+    }
 }
 
 }  // namespace
 
-std::function<void(CRowBatches&)> ListLoadWork(int fd)
+std::function<void(CRowBatches&)> ListLoadWork(int fd, std::shared_ptr<QString> pError)
 {
-    return [fd](CRowBatches& batches) { ReadList(fd, batches); };
+    // The reason lives as long as either side: the worker may outlast the load that started it.
+    return [fd, pError](CRowBatches& batches) { ReadList(fd, batches, pError.get()); };
 }

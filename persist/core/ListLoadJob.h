@@ -5,6 +5,11 @@
 
 #include "filelist/core/RowBatches.h"
 
+#include <QString>
+
+#include <memory>
+
 // The work that reads the list file open as fd (it takes the descriptor over); a read that fails
-// marks the batches as failed, keeping the rows read before it.
-std::function<void(CRowBatches&)> ListLoadWork(int fd);
+// leaves the system's reason in *pError and then marks the batches as failed, keeping the rows
+// read before it. *pError may be read once Failed() said true.
+std::function<void(CRowBatches&)> ListLoadWork(int fd, std::shared_ptr<QString> pError);

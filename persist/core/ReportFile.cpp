@@ -8,18 +8,13 @@ CReportFile::CReportFile(const QByteArray& path, EReportKind eKind) : m_path(pat
 
 CReportFile::~CReportFile()
 {
-    // The writer hands its last bytes to the file before the file goes.
+    // Not closed: the writer goes first, and the unfinished file goes with m_file.
     m_pWriter.reset();
 }
 
 bool CReportFile::Open()
 {
-    QString strName;
-    if (!WritableFileName(m_path, &strName))
-        return false;
-    m_file.setFileName(strName);
-    // The writer makes blocks of its own; the file hands each one on at once, so a failure shows there.
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    if (!OpenReplacement(m_path, &m_file, &m_strError))
         return false;
     if (m_eKind == EReportKind::Csv)
         m_pWriter = std::make_unique<CCsvReportWriter>(&m_file);
@@ -32,8 +27,5 @@ bool CReportFile::Close()
 {
     if (!m_pWriter)
         return false;
-    const bool bWritten = m_pWriter->Flush() && m_file.flush();
-    // Close reports a failure of its own (a network file system may tell only now).
-    m_file.close();
-    return bWritten && m_file.error() == QFileDevice::NoError;
+    return CommitReplacement(&m_file, m_pWriter->Output(), &m_strError);
 }

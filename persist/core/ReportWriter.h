@@ -30,6 +30,8 @@ public:
     qint64 Total() const { return m_nTotal; }
     // False once any write failed.
     bool Ok() const { return m_out.Ok(); }
+    // Where the lines go, with the first failure and its reason.
+    CBlockWriter& Output() { return m_out; }
 
 protected:
     virtual QByteArray HeaderLine() const = 0;

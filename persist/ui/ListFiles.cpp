@@ -7,6 +7,7 @@
 #include "common/ui/CRowBatchRun.h"
 #include "filelist/core/CFileListModel.h"
 #include "filelist/core/FileFacts.h"
+#include "persist/core/FileProblem.h"
 #include "persist/core/ListFile.h"
 #include "persist/core/ListLoadJob.h"
 
@@ -16,15 +17,34 @@ namespace {
 
 const QString kListSuffix = QStringLiteral("lst");
 
-// The list-file boxes: the path as text, the news in the caption.
+// The list-file boxes: the path as text, the news in the caption; a failure with the system's
+// reason below.
 void ShowPathBox(QWidget* pOwner, const QByteArray& path, const QString& strCaption)
 {
     AppMessageBox(pOwner, DisplayFileName(path), strCaption);
 }
 
-void ShowCantRead(QWidget* pOwner, const QByteArray& path)
+void ShowFailure(QWidget* pOwner, const QByteArray& path, const QString& strCaption, const QString& strReason)
 {
-    ShowPathBox(pOwner, path, QStringLiteral("Can't read list file."));
+    AppMessageBox(pOwner, DisplayFileName(path), strCaption, QMessageBox::Ok, QMessageBox::Critical,
+                  QMessageBox::NoButton, strReason);
+}
+
+void ShowCantRead(QWidget* pOwner, const QByteArray& path, const QString& strReason)
+{
+    ShowFailure(pOwner, path, QStringLiteral("Can't read list file."), strReason);
+}
+
+// Saved, but without the rows whose paths cannot stand in a list file: how many, why, and the first.
+void ShowLeftOut(QWidget* pOwner, const QByteArray& path, const SListFileSave& save)
+{
+    const QString strCount = save.nLeftOut == 1 ? QStringLiteral("1 row was not saved in ")
+                                                : QStringLiteral("%1 rows were not saved in ").arg(save.nLeftOut);
+    AppMessageBox(pOwner, strCount + DisplayFileName(path) + u'.', QStringLiteral("Rows Not Saved"),
+                  QMessageBox::Ok, QMessageBox::Warning, QMessageBox::NoButton,
+                  QStringLiteral("A list file holds one path per line, and a path with a line break (CR or LF) "
+                                 "or the byte 0x1A cannot stand in a line.\nThe first: ") +
+                      ReadablePath(save.firstLeftOut));
 }
 
 // A list file being read: the file is read and its files looked at on a worker thread, the rows
@@ -33,22 +53,23 @@ class CListLoadRun : public CRowBatchRun {
     Q_OBJECT
 public:
     CListLoadRun(const SListHost& host, std::unique_ptr<CLongOperationLock> pLock, const QByteArray& path)
-        : CRowBatchRun(host, std::move(pLock)), m_path(path)
+        : CRowBatchRun(host, std::move(pLock)), m_path(path), m_pReadError(std::make_shared<QString>())
     {
         setObjectName(QStringLiteral("ListLoadRun"));
     }
 
-    void Start(int fd) { StartRows(ListLoadWork(fd)); }
+    void Start(int fd) { StartRows(ListLoadWork(fd, m_pReadError)); }
 
 private:
     // The rows read before a failed read stay, and the failure is told; the window's end says nothing.
     void Ended(const CRowBatches& batches, bool bWindowEnding) override
     {
         if (batches.Failed() && !bWindowEnding)
-            ShowCantRead(Host().pOwner, m_path);
+            ShowCantRead(Host().pOwner, m_path, *m_pReadError);
     }
 
     QByteArray m_path;
+    std::shared_ptr<QString> m_pReadError;
 };
 
 // Reads the rows of a list file into the list: the file becomes the current list
@@ -61,7 +82,7 @@ void LoadListFile(const SListHost& host, std::unique_ptr<CLongOperationLock> pLo
     CRegularFile file(path);
     if (!file.IsOpen()) {
         pLock.reset();
-        ShowCantRead(host.pOwner, path);
+        ShowCantRead(host.pOwner, path, UnreadableReason(path));
         return;
     }
     auto* pRun = new CListLoadRun(host, std::move(pLock), path);
@@ -72,12 +93,16 @@ void LoadListFile(const SListHost& host, std::unique_ptr<CLongOperationLock> pLo
 void WriteListFile(const SListHost& host)
 {
     const QByteArray path = host.pListPath->ListPath();
-    if (!SaveListFile(path, *host.pModel)) {
-        ShowPathBox(host.pOwner, path, QStringLiteral("Can't write to lst file."));
+    SListFileSave save;
+    if (!SaveListFile(path, *host.pModel, &save)) {
+        ShowFailure(host.pOwner, path, QStringLiteral("Can't write to lst file."), save.strError);
         return;
     }
     host.pListPath->UpdateListTitle();
-    ShowPathBox(host.pOwner, path, QStringLiteral("List File Saved OK"));
+    if (save.nLeftOut > 0)
+        ShowLeftOut(host.pOwner, path, save);
+    else
+        ShowPathBox(host.pOwner, path, QStringLiteral("List File Saved OK"));
 }
 
 }  // namespace

@@ -37,12 +37,14 @@ void RunReport(const SListHost& host, const SReportKind& kind)
                                         QString::fromLatin1(kind.pszSuffix));
     if (path.isEmpty() || host.pOperations->IsClosing())
         return;
+    CReportFile file(path, kind.eKind);
     const auto cantWrite = [&] {
         AppMessageBox(pOwner, QStringLiteral("Can't write to ") + DisplayFileName(path),
-                      QStringLiteral("File Report Error"));
+                      QStringLiteral("File Report Error"), QMessageBox::Ok, QMessageBox::Critical,
+                      QMessageBox::NoButton, file.ErrorString());
     };
-    // Created, or emptied, before the questions.
-    CReportFile file(path, kind.eKind);
+    // Begun before the questions, where the Windows version created or emptied the file; an older
+    // report of that name stays whole until the new one is.
     if (!file.Open()) {
         cantWrite();
         return;

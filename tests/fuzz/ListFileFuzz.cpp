@@ -1,6 +1,6 @@
 // Fuzz target: the list-file reader on the input's bytes. Whatever the bytes, it returns; read in
 // pieces of any size it gives the same entries as read whole; and what it gives, saved and read
-// again, stays the same.
+// again, stays the same as far as the writer takes it.
 #include "persist/core/ListFile.h"
 
 #include <cstdint>
@@ -21,20 +21,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     if (pieces != whole)
         std::abort();
 
+    // Written again, what the writer takes comes back as it was: it leaves out a path that does not
+    // fit a line (a CR the reader kept), and a path in use that begins with "~" comes back out of
+    // use, which the format cannot tell apart.
+    CListFileWriter writer;
     QByteArray written;
+    QVector<SListEntry> kept;
     for (const SListEntry& entry : whole) {
         if (entry.path.isEmpty() || entry.path.contains('\n'))
             std::abort();
-        written += ListFileEntry(entry.path, entry.bInUse);
+        if (writer.Append(entry.path, entry.bInUse, &written))
+            kept.append(entry);
     }
-    // Written again, a path that begins with "~" and is in use comes back out of use: the format
-    // cannot tell them apart. Everything else returns as it was.
     const QVector<SListEntry> again = ParseListFile(written);
-    if (again.size() != whole.size())
+    if (again.size() != kept.size())
         std::abort();
-    for (qsizetype i = 0; i < whole.size(); ++i) {
-        const bool bTildeInUse = whole[i].bInUse && whole[i].path.startsWith('~');
-        if (!bTildeInUse && !(again[i] == whole[i]))
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+        const bool bTildeInUse = kept[i].bInUse && kept[i].path.startsWith('~');
+        if (!bTildeInUse && !(again[i] == kept[i]))
             std::abort();
     }
     return 0;

@@ -145,21 +145,66 @@ TEST_F(ListFiles, FilesThatCannotBeReadOrWrittenAreNamedInTheTitleAndTheBox)
     const QString strFifo = dir.Path(QStringLiteral("pipe.lst"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0600), 0);     // would block if it were opened
     const QString strNowhere = dir.Write(QStringLiteral("file"), "x") + QStringLiteral("/list.lst");
+    const QString strGone = dir.Write(QStringLiteral("gone.lst"), "/a\r\r\n");
     dlg.AppendFileRow("/s/a.tif", true);
     CModalBoxes boxes;
     boxes.ExpectDialog(kOpen, TypeName(strFifo));
-    boxes.Expect(OkBox(QStringLiteral("Can't read list file."), strFifo), QMessageBox::Ok);
+    boxes.Expect(FailureBox(QStringLiteral("Can't read list file."), strFifo), QMessageBox::Ok);
     Run(ID_FILE_APPENDLIST, boxes);
     EXPECT_EQ(Rows(), QList<QByteArray>({"Yes /s/a.tif"}));
     EXPECT_EQ(dlg.windowTitle(), TitleWith(strFifo));
     boxes.ExpectDialog(kSave, TypeName(strNowhere));
-    boxes.Expect(OkBox(QStringLiteral("Can't write to lst file."), strNowhere), QMessageBox::Ok);   // never "Saved OK"
+    // Never "Saved OK".
+    boxes.Expect(FailureBox(QStringLiteral("Can't write to lst file."), strNowhere), QMessageBox::Ok);
     Run(ID_FILE_SAVELISTAS, boxes);
     EXPECT_EQ(dlg.windowTitle(), TitleWith(strNowhere));
-    boxes.ExpectDialog(kOpen, TypeName(strFifo));
-    boxes.Expect(OkBox(QStringLiteral("Can't read list file."), strFifo), QMessageBox::Ok);
+    // Chosen, then gone before it is opened.
+    boxes.ExpectDialog(kOpen, [&](QWidget* pDialog) {
+        TypeName(strGone)(pDialog);
+        QFile::remove(strGone);
+    });
+    boxes.Expect(FailureBox(QStringLiteral("Can't read list file."), strGone), QMessageBox::Ok);
     Run(ID_FILE_LOADLIST, boxes);
     EXPECT_TRUE(Rows().isEmpty());
+    EXPECT_EQ(Informatives(boxes), QStringList({"Not a regular file", "Not a directory", "No such file or directory"}));
+}
+
+// Saved and loaded back, every row whose path fits a line comes back as it was; the others are left
+// out, and the box says how many and shows the first readably.
+TEST_F(ListFiles, RowsWhosePathsCannotStandInALineAreLeftOutAndCounted)
+{
+    const struct {
+        QByteArray path;
+        bool bKept;
+    } cases[] = {{"/s/a-line\nb-line.tif", false}, {"/s/plain.tif", true},          {"/s/cr\ronly.tif", false},
+                 {"/s/caf\xe9 \xff.tif", true},     {"/s/line\r\nfeed.tif", false}, {"/s/sub\x1a" "end.tif", false},
+                 {"/s/\xEF\xBB\xBFmark.tif", true}};
+    QList<QByteArray> kept;
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        dlg.AppendFileRow(cases[i].path, i % 2 == 0);
+        if (cases[i].bKept)
+            kept << (i % 2 == 0 ? "Yes " : "No ") + cases[i].path;
+    }
+    const QString strList = dir.Path(QStringLiteral("saved.lst"));
+    CModalBoxes boxes;
+    boxes.ExpectDialog(kSave, TypeName(strList));
+    const SExpectedBox leftOut = {QStringLiteral("Rows Not Saved"), "4 rows were not saved in " + strList + '.',
+                                  QMessageBox::Ok, QMessageBox::Warning};
+    boxes.Expect(leftOut, QMessageBox::Ok);
+    Run(ID_FILE_SAVELISTAS, boxes);
+    EXPECT_EQ(ReadAll(strList), "~/s/plain.tif\r\r\n~/s/caf\xe9 \xff.tif\r\r\n/s/\xEF\xBB\xBFmark.tif\r\r\n");
+    EXPECT_EQ(dlg.windowTitle(), TitleWith(strList));
+    boxes.ExpectDialog(kOpen, TypeName(strList));
+    Run(ID_FILE_LOADLIST, boxes);
+    EXPECT_EQ(Rows(), kept);
+    dlg.AppendFileRow("/s/tab\tand\rcr.tif", true);
+    boxes.Expect({leftOut.strCaption, "1 row was not saved in " + strList + '.', QMessageBox::Ok, QMessageBox::Warning},
+                 QMessageBox::Ok);
+    Run(ID_FILE_SAVELIST, boxes);
+    const QString strWhy = QStringLiteral("A list file holds one path per line, and a path with a line break (CR or "
+                                          "LF) or the byte 0x1A cannot stand in a line.\nThe first: ");
+    EXPECT_EQ(Informatives(boxes),
+              QStringList({strWhy + "/s/a-line\\x0Ab-line.tif", strWhy + "/s/tab\\x09and\\x0Dcr.tif"}));
 }
 
 // A long list comes in batches while the window's loop runs; no other long operation starts meanwhile.

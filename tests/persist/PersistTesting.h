@@ -71,6 +71,22 @@ inline SExpectedBox OkBox(const QString& strCaption, const QString& strText)
     return {strCaption, strText, QMessageBox::Ok, QMessageBox::NoIcon};
 }
 
+inline SExpectedBox FailureBox(const QString& strCaption, const QString& strText)
+{
+    return {strCaption, strText, QMessageBox::Ok, QMessageBox::Critical};
+}
+
+// The informative texts of the message boxes seen, in order.
+inline QStringList Informatives(const CModalBoxes& boxes)
+{
+    QStringList texts;
+    for (const SSeenBox& seen : boxes.Seen()) {
+        if (seen.strClass == QLatin1String("QMessageBox"))
+            texts << seen.strInformative;
+    }
+    return texts;
+}
+
 class CWindowTest : public testing::Test {
 protected:
     CWindowTest() : dlg(nullptr, false), strFirstTitle(dlg.windowTitle()) { dlg.show(); }

@@ -92,17 +92,17 @@ INSTANTIATE_TEST_SUITE_P(
         SReportCase{"TextTotalOnly", ID_REPORTS_TEXT, false, true, kTextRows + kTextTotal}),
     [](const testing::TestParamInfo<SReportCase>& info) { return info.param.pszName; });
 
-TEST_F(Reports, AnExistingFileIsEmptiedBeforeTheQuestionsAndOpensOnYes)
+TEST_F(Reports, AnOlderReportStaysWholeUntilTheNewOneIsAndOpensOnYes)
 {
     const QString strFile = dir.Write(QStringLiteral("old.csv"), "old report");
-    qint64 nSizeAtQuestion = -1;
+    QByteArray atQuestion;
     CModalBoxes boxes;
     boxes.ExpectDialog(kCsvDialog, TypeName(strFile));
     boxes.Expect({kCsvDialog, QStringLiteral("old.csv already exists.\nDo you want to replace it?"),
                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning},
                  QMessageBox::Yes);
     boxes.ExpectDialog(QStringLiteral("CSV Report"), [&](QWidget* pBox) {
-        nSizeAtQuestion = QFileInfo(strFile).size();
+        atQuestion = ReadAll(strFile);
         static_cast<QMessageBox*>(pBox)->button(QMessageBox::Yes)->click();
     });
     boxes.Expect(kTotalQuestion, QMessageBox::Yes);
@@ -110,29 +110,37 @@ TEST_F(Reports, AnExistingFileIsEmptiedBeforeTheQuestionsAndOpensOnYes)
     boxes.Expect(Question("Do you want to open file now in excel ?", "Open File"), QMessageBox::Yes);
     CUrlCatcher urls;
     Run(ID_REPORTS_CSV, boxes);
-    EXPECT_EQ(nSizeAtQuestion, 0);
+    EXPECT_EQ(atQuestion, "old report");
     // An empty list still gives the header and the total.
     EXPECT_EQ(ReadAll(strFile), "Filename,File Bytes,Created Time,Modified Time,Pages\r\n,,,,0\r\n");
     EXPECT_EQ(urls.Urls(), QList<QUrl>({FileUrl(strFile.toUtf8())}));
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList({"old.csv"}));
 }
 
-TEST_F(Reports, AFileThatCannotBeWrittenSaysSoAndNeverDone)
+TEST_F(Reports, AFileThatCannotBeWrittenSaysWhyAndNeverDone)
 {
     const QString strNowhere = dir.Write(QStringLiteral("file"), "x") + QStringLiteral("/report.csv");
     CModalBoxes boxes;
     boxes.ExpectDialog(kCsvDialog, TypeName(strNowhere));
-    boxes.Expect(OkBox(QStringLiteral("File Report Error"), "Can't write to " + strNowhere), QMessageBox::Ok);
+    boxes.Expect(FailureBox(QStringLiteral("File Report Error"), "Can't write to " + strNowhere), QMessageBox::Ok);
     Run(ID_REPORTS_CSV, boxes);     // and no question after it
-    // The disk fills up while the rows are written.
+    // The disk fills up while the rows are written: the older report of that name stays whole.
     dlg.GetModel()->AppendRows(QVector<FileRecord>(20000, Row("/scans/a-page-of-a-long-list.tif", true, 100, 1)));
-    const QString strFull = dir.Path(QStringLiteral("full.csv"));
+    const QString strFull = dir.Write(QStringLiteral("full.txt"), "old report");
     const CFileSizeLimit limit(64 * 1024);
-    boxes.ExpectDialog(kCsvDialog, TypeName(strFull));
-    boxes.Expect(Question("Do you want to include a description header ?", "CSV Report"), QMessageBox::Yes);
+    const QString strTextDialog = QStringLiteral("Export Files to TXT file");
+    boxes.ExpectDialog(strTextDialog, TypeName(strFull));
+    boxes.Expect({strTextDialog, QStringLiteral("full.txt already exists.\nDo you want to replace it?"),
+                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning},
+                 QMessageBox::Yes);
+    boxes.Expect(Question("Do you want to include a description header ?", "Text Report"), QMessageBox::Yes);
     boxes.Expect(kTotalQuestion, QMessageBox::Yes);
-    boxes.Expect(OkBox(QStringLiteral("File Report Error"), "Can't write to " + strFull), QMessageBox::Ok);
-    Run(ID_REPORTS_CSV, boxes);
-    EXPECT_EQ(boxes.Seen().size(), 6);
+    boxes.Expect(FailureBox(QStringLiteral("File Report Error"), "Can't write to " + strFull), QMessageBox::Ok);
+    Run(ID_REPORTS_TEXT, boxes);
+    EXPECT_EQ(boxes.Seen().size(), 7);
+    EXPECT_EQ(Informatives(boxes), QStringList({"Not a directory", "", "", "", "File too large"}));
+    EXPECT_EQ(ReadAll(strFull), "old report");
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList({"file", "full.txt"}));     // no temporary file
 }
 
 }  // namespace
