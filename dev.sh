@@ -13,7 +13,7 @@ PACKAGES="cmake make g++ qt6-base-dev libtiff-dev libgtest-dev fonts-liberation2
     qt6-tools-dev qt6-documentation-tools libqt6sql6-sqlite
     desktop-file-utils appstream lintian dpkg-dev file man-db gzip"
 FUZZ_PACKAGES="clang libclang-rt-14-dev"
-BENCH_PACKAGES="libtiff-tools python3 strace"
+BENCH_PACKAGES="libtiff-tools python3 strace libfuse3-dev fuse3 pkg-config"
 BUILD_DIR=${PAGEWICK_BUILD_DIR:-build}
 
 install_missing() {

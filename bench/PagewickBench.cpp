@@ -16,7 +16,9 @@
 //   pagewick-bench stop-latency FILE      seconds from Stop to the end of a count run of FILE
 //   pagewick-bench close-latency FILE     closes the window 1 s into a count of FILE, printing the
 //                                         moment (CLOCK_MONOTONIC ns); the caller times the exit
-//   pagewick-bench gui-count LIST         the window's count run, from the button to "Done."
+//   pagewick-bench gui-count LIST         the window's count run, from the button to "Done."; with
+//                                         PAGEWICK_BENCH_HANDSHAKE set, it prints "ready" once the rows
+//                                         are made and waits for a line on its input before the button
 //   pagewick-bench gui-scan DIR           the window's scan of DIR with sub-folders, from the chooser's
 //                                         OK to the removal question; also prints the list's repaints
 //                                         per second meanwhile
@@ -361,6 +363,15 @@ int GuiCount(int argc, char** argv, const QString& strList)
             rows.append(MakeFileRecord(p, true));
         dlg.GetModel()->AppendRows(rows);
         QCoreApplication::processEvents();
+        if (qEnvironmentVariableIsSet("PAGEWICK_BENCH_HANDSHAKE")) {
+            // The caller counts file-system requests (run.py's share group): it takes its first
+            // reading now, so that making the rows is not counted with the run, and answers.
+            std::printf("ready\n");
+            std::fflush(stdout);
+            char szAnswer[8];
+            if (!std::fgets(szAnswer, sizeof szAnswer, stdin))
+                return 1;
+        }
         QElapsedTimer t;
         qint64 nDoneAt = -1;
         CModalWatch watch([&](QWidget* pModal) {

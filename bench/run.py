@@ -5,16 +5,23 @@ Operations are run in rounds (each round runs every operation once, in the same 
 drift of the machine's speed touches all of them alike. A ratio is the median of the per-round
 ratios of the two operations it compares.
 
-usage: run.py BUILD_DIR [--reps N] [--corpus DIR] [--tree DIR] [--only counting|scan|editing|lists|latency]
+usage: run.py BUILD_DIR [--reps N] [--corpus DIR] [--tree DIR]
+              [--only counting|scan|editing|lists|latency|share]
 
-The corpus (about 750 MB) and the tree (100,000 small files) are written on first use.
+The corpus (about 750 MB) and the tree (100,000 small files) are written on first use. The share
+group mounts a part of the corpus through pagewick-share (a delaying FUSE passthrough) and needs
+/dev/fuse.
 """
 import argparse
+import mmap
 import os
 import shutil
+import signal
 import statistics
+import struct
 import subprocess
 import sys
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -52,11 +59,15 @@ def report(title, times, rows):
         print(f"{name:60} {med:9.3f} {r}  {goal:28} {met}")
 
 
-def counting(build, corpus, reps):
-    bench = os.path.join(build, "pagewick-bench")
+def ensure_corpus(bench, corpus):
     if not os.path.isdir(corpus):
         print(f"writing the corpus to {corpus} ...", flush=True)
         subprocess.run([bench, "corpus", corpus], check=True, stderr=subprocess.DEVNULL)
+
+
+def counting(build, corpus, reps):
+    bench = os.path.join(build, "pagewick-bench")
+    ensure_corpus(bench, corpus)
     lists = os.path.join(corpus, ".lists")
     os.makedirs(lists, exist_ok=True)
     all_list = os.path.join(lists, "all.txt")
@@ -225,26 +236,427 @@ def lists(build, tree, reps):
     print(f"window repaints during the load: {out.stdout.decode().split(', ')[-1].strip()} (goal: about 60 at most)")
 
 
+# ---- share: counting on a network share --------------------------------------------------------
+#
+# pagewick-share serves a part of the corpus through FUSE, every request delayed as a round trip to
+# a file server would be and nothing cached by the kernel; the operations run on that mount, and
+# its counters say how many requests of each kind each operation made.
+
+SHARE_BATCHES = 10          # folders of 60 single-page files
+SHARE_SINGLES_PER_BATCH = 60
+SHARE_DOC_FOLDERS = 2       # folders of 30 files of 50 pages
+SHARE_DOCS_PER_FOLDER = 30
+SHARE_OP_TIMEOUT = 1200     # seconds; an operation that hangs on the mount fails the group
+
+
+class ShareStats:
+    """The passthrough's counters: a mapped file of records (name, flags, value); see PagewickShare.cpp."""
+    WAITED, ASYNC, GAUGE = 1, 2, 4
+    # Sent when the kernel drops inodes, at times of its own choosing: not a cost of one operation.
+    UNTIMELY = ("FORGET", "BATCH_FORGET")
+
+    def __init__(self, path):
+        self.path = path
+        self.flags = {}
+
+    def read(self):
+        with open(self.path, "rb") as f:
+            data = f.read()
+        if data[:8] != b"PWSHARE1":
+            raise RuntimeError(f"{self.path} is not pagewick-share's statistics file")
+        count = struct.unpack_from("<I", data, 12)[0]
+        values, self.flags = {}, {}
+        for k in range(count):
+            name, flags, _, value = struct.unpack_from("<16sIIQ", data, 16 + 32 * k)
+            name = name.rstrip(b"\0").decode()
+            values[name] = value
+            self.flags[name] = flags
+        return values
+
+    def requests(self, values):
+        return {k: v for k, v in values.items() if not self.flags[k] & self.GAUGE and k not in self.UNTIMELY}
+
+    def settled(self):
+        """A reading once nothing is in flight and nothing has arrived for 50 ms (RELEASE comes after the close)."""
+        deadline = time.monotonic() + 5
+        last = self.read()
+        while True:
+            time.sleep(0.05)
+            now = self.read()
+            if (self.requests(now) == self.requests(last) and now["INFLIGHT"] == 0) or time.monotonic() > deadline:
+                return now
+            last = now
+
+    def reset_peak(self):
+        with open(self.path, "r+b") as f, mmap.mmap(f.fileno(), 0) as m:
+            count = struct.unpack_from("<I", m, 12)[0]
+            for k in range(count):
+                if m[16 + 32 * k:32 + 32 * k].rstrip(b"\0") == b"PEAK_INFLIGHT":
+                    struct.pack_into("<Q", m, 16 + 32 * k + 24, 0)
+
+
+def share_mounted(path):
+    """Whether path is a mount point, by /proc/self/mounts (a dead FUSE server's mount cannot be stat'ed)."""
+    path = os.path.realpath(path)
+    try:
+        with open("/proc/self/mounts", "rb") as f:
+            lines = f.read().splitlines()
+    except OSError:
+        return False
+    for line in lines:
+        fields = line.split(b" ")
+        if len(fields) > 1:
+            # Spaces, tabs, newlines and backslashes are written as octal escapes.
+            point = fields[1].decode("unicode_escape").encode("latin-1")
+            if point == os.fsencode(path):
+                return True
+    return False
+
+
+def share_unmount(mountpoint):
+    """Unmounts lazily (a process still inside it cannot keep it), whoever mounted it."""
+    for cmd in (["fusermount3", "-u", "-z", mountpoint], ["umount", "-l", mountpoint]):
+        if not share_mounted(mountpoint):
+            return
+        if shutil.which(cmd[0]):
+            subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if share_mounted(mountpoint):
+        raise RuntimeError(f"could not unmount {mountpoint}")
+
+
+class ShareMount:
+    """pagewick-share over source at mountpoint for the time of a with block; never leaves a mount behind."""
+
+    def __init__(self, exe, source, mountpoint, delay_ms, stats_path, log_path):
+        self.args = [exe, source, mountpoint, "--delay-ms", str(delay_ms), "--stats", stats_path, "-f"]
+        self.mountpoint = mountpoint
+        self.log_path = log_path
+        self.stats = ShareStats(stats_path)
+        self.process = None
+
+    def __enter__(self):
+        share_unmount(self.mountpoint)     # left by a run that was killed outright
+        os.makedirs(self.mountpoint, exist_ok=True)
+        with open(self.log_path, "wb") as log:
+            # Its own session: a Ctrl+C reaches the benchmark, which then unmounts in order.
+            self.process = subprocess.Popen(self.args, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                            start_new_session=True)
+        try:
+            deadline = time.monotonic() + 10
+            while not share_mounted(self.mountpoint):
+                if self.process.poll() is not None or time.monotonic() > deadline:
+                    with open(self.log_path, errors="replace") as log:
+                        raise RuntimeError(f"pagewick-share did not mount {self.mountpoint}: {log.read().strip()}")
+                time.sleep(0.02)
+            self.stats.read()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        try:
+            share_unmount(self.mountpoint)
+        finally:
+            if self.process and self.process.poll() is None:
+                try:
+                    self.process.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    self.process.terminate()
+                    try:
+                        self.process.wait(timeout=5)
+                    except subprocess.TimeoutExpired:
+                        self.process.kill()
+                        self.process.wait()
+        return False
+
+
+def share_sets(corpus, out):
+    """The share's files, hard-linked (copied across file systems) from the corpus: the whole set for 1 ms
+    (batch01..batch10 of 60 single-page scans, docs01..docs02 of 30 files of 50 pages) and a tenth of it
+    for 10 ms (batch01, docs01 with 6 files). Returns {name: (source dir, [relative paths])}."""
+    singles = sorted(os.listdir(os.path.join(corpus, "single")))
+    docs = sorted(os.listdir(os.path.join(corpus, "multi")))
+    need_singles, need_docs = SHARE_BATCHES * SHARE_SINGLES_PER_BATCH, SHARE_DOC_FOLDERS * SHARE_DOCS_PER_FOLDER
+    if len(singles) < need_singles or len(docs) < need_docs:
+        raise RuntimeError(f"{corpus} holds too few files; remove it to have it written again")
+    full = []
+    for b in range(SHARE_BATCHES):
+        for i in range(SHARE_SINGLES_PER_BATCH):
+            full.append((f"batch{b + 1:02d}/scan{i + 1:04d}.tif",
+                         os.path.join("single", singles[b * SHARE_SINGLES_PER_BATCH + i])))
+    for d in range(SHARE_DOC_FOLDERS):
+        for i in range(SHARE_DOCS_PER_FOLDER):
+            full.append((f"docs{d + 1:02d}/doc{i + 1:03d}.tif",
+                         os.path.join("multi", docs[d * SHARE_DOCS_PER_FOLDER + i])))
+    small = [(rel, src) for rel, src in full
+             if rel.startswith("batch01/") or (rel.startswith("docs01/") and int(rel[-7:-4]) <= 6)]
+    sets = {}
+    for name, files in (("share-src", full), ("share-src-small", small)):
+        root = os.path.join(out, name)
+        shutil.rmtree(root, ignore_errors=True)
+        for rel, src in files:
+            target = os.path.join(root, rel)
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            try:
+                os.link(os.path.join(corpus, src), target)
+            except OSError:
+                shutil.copy2(os.path.join(corpus, src), target)
+        sets[name] = (root, [rel for rel, _ in files])
+    return sets
+
+
+def share_write_list(path, mountpoint, rels):
+    with open(path, "wb") as f:
+        f.write(b"".join(os.fsencode(os.path.join(mountpoint, rel)) + b"\n" for rel in rels))
+    return path
+
+
+def share_run(op, stats):
+    """Runs one operation on the mount: (seconds, requests by kind, most requests in flight at once).
+    Seconds are the operation's own report where it prints one, else the wall time."""
+    env = dict(os.environ)
+    stdin = subprocess.DEVNULL
+    if op.get("handshake"):
+        env["PAGEWICK_BENCH_HANDSHAKE"] = "1"
+        stdin = subprocess.PIPE
+    elif op.get("stdin"):
+        stdin = open(op["stdin"], "rb")
+    before = stats.settled()
+    stats.reset_peak()
+    start = time.perf_counter()
+    # Its own process group, so that an interruption ends all of it (xargs' tiffinfo, pagewick-count's workers).
+    process = subprocess.Popen(op["cmd"], stdin=stdin, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env,
+                               start_new_session=True)
+    try:
+        if op.get("handshake"):
+            # Rows are made (their stat requests not counted); the count run starts at the answer.
+            if process.stdout.readline().strip() != b"ready":
+                raise RuntimeError(f"{op['cmd'][:2]} did not get ready")
+            before = stats.settled()
+            stats.reset_peak()
+            process.stdin.write(b"go\n")    # communicate() sends it and closes the pipe
+        output, _ = process.communicate(timeout=SHARE_OP_TIMEOUT)
+    except BaseException:
+        os.killpg(process.pid, signal.SIGKILL)
+        process.wait()
+        raise
+    finally:
+        if stdin not in (subprocess.DEVNULL, subprocess.PIPE):
+            stdin.close()
+    elapsed = time.perf_counter() - start
+    if op.get("check", True) and process.returncode != 0:
+        raise RuntimeError(f"{' '.join(op['cmd'][:2])} failed with status {process.returncode}")
+    after = stats.settled()
+    seconds = float(output.split()[0]) if op.get("inner") else elapsed
+    requests = stats.requests(after)
+    was = stats.requests(before)
+    return seconds, {k: requests[k] - was[k] for k in requests}, after["PEAK_INFLIGHT"]
+
+
+def share_rounds(ops, stats, rounds):
+    """Every operation once per round, in the same order; no warm-up round, since the mount caches
+    nothing (the source's own page cache is warm after the first round's first operations)."""
+    times = {name: [] for name in ops}
+    counts = {name: [] for name in ops}
+    peaks = {name: [] for name in ops}
+    for r in range(rounds):
+        for name, op in ops.items():
+            seconds, requests, peak = share_run(op, stats)
+            times[name].append(seconds * op.get("scale", 1))
+            counts[name].append(requests)
+            peaks[name].append(peak)
+        if rounds > 1:
+            print(f"  round {r + 1} of {rounds} done", flush=True)
+    return times, counts, peaks
+
+
+def share_requests_table(title, counts, peaks, files, stats):
+    """Requests per file by kind (median over rounds), the waited and the asynchronous apart."""
+    flags = stats.flags
+    kinds = [k for k in flags if not flags[k] & ShareStats.GAUGE and k not in ShareStats.UNTIMELY
+             and any(c.get(k) for runs in counts.values() for c in runs)]
+    print(f"\n{title}")
+    print("waited: the kernel waits for the answer (the program blocks); async: sent without waiting; "
+          "peak: most requests in flight at once")
+    header = f"{'operation':50} {'files':>5} {'waited':>7} {'async':>6} {'peak':>5}"
+    print(header + "".join(f" {k:>{max(len(k), 5)}}" for k in kinds))
+    for name, runs in counts.items():
+        n = files[name]
+        waited = statistics.median(sum(v for k, v in c.items() if flags[k] & ShareStats.WAITED) for c in runs)
+        sent = statistics.median(sum(v for k, v in c.items() if flags[k] & ShareStats.ASYNC) for c in runs)
+        line = f"{name:50} {n:5d} {waited / n:7.2f} {sent / n:6.2f} {max(peaks[name]):5d}"
+        line += "".join(f" {statistics.median(c.get(k, 0) for c in runs) / n:>{max(len(k), 5)}.2f}" for k in kinds)
+        print(line)
+    print("(FORGET, which the kernel sends when it drops inodes at times of its own choosing, is left out)")
+
+
+def share_self_check(mountpoint, rels, stats, delay_ms):
+    """Shows that the mount caches nothing and serves requests side by side."""
+    path = os.path.join(mountpoint, rels[0])
+    before = stats.settled()
+    os.stat(path)
+    os.stat(path)
+    after = stats.settled()
+    lookups, getattrs = after["LOOKUP"] - before["LOOKUP"], after["GETATTR"] - before["GETATTR"]
+    files = [os.path.join(mountpoint, rel) for rel in rels[:32]]
+
+    def read(p):
+        with open(p, "rb") as f:
+            f.read(4096)
+
+    start = time.perf_counter()
+    for p in files:
+        read(p)
+    serial = time.perf_counter() - start
+    threads = [threading.Thread(target=read, args=(p,)) for p in files]
+    stats.reset_peak()
+    start = time.perf_counter()
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    together = time.perf_counter() - start
+    peak = stats.read()["PEAK_INFLIGHT"]
+    cached = "NO: something is cached" if lookups < 2 else "yes"
+    print(f"  caching off ({cached}): two stats of one file asked {lookups} LOOKUP and {getattrs} GETATTR")
+    overlap = "yes" if together < serial / 3 else "NO"
+    print(f"  requests overlap ({overlap}): opening and reading 32 files one after another takes {serial * 1000:.0f} ms, "
+          f"on 32 threads {together * 1000:.0f} ms, {peak} requests in flight at once", flush=True)
+
+
+def share(build, corpus, out, reps):
+    exe = os.path.join(build, "pagewick-share")
+    if not os.path.exists("/dev/fuse"):
+        print("\nshare: skipped: /dev/fuse is missing (no FUSE on this machine)")
+        return
+    if not os.path.exists(exe):
+        print("\nshare: skipped: pagewick-share was not built (CMake found no libfuse3; ./dev.sh bench installs it)")
+        return
+    if os.geteuid() != 0 and not shutil.which("fusermount3"):
+        print("\nshare: skipped: fusermount3 is missing (Debian package fuse3)")
+        return
+    bench = os.path.join(build, "pagewick-bench")
+    count_exe = os.path.join(build, "pagewick-count")
+    ensure_corpus(bench, corpus)
+    mountpoint = os.path.join(out, "share-mnt")
+    lists = os.path.join(out, "share-lists")
+    os.makedirs(lists, exist_ok=True)
+    share_unmount(mountpoint)          # before the sources it may serve are rewritten
+    sets = share_sets(corpus, out)
+
+    # SIGTERM and SIGHUP end the group as Ctrl+C does, through the unmount.
+    def interrupted(signum, frame):
+        raise KeyboardInterrupt(f"signal {signum}")
+    saved = {sig: signal.signal(sig, interrupted) for sig in (signal.SIGTERM, signal.SIGHUP)}
+    try:
+        for delay_ms, set_name, rounds in ((1, "share-src", reps or 3), (10, "share-src-small", reps or 2)):
+            source, rels = sets[set_name]
+            singles = sum(1 for rel in rels if rel.startswith("batch"))
+            docs = len(rels) - singles
+            folders = len({rel.split("/")[0] for rel in rels})
+            print(f"\nshare at {delay_ms} ms per request: {len(rels)} files ({singles} single-page, {docs} of 50 "
+                  f"pages) in {folders} folders" + ("" if delay_ms == 1 else ", a tenth of the 1 ms set, so that "
+                                                    "the group ends within minutes") + f"; rounds: {rounds}",
+                  flush=True)
+            stats_path = os.path.join(out, "share-stats")
+            with ShareMount(exe, source, mountpoint, delay_ms, stats_path,
+                            os.path.join(out, "share.log")) as mount:
+                share_measure(mount, bench, count_exe, lists, delay_ms, rels, rounds)
+    except KeyboardInterrupt:
+        sys.exit(f"\nshare: interrupted; {mountpoint} is unmounted")
+    finally:
+        for sig, handler in saved.items():
+            signal.signal(sig, handler)
+
+
+def share_measure(mount, bench, count_exe, lists, delay_ms, rels, rounds):
+    stats = mount.stats
+    mnt = mount.mountpoint
+    share_self_check(mnt, [rel for rel in rels if rel.startswith("batch01/")], stats, delay_ms)
+    all_list = share_write_list(os.path.join(lists, f"all-{delay_ms}ms.txt"), mnt, rels)
+    find = "find DIR -type f -printf '%s %T@\\n'"
+    scan = "window scan with sub-folders (OK to the question)"
+    tiffinfo = "tiffinfo over the files, one after another"
+    tiffinfo_rels, tiffinfo_scale = rels, 1
+    if delay_ms != 1:
+        # tiffinfo alone would take half a minute a round here: every second file, its time doubled.
+        tiffinfo = "tiffinfo over every second file, time x 2"
+        tiffinfo_rels, tiffinfo_scale = rels[::2], 2
+    tiffinfo_list = share_write_list(os.path.join(lists, f"tiffinfo-{delay_ms}ms.txt"), mnt, tiffinfo_rels)
+    window = "window count run (button to Done.)"
+    cli = "pagewick-count -r DIR"
+    cli32 = "pagewick-count -r -j 32 DIR"
+    ops = {
+        find: {"cmd": ["find", mnt, "-type", "f", "-printf", "%s %T@\\n"]},
+        scan: {"cmd": [bench, "gui-scan", mnt], "inner": True},
+        tiffinfo: {"cmd": ["xargs", "-d", "\\n", "tiffinfo"], "stdin": tiffinfo_list, "check": False,
+                   "scale": tiffinfo_scale},
+        window: {"cmd": [bench, "gui-count", all_list], "inner": True, "handshake": True},
+        cli: {"cmd": [count_exe, "-r", mnt], "check": False},
+        cli32: {"cmd": [count_exe, "-r", "-j", "32", mnt], "check": False},
+    }
+    times, counts, peaks = share_rounds(ops, stats, rounds)
+    at = f"{delay_ms} ms"
+    goal = (lambda text, check: (text, check)) if delay_ms == 1 else (lambda text, check: (f"({text} at 1 ms)", None))
+    report(f"Counting on a share, {at} per request ({len(rels)} files; medians of rounds: {rounds})", times, [
+        (find, None, "baseline", None),
+        (scan, find, *goal("<= 0.3 x find", lambda r: r <= 0.3)),
+        (tiffinfo, None, "baseline", None),
+        (window, tiffinfo, *goal("<= 0.05 x tiffinfo", lambda r: r <= 0.05)),
+        (cli, tiffinfo, *goal("<= 0.05 x tiffinfo", lambda r: r <= 0.05)),
+        (cli32, tiffinfo, "(reference)", None),
+    ])
+    share_requests_table(f"Requests per file, {at} per request (medians of rounds: {rounds})", counts, peaks,
+                         {name: len(tiffinfo_rels if name == tiffinfo else rels) for name in ops}, stats)
+    if delay_ms != 1:
+        return
+    # One single-page file: the files of a folder of single-page scans, given by name (no folder read).
+    singles = [rel for rel in rels if rel.startswith("batch01/")]
+    single_list = share_write_list(os.path.join(lists, "single.txt"), mnt, singles)
+    single_paths = [os.path.join(mnt, rel) for rel in singles]
+    one_window = "window count run, the files as a list"
+    one_cli = "pagewick-count FILE..."
+    one_dir = "pagewick-count -r DIR (the folder read too)"
+    one_tiffinfo = "tiffinfo FILE..."
+    single_ops = {
+        one_window: {"cmd": [bench, "gui-count", single_list], "inner": True, "handshake": True},
+        one_cli: {"cmd": [count_exe] + single_paths, "check": False},
+        one_dir: {"cmd": [count_exe, "-r", os.path.join(mnt, "batch01")], "check": False},
+        one_tiffinfo: {"cmd": ["tiffinfo"] + single_paths, "check": False},
+    }
+    _, counts, peaks = share_rounds(single_ops, stats, 1)
+    share_requests_table(f"Requests per single-page file ({len(singles)} files of batch01, {at} per request)",
+                         counts, peaks, {name: len(singles) for name in single_ops}, stats)
+    for name in (one_window, one_cli):
+        waited = sum(v for k, v in counts[name][0].items() if stats.flags[k] & ShareStats.WAITED) / len(singles)
+        print(f"{name}: {waited:.2f} waited requests per single-page file (goal: at most 4): "
+              f"{'yes' if waited <= 4 else 'NO'}")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("build")
-    parser.add_argument("--reps", type=int, default=7)
+    parser.add_argument("--reps", type=int, help="rounds per group (7; the share group: 3 at 1 ms, 2 at 10 ms)")
     parser.add_argument("--corpus", default=os.path.join(HERE, "out", "corpus"))
     parser.add_argument("--tree", default=os.path.join(HERE, "out", "tree"))
-    parser.add_argument("--only", choices=["counting", "scan", "editing", "lists", "latency"])
+    parser.add_argument("--only", choices=["counting", "scan", "editing", "lists", "latency", "share"])
     args = parser.parse_args()
+    reps = args.reps or 7
     if not shutil.which("tiffinfo"):
         sys.exit("tiffinfo is missing (Debian package libtiff-tools)")
     if args.only in (None, "counting"):
-        counting(args.build, args.corpus, args.reps)
+        counting(args.build, args.corpus, reps)
     if args.only in (None, "scan"):
-        scan(args.build, args.tree, args.reps)
+        scan(args.build, args.tree, reps)
     if args.only in (None, "editing"):
-        editing(args.build, args.tree, args.reps)
+        editing(args.build, args.tree, reps)
     if args.only in (None, "lists"):
-        lists(args.build, args.tree, args.reps)
+        lists(args.build, args.tree, reps)
     if args.only in (None, "latency"):
-        latency(args.build, os.path.join(HERE, "out"), args.reps)
+        latency(args.build, os.path.join(HERE, "out"), reps)
+    if args.only in (None, "share"):
+        share(args.build, args.corpus, os.path.join(HERE, "out"), args.reps)
 
 
 if __name__ == "__main__":
