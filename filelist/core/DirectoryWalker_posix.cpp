@@ -262,13 +262,15 @@ public:
                 continue;
             if (!WaitFor([&] { return pChild->bRead; }))
                 return;
-            const QByteArray path = ChildPath(entry.name);
             if (pChild->nOpenErrno != 0) {
-                m_handler.UnreadableDirectory(path, pChild->nOpenErrno);
+                m_handler.UnreadableDirectory(ChildPath(entry.name), pChild->nOpenErrno);
                 continue;
             }
+            // The path grows in place: copying it at every level would cost the square of the depth.
             const qsizetype nParentPathLength = m_path.size();
-            m_path = path;
+            if (!m_path.endsWith('/'))
+                m_path += '/';
+            m_path += entry.name;
             if (!Enter(pChild, m_path))
                 m_path.truncate(nParentPathLength);
             else

@@ -3,6 +3,7 @@
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -163,6 +164,89 @@ TEST(DirectoryWalkerDepth, ATreeDeeperThanThePathLimitIsWalkedToTheBottom)
     EXPECT_EQ(facts.nSize, 4);
     EXPECT_EQ(PathKind(file), EPathKind::Other);
     EXPECT_EQ(PathKind(path), EPathKind::Directory);
+}
+
+// A chain of folders "d/d/d/..." below dir, each opened from its parent (no path could name them).
+class CFolderChain {
+public:
+    CFolderChain(const QByteArray& dir, int nDepth) : m_top(::open(dir.constData(), O_RDONLY | O_DIRECTORY))
+    {
+        int fd = ::dup(m_top);
+        for (int i = 0; i < nDepth && fd >= 0; ++i) {
+            ::mkdirat(fd, "d", 0700);
+            const int nNext = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = nNext;
+        }
+        m_bottom = fd;
+    }
+    // Removes the chain a level at a time from the top, moving what is below up: no deep path.
+    ~CFolderChain()
+    {
+        ::close(m_bottom);
+        while (::renameat(m_top, "d/d", m_top, "below") == 0) {
+            RemoveFilesIn("d");
+            ::unlinkat(m_top, "d", AT_REMOVEDIR);
+            ::renameat(m_top, "below", m_top, "d");
+        }
+        RemoveFilesIn("d");
+        ::unlinkat(m_top, "d", AT_REMOVEDIR);
+        ::close(m_top);
+    }
+    int Bottom() const { return m_bottom; }
+
+private:
+    void RemoveFilesIn(const char* pszDir)
+    {
+        const int fd = ::openat(m_top, pszDir, O_RDONLY | O_DIRECTORY);
+        ::unlinkat(fd, "bottom.tif", 0);
+        ::close(fd);
+    }
+
+    int m_top;
+    int m_bottom;
+};
+
+// Walked with its own stack, at a cost per level that does not grow with the depth.
+TEST(DirectoryWalkerDepth, AChainOfAHundredThousandFoldersIsWalkedToTheBottomInOrder)
+{
+    constexpr int kDepth = 100000;
+    CTempDir dir;
+    dir.Write(QStringLiteral("a.tif"), "II*");
+    dir.Write(QStringLiteral("z.tif"), "II*");
+    const CFolderChain chain(dir.Bytes(), kDepth);
+    const int fd = ::openat(chain.Bottom(), "bottom.tif", O_WRONLY | O_CREAT, 0600);
+    ASSERT_EQ(::write(fd, "MM\0*", 4), 4);
+    ::close(fd);
+    QByteArray bottom = dir.Bytes();
+    for (int i = 0; i < kDepth; ++i)
+        bottom += "/d";
+    bottom += "/bottom.tif";
+    for (const bool bFacts : {false, true}) {
+        // The folders are counted, not kept: their paths alone would fill the memory.
+        class CFacts : public CRecorder {
+        public:
+            void EnterDirectory(const QByteArray&) override { ++nDirs; }
+            void FoundFile(const QByteArray& path, const SFileFacts* pFacts) override
+            {
+                CRecorder::FoundFile(path, pFacts);
+                sizes.append(pFacts ? pFacts->nSize : -1);
+            }
+            QList<qint64> sizes;
+            int nDirs = 0;
+        } rec;
+        SWalkOptions options;
+        options.bSubFolders = true;
+        options.bFileFacts = bFacts;
+        QElapsedTimer clock;
+        clock.start();
+        ScanDirectory(dir.Bytes(), options, rec);
+        EXPECT_LT(clock.elapsed(), 60000);
+        EXPECT_TRUE(rec.unreadable.isEmpty());
+        ASSERT_EQ(rec.files, QList<QByteArray>({dir.Bytes() + "/a.tif", bottom, dir.Bytes() + "/z.tif"}));
+        EXPECT_EQ(rec.nDirs, kDepth + 1);
+        EXPECT_EQ(rec.sizes, bFacts ? QList<qint64>({3, 4, 3}) : QList<qint64>({-1, -1, -1}));
+    }
 }
 
 TEST(DirectoryWalkerErrors, ADirectoryThatCannotBeReadIsNamedAndTheRestWalked)
