@@ -15,7 +15,6 @@
 #include <cstring>
 #include <memory>
 
-#include <sys/uio.h>
 
 namespace {
 
@@ -24,48 +23,32 @@ namespace {
 // would kill the process with SIGBUS; a read just comes back short, and libtiff ends the walk as it
 // ends a damaged chain.
 //
-// Each read that misses the cache may be a round trip to a file server, so the cache is filled with
-// as few reads as the file's layout allows: a read the page cache answers at once stays small (the
-// bytes are there, copying more costs time), a read that waits takes more (the first one the head
-// and, in a small file, the whole file with its directory; directories that follow one another,
-// written together at the start or the end of a file, in growing pieces).
+// On a network file system each read that misses the cache is a round trip, so the cache is filled
+// with as few reads as the file's layout allows: the first read takes the head and, in a small file,
+// the whole file with its directory; later ones take more. On a local disk reads stay small: the
+// bytes are at hand, and copying more than libtiff needs costs time. Either way, directories that
+// follow one another (written together at the start or the end of a file) are read in growing
+// pieces.
 struct SClientFile {
-    static constexpr tmsize_t kSmallRead = 4 * 1024;
-    static constexpr tmsize_t kFirstWaitingRead = 64 * 1024;
+    static constexpr tmsize_t kLocalRead = 4 * 1024;
+    static constexpr tmsize_t kNetworkRead = 16 * 1024;
+    static constexpr tmsize_t kFirstNetworkRead = 64 * 1024;
     static constexpr tmsize_t kMaxRead = 1024 * 1024;
 
     int fd;
     toff_t nSize = 0;
+    bool bNetwork = false;
     toff_t nPosition = 0;
     toff_t nCacheAt = 0;
     tmsize_t nCached = 0;
-    tmsize_t nNextRead = kSmallRead;
-    bool bFirstRead = true;
+    tmsize_t nNextRead = 0;
     std::unique_ptr<char[]> cache;
     tmsize_t nCapacity = 0;
 
-    explicit SClientFile(int fdFile, qint64 nFileSize) : fd(fdFile), nSize(toff_t(nFileSize)) {}
-
-    // Reads into p, a read that returns at once when it can; false when it would have to wait.
-    bool ReadAtOnce(toff_t nAt, char* p, tmsize_t nBytes, tmsize_t* pDone)
+    SClientFile(int fdFile, qint64 nFileSize, bool bOnNetwork)
+        : fd(fdFile), nSize(toff_t(nFileSize)), bNetwork(bOnNetwork),
+          nNextRead(bOnNetwork ? kFirstNetworkRead : kLocalRead)
     {
-#ifdef RWF_NOWAIT
-        iovec iov{p, size_t(nBytes)};
-        ssize_t n;
-        do {
-            n = ::preadv2(fd, &iov, 1, off_t(nAt), RWF_NOWAIT);
-        } while (n < 0 && errno == EINTR);
-        if (n > 0 || (n == 0 && nAt >= nSize)) {
-            *pDone = tmsize_t(n);
-            return true;
-        }
-#else
-        Q_UNUSED(nAt);
-        Q_UNUSED(p);
-        Q_UNUSED(nBytes);
-        Q_UNUSED(pDone);
-#endif
-        return false;
     }
 
     tmsize_t ReadAt(toff_t nAt, char* p, tmsize_t nBytes)
@@ -96,21 +79,17 @@ struct SClientFile {
     {
         // Reads that follow on from the last grow; a jump starts small again.
         const bool bFollows = nCached > 0 && nAt == nCacheAt + toff_t(nCached);
-        nNextRead = bFollows ? std::min(nNextRead * 2, kMaxRead) : kSmallRead;
-        tmsize_t nWant = std::max(nBytes, nNextRead);
+        if (nCached > 0)
+            nNextRead = bFollows ? std::min(nNextRead * 2, kMaxRead) : (bNetwork ? kNetworkRead : kLocalRead);
+        const tmsize_t nWant = std::max(nBytes, nNextRead);
         Reserve(nWant);
-        tmsize_t nDone = 0;
-        if (!ReadAtOnce(nAt, cache.get(), nWant, &nDone)) {
-            if (bFirstRead) {
-                nWant = std::max(nWant, kFirstWaitingRead);
-                Reserve(nWant);
-            }
+        if (bNetwork) {
             const CWaitingForFiles waiting;
-            nDone = ReadAt(nAt, cache.get(), nWant);
+            nCached = ReadAt(nAt, cache.get(), nWant);
+        } else {
+            nCached = ReadAt(nAt, cache.get(), nWant);
         }
-        bFirstRead = false;
         nCacheAt = nAt;
-        nCached = nDone;
     }
 
     // Up to nBytes from nAt, through the cache.
@@ -120,10 +99,8 @@ struct SClientFile {
             return 0;
         if (nAt < nCacheAt || nAt + toff_t(nBytes) > nCacheAt + toff_t(nCached)) {
             // Image data is never read by the counter; a large read goes straight through.
-            if (nBytes > kMaxRead) {
-                const CWaitingForFiles waiting;
+            if (nBytes > kMaxRead)
                 return ReadAt(nAt, p, nBytes);
-            }
             Fill(nAt, nBytes);
         }
         const toff_t nOffset = nAt - nCacheAt;
@@ -275,7 +252,7 @@ SPageCount CountPagesOf(const QByteArray& path, SFileFacts* pFacts, bool bEchoMe
     if (!file.IsOpen())
         return count;
     // The head keeps every file that is not TIFF away from libtiff; its read fills libtiff's cache.
-    SClientFile client(file.Fd(), file.Facts().nSize);
+    SClientFile client(file.Fd(), file.Facts().nSize, file.OnNetworkFileSystem());
     char szHead[kTiffHeadBytes] = {};
     client.CopyAt(0, szHead, kTiffHeadBytes);
     if (!HasTiffSignature(szHead)) {

@@ -37,6 +37,8 @@ public:
     int ReadHead(char* pBuffer, int nBytes);
     // Hands the descriptor over; the caller closes it.
     int Release();
+    // Whether the file lies on a network file system, where every read is a round trip.
+    bool OnNetworkFileSystem() const;
 
 private:
     int m_fd = -1;

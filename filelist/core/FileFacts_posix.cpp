@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <time.h>
 #include <unistd.h>
@@ -41,6 +42,13 @@ constexpr int kReadFlags = O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
 bool StatDescriptor(int fd, struct statx* pStat)
 {
     return ::statx(fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, kFactsMask, pStat) == 0;
+}
+
+// Closing a file opened for reading asks a network file system to flush it: a round trip.
+void CloseFile(int fd)
+{
+    const CWaitingForFiles waiting;
+    ::close(fd);
 }
 
 int OpenRetrying(int nDir, const char* pszName, int nFlags)
@@ -186,7 +194,7 @@ bool FactsOfDescriptor(int fd, const struct statx& stx, SFileFacts* pFacts)
     if (fd < 0)
         return false;
     // The facts count only for a file we may read, as the list promises what the count will find.
-    ::close(fd);
+    CloseFile(fd);
     FillFacts(stx, pFacts);
     return true;
 }
@@ -220,7 +228,34 @@ CRegularFile::CRegularFile(const QByteArray& path)
 CRegularFile::~CRegularFile()
 {
     if (m_fd >= 0)
-        ::close(m_fd);
+        CloseFile(m_fd);
+}
+
+bool CRegularFile::OnNetworkFileSystem() const
+{
+    if (m_fd < 0)
+        return false;
+    // Known per device: asking costs a request to a network file system.
+    static std::mutex mutex;
+    static QHash<quint64, bool> known;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        const auto it = known.constFind(m_facts.nDevice);
+        if (it != known.constEnd())
+            return *it;
+    }
+    struct statfs fs;
+    bool bNetwork = false;
+    if (::fstatfs(m_fd, &fs) == 0) {
+        // NFS, SMB (both), FUSE (sshfs and the like), Ceph, 9P, AFS, Coda, GFS2, OCFS2.
+        const unsigned long kNetwork[] = {0x6969, 0x517B, 0xFE534D42, 0xFF534D42, 0x65735546, 0x00C36400,
+                                          0x01021997, 0x5346414F, 0x73757245, 0x01161970, 0x7461636F};
+        for (const unsigned long nType : kNetwork)
+            bNetwork = bNetwork || (static_cast<unsigned long>(fs.f_type) & 0xFFFFFFFFul) == nType;
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    known.insert(m_facts.nDevice, bNetwork);
+    return bNetwork;
 }
 
 int CRegularFile::ReadHead(char* pBuffer, int nBytes)
