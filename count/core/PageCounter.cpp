@@ -53,6 +53,11 @@ struct SClientFile {
 
     tmsize_t ReadAt(toff_t nAt, char* p, tmsize_t nBytes)
     {
+        // Nothing is asked past the end the opening saw: on a share that would be a round trip for
+        // no byte.
+        if (nAt >= nSize)
+            return 0;
+        nBytes = std::min<tmsize_t>(nBytes, tmsize_t(nSize - nAt));
         tmsize_t nDone = 0;
         while (nDone < nBytes) {
             const ssize_t n = ::pread(fd, p + nDone, size_t(nBytes - nDone), off_t(nAt + toff_t(nDone)));

@@ -13,6 +13,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -263,6 +264,8 @@ int CRegularFile::ReadHead(char* pBuffer, int nBytes)
     if (m_fd < 0)
         return -1;
     const CWaitingForFiles waiting;
+    // Nothing is asked past the end the opening saw.
+    nBytes = int(std::min<qint64>(nBytes, m_facts.nSize));
     int nRead = 0;
     while (nRead < nBytes) {
         const ssize_t n = ::pread(m_fd, pBuffer + nRead, size_t(nBytes - nRead), off_t(nRead));

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+
+#include <functional>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -164,6 +166,74 @@ TEST(DirectoryWalkerDepth, ATreeDeeperThanThePathLimitIsWalkedToTheBottom)
     EXPECT_EQ(facts.nSize, 4);
     EXPECT_EQ(PathKind(file), EPathKind::Other);
     EXPECT_EQ(PathKind(path), EPathKind::Directory);
+}
+
+// The walk reads and looks at files many at once: whatever that order, the handler hears of the
+// tree exactly as a walk of one file at a time does.
+TEST(DirectoryWalkerShapes, ManyInFlightGiveTheOrderAndFactsOfOneAtATime)
+{
+    struct SShape {
+        const char* pszName;
+        std::function<void(CTempDir&)> make;
+        int nFiles;
+    };
+    const SShape shapes[] = {
+        {"Wide",
+         [](CTempDir& d) {
+             for (int i = 0; i < 40; ++i) {
+                 for (int f = 0; f < 15; ++f)
+                     d.Write(QStringLiteral("w%1/f%2.tif").arg(i).arg(f), QByteArray(f + 1, 'x'));
+             }
+         },
+         600},
+        {"DeepWithFilesAtEveryLevel",
+         [](CTempDir& d) {
+             QString strPath;
+             for (int i = 0; i < 150; ++i) {
+                 strPath += QStringLiteral("l%1/").arg(i % 7);
+                 d.Write(strPath + QStringLiteral("a.tif"), QByteArray(i + 1, 'a'));
+                 d.Write(strPath + QStringLiteral("z.tif"), "z");
+             }
+         },
+         300},
+        {"FilesBetweenFoldersHiddenAndLinked",
+         [](CTempDir& d) {
+             for (int i = 0; i < 20; ++i) {
+                 const QString strTop = QStringLiteral("m%1").arg(i, 2, 10, QLatin1Char('0'));
+                 d.Write(strTop + QStringLiteral(".tif"), "II*");
+                 d.Write(strTop + QStringLiteral("/B.tif"), QByteArray(i, 'b'));
+                 d.Write(strTop + QStringLiteral("/a/deep/c.tif"), "c");
+                 d.Write(strTop + QStringLiteral("/.hidden/never.tif"), "n");
+                 QFile::link(d.Path(QStringLiteral("m00")), d.Path(strTop + QStringLiteral("/back")));
+             }
+         },
+         60},
+    };
+    for (const SShape& shape : shapes) {
+        CTempDir dir;
+        shape.make(dir);
+        QList<QStringList> heard;
+        for (const int nInFlight : {1, 32}) {
+            class CFacts : public CRecorder {
+            public:
+                void FoundFile(const QByteArray& path, const SFileFacts* pFacts) override
+                {
+                    CRecorder::FoundFile(path, pFacts);
+                    lines << QString::fromUtf8(path) + u' ' + QString::number(pFacts ? pFacts->nSize : -1);
+                }
+                void EnterDirectory(const QByteArray& path) override { lines << QString::fromUtf8(path); }
+                QStringList lines;
+            } rec;
+            SWalkOptions options;
+            options.bSubFolders = true;
+            options.bFileFacts = true;
+            options.nInFlight = nInFlight;
+            ScanDirectory(dir.Bytes(), options, rec);
+            EXPECT_EQ(rec.files.size(), shape.nFiles) << shape.pszName << " " << nInFlight;
+            heard.append(rec.lines);
+        }
+        EXPECT_EQ(heard[0], heard[1]) << shape.pszName;
+    }
 }
 
 // A chain of folders "d/d/d/..." below dir, each opened from its parent (no path could name them).
