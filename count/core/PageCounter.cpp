@@ -34,6 +34,7 @@ struct SClientFile {
     static constexpr tmsize_t kNetworkRead = 16 * 1024;
     static constexpr tmsize_t kFirstNetworkRead = 64 * 1024;
     static constexpr tmsize_t kMaxRead = 1024 * 1024;
+    static constexpr tmsize_t kLookBehind = 1024;
 
     int fd;
     toff_t nSize = 0;
@@ -82,19 +83,24 @@ struct SClientFile {
     // Fills the cache from nAt with at least nBytes where the file has them.
     void Fill(toff_t nAt, tmsize_t nBytes)
     {
-        // Reads that follow on from the last grow; a jump starts small again.
-        const bool bFollows = nCached > 0 && nAt == nCacheAt + toff_t(nCached);
-        if (nCached > 0)
-            nNextRead = bFollows ? std::min(nNextRead * 2, kMaxRead) : (bNetwork ? kNetworkRead : kLocalRead);
-        const tmsize_t nWant = std::max(nBytes, nNextRead);
+        // Reads that go on from the last one's bytes grow: directories written together. A jump
+        // starts small again: a directory after its page's data, whose bytes are not wanted.
+        if (nCached > 0) {
+            const toff_t nEnd = nCacheAt + toff_t(nCached);
+            const bool bOnward = nAt >= nCacheAt && nAt < nEnd + toff_t(kLookBehind);
+            nNextRead = bOnward ? std::min(nNextRead * 2, kMaxRead) : (bNetwork ? kNetworkRead : kLocalRead);
+        }
+        // The values a directory points to often lie just before it: they come in the same read.
+        const toff_t nStart = nCached > 0 && nAt > toff_t(kLookBehind) ? nAt - toff_t(kLookBehind) : (nCached > 0 ? 0 : nAt);
+        const tmsize_t nWant = std::max(tmsize_t(nAt - nStart) + nBytes, nNextRead);
         Reserve(nWant);
         if (bNetwork) {
             const CWaitingForFiles waiting;
-            nCached = ReadAt(nAt, cache.get(), nWant);
+            nCached = ReadAt(nStart, cache.get(), nWant);
         } else {
-            nCached = ReadAt(nAt, cache.get(), nWant);
+            nCached = ReadAt(nStart, cache.get(), nWant);
         }
-        nCacheAt = nAt;
+        nCacheAt = nStart;
     }
 
     // Up to nBytes from nAt, through the cache.
