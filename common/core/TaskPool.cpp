@@ -223,3 +223,24 @@ void CTaskPool::ThreadLoop(std::shared_ptr<SState> pState)
         --pState->nRunning;
     }
 }
+
+void ForEachAtOnce(CTaskPool& pool, int nItems, const std::function<void(int)>& work)
+{
+    const int nSlices = std::min(pool.ThreadCount(), nItems);
+    if (nSlices <= 0)
+        return;
+    std::mutex mutex;
+    std::condition_variable allDone;
+    int nLeft = nSlices;
+    for (int s = 0; s < nSlices; ++s) {
+        pool.Post([&, nFirst = nItems * s / nSlices, nEnd = nItems * (s + 1) / nSlices] {
+            for (int i = nFirst; i < nEnd; ++i)
+                work(i);
+            std::lock_guard<std::mutex> lock(mutex);
+            if (--nLeft == 0)
+                allDone.notify_one();
+        });
+    }
+    std::unique_lock<std::mutex> lock(mutex);
+    allDone.wait(lock, [&] { return nLeft == 0; });
+}

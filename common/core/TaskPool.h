@@ -92,3 +92,8 @@ private:
     int m_nThreads;
     int m_nStarted = 0;
 };
+
+// Calls work(i) for every i in [0, nItems), many at once on the pool's threads, and returns when all
+// are done (for work that is mostly waiting for the file system). Not from a task of a pool: it
+// would hold its processor slot while it waits.
+void ForEachAtOnce(CTaskPool& pool, int nItems, const std::function<void(int)>& work);

@@ -2,6 +2,7 @@
 
 #include "CScanDlg.h"
 #include "common/core/FileName.h"
+#include "common/core/TaskPool.h"
 #include "common/core/WorkerPool.h"
 #include "common/ui/AppMessageBox.h"
 #include "common/ui/CLongOperations.h"
@@ -148,14 +149,22 @@ void RunDropFiles(const SListHost& host, const QList<QUrl>& urls)
 
 void AddDroppedPaths(const SListHost& host, const QList<QByteArray>& paths)
 {
-    QVector<FileRecord> rows;
-    for (const QByteArray& path : paths) {
+    // Each path is looked at, many at once: from a share, a look is a round trip.
+    QVector<FileRecord> rows(paths.size());
+    QVector<char> listed(paths.size(), 0);
+    CTaskPool pool;
+    ForEachAtOnce(pool, int(paths.size()), [&](int i) {
         // Vanished since the drag began, or a directory: dropped directories are neither scanned nor listed.
-        if (PathKind(path) != EPathKind::Other)
-            continue;
-        rows.append(MakeFileRecord(path, true));
+        listed[i] = PathKind(paths[i]) == EPathKind::Other;
+        if (listed[i])
+            rows[i] = MakeFileRecord(paths[i], true);
+    });
+    QVector<FileRecord> kept;
+    for (int i = 0; i < int(rows.size()); ++i) {
+        if (listed[i])
+            kept.append(std::move(rows[i]));
     }
-    host.pModel->AppendRows(std::move(rows));
+    host.pModel->AppendRows(std::move(kept));
 }
 
 void RunScanDirectories(const SListHost& host, const std::function<bool()>& readSubFolders)

@@ -6,8 +6,6 @@
 #include <QFile>
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
 
 namespace {
 
@@ -20,21 +18,7 @@ constexpr int kBatchRows = 1024;
 QVector<FileRecord> MakeRows(CTaskPool& pool, const SListEntry* pEntries, int nEntries)
 {
     QVector<FileRecord> rows(nEntries);
-    const int nSlices = std::min(pool.ThreadCount(), 1 + nEntries / 8);
-    std::mutex mutex;
-    std::condition_variable allDone;
-    int nLeft = nSlices;
-    for (int s = 0; s < nSlices; ++s) {
-        pool.Post([&, nFirst = nEntries * s / nSlices, nEnd = nEntries * (s + 1) / nSlices] {
-            for (int i = nFirst; i < nEnd; ++i)
-                rows[i] = MakeFileRecord(pEntries[i].path, pEntries[i].bInUse);
-            std::lock_guard<std::mutex> lock(mutex);
-            if (--nLeft == 0)
-                allDone.notify_one();
-        });
-    }
-    std::unique_lock<std::mutex> lock(mutex);
-    allDone.wait(lock, [&] { return nLeft == 0; });
+    ForEachAtOnce(pool, nEntries, [&](int i) { rows[i] = MakeFileRecord(pEntries[i].path, pEntries[i].bInUse); });
     return rows;
 }
 
