@@ -74,10 +74,11 @@ struct SSlots {
     }
 };
 
+SSlots* g_pSlots = new SSlots;
+
 SSlots& Slots()
 {
-    static SSlots slots;
-    return slots;
+    return *g_pSlots;
 }
 
 // A thread computing this long lets a waiting one have its turn, so that one long file does not
@@ -109,6 +110,15 @@ void AddBusyWorker(int nDelta)
 void SetProcessorSlots(int nSlots)
 {
     Slots().SetTotal(nSlots);
+}
+
+void ResetProcessorSlotsAfterFork(int nSlots)
+{
+    // The old state may be locked, and counts slots of threads this process does not have: it is
+    // left as it is.
+    g_pSlots = new SSlots;
+    t_bHoldsSlot = false;
+    g_pSlots->nTotal = std::max(1, nSlots);
 }
 
 void TakeTurns()

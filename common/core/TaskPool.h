@@ -26,6 +26,8 @@ void AddBusyWorker(int nDelta);
 // The processor slots of the process: one per core unless set (a process among several workers
 // takes its share).
 void SetProcessorSlots(int nSlots);
+// In a child forked from a process with threads: slots of its own, none taken.
+void ResetProcessorSlotsAfterFork(int nSlots);
 
 // For a thread that computes for long: lets a thread waiting for a slot have its turn now and then.
 void TakeTurns();

@@ -8,6 +8,7 @@
 #include "WorkerProcesses.h"
 
 #include "common/core/TaskPool.h"
+#include "filelist/core/FileFacts.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -119,7 +120,7 @@ void WorkerLoop(int fd, const WorkPtr& pWork, int nThreads)
 #endif
     if (::getppid() != parent)
         ::_exit(0);
-    SetProcessorSlots(nSlots);
+    Q_UNUSED(nSlots);
     WorkerLoop(fd, pWork, nThreads);
     // No destructor or exit handler of the parent's objects runs in a worker.
     ::_exit(0);
@@ -183,6 +184,10 @@ int ReceiveDescriptor(int socket)
 #endif
     if (::getppid() != parent)
         ::_exit(0);
+    // This process was forked from one that may have had threads (a test's, say): what they held
+    // stays behind, and the workers start clean.
+    ResetProcessorSlotsAfterFork(nSlots);
+    ForgetFileSystemStateAfterFork();
     // Workers that end are reaped by the system.
     ::signal(SIGCHLD, SIG_IGN);
     const pid_t self = ::getpid();

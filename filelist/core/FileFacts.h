@@ -65,3 +65,8 @@ bool ToLocalTime(qint64 nSecsSinceEpoch, SLocalTime* pTime);
 // through a link), or anything else.
 enum class EPathKind { Missing, Directory, Other };
 EPathKind PathKind(const QByteArray& path);
+
+// In a child forked from a process with threads: what the file facts keep across calls (open
+// folders, which file systems are on a network) starts afresh, since a thread of the parent may
+// have held its lock.
+void ForgetFileSystemStateAfterFork();

@@ -104,11 +104,9 @@ public:
         SFolder& operator=(const SFolder&) = delete;
     };
 
-    static CFolders& Instance()
-    {
-        static CFolders folders;
-        return folders;
-    }
+    static CFolders& Instance() { return *s_pFolders; }
+    // A fresh cache, the old one left as it is (in a forked child its lock may be held).
+    static void Forget() { s_pFolders = new CFolders; }
 
     // The folder, open; null with errno when it cannot be opened. *pKept: it was open already.
     std::shared_ptr<const SFolder> Get(const QByteArray& dir, bool bAfresh, bool* pKept)
@@ -146,9 +144,20 @@ private:
     static constexpr auto kKeep = std::chrono::seconds(2);
     static constexpr int kMostFolders = 64;
 
+    static CFolders* s_pFolders;
+
     std::mutex m_mutex;
     QHash<QByteArray, std::shared_ptr<SFolder>> m_folders;
 };
+
+CFolders* CFolders::s_pFolders = new CFolders;
+
+// Which devices are network file systems, known per device.
+struct SNetworkDevices {
+    std::mutex mutex;
+    QHash<quint64, bool> known;
+};
+SNetworkDevices* g_pNetworkDevices = new SNetworkDevices;
 
 // Calls use(folder descriptor, name) for the file at a path; again with the folder looked up afresh
 // when a folder kept from before did not hold the name. use returns -1 with errno on failure.
@@ -237,12 +246,11 @@ bool CRegularFile::OnNetworkFileSystem() const
     if (m_fd < 0)
         return false;
     // Known per device: asking costs a request to a network file system.
-    static std::mutex mutex;
-    static QHash<quint64, bool> known;
+    SNetworkDevices& devices = *g_pNetworkDevices;
     {
-        std::lock_guard<std::mutex> lock(mutex);
-        const auto it = known.constFind(m_facts.nDevice);
-        if (it != known.constEnd())
+        std::lock_guard<std::mutex> lock(devices.mutex);
+        const auto it = devices.known.constFind(m_facts.nDevice);
+        if (it != devices.known.constEnd())
             return *it;
     }
     struct statfs fs;
@@ -254,8 +262,8 @@ bool CRegularFile::OnNetworkFileSystem() const
         for (const unsigned long nType : kNetwork)
             bNetwork = bNetwork || (static_cast<unsigned long>(fs.f_type) & 0xFFFFFFFFul) == nType;
     }
-    std::lock_guard<std::mutex> lock(mutex);
-    known.insert(m_facts.nDevice, bNetwork);
+    std::lock_guard<std::mutex> lock(devices.mutex);
+    devices.known.insert(m_facts.nDevice, bNetwork);
     return bNetwork;
 }
 
@@ -395,4 +403,10 @@ EPathKind PathKind(const QByteArray& path)
         return -1;
     });
     return nKind < 0 ? EPathKind::Missing : EPathKind(nKind);
+}
+
+void ForgetFileSystemStateAfterFork()
+{
+    CFolders::Forget();
+    g_pNetworkDevices = new SNetworkDevices;
 }
