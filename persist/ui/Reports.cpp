@@ -11,12 +11,12 @@
 
 namespace {
 
-// What tells the two reports apart.
+// What tells the reports apart.
 struct SReportKind {
     EReportKind eKind;
     const char* pszDialogTitle;
     const char* pszSuffix;
-    const char* pszHeaderCaption;
+    const char* pszHeaderCaption;   // null: header and total always, no questions
     const char* pszOpenQuestion;
 };
 
@@ -24,6 +24,9 @@ const SReportKind kCsvReport = {EReportKind::Csv, "Export Files to CSV file", "c
                                 "Do you want to open file now in excel ?"};
 const SReportKind kTextReport = {EReportKind::Text, "Export Files to TXT file", "txt", "Text Report",
                                  "Do you want to open file now in notepad ?"};
+// A profile without its header or its totals says little: it asks nothing.
+const SReportKind kProfileReport = {EReportKind::Profile, "Export Page Profile to CSV file", "csv", nullptr,
+                                    "Do you want to open file now in excel ?"};
 
 bool AskYes(QWidget* pOwner, const QString& strText, const QString& strCaption)
 {
@@ -49,13 +52,14 @@ void RunReport(const SListHost& host, const SReportKind& kind)
         cantWrite();
         return;
     }
-    if (AskYes(pOwner, QStringLiteral("Do you want to include a description header ?"),
-               QString::fromLatin1(kind.pszHeaderCaption)))
+    const bool bAsks = kind.pszHeaderCaption != nullptr;
+    if (!bAsks || AskYes(pOwner, QStringLiteral("Do you want to include a description header ?"),
+                         QString::fromLatin1(kind.pszHeaderCaption)))
         file.Writer().WriteHeader();
     file.Writer().WriteRowsInUse(*host.pModel);
-    // The caption is the CSV report's in both reports.
-    if (AskYes(pOwner, QStringLiteral("Do you want to include page total count ?"),
-               QStringLiteral("Export CSV Report")))
+    // The caption is the CSV report's in both reports that ask.
+    if (!bAsks || AskYes(pOwner, QStringLiteral("Do you want to include page total count ?"),
+                         QStringLiteral("Export CSV Report")))
         file.Writer().WriteTotal();
     if (!file.Close()) {
         cantWrite();
@@ -79,4 +83,9 @@ void RunCsvReport(const SListHost& host)
 void RunTextReport(const SListHost& host)
 {
     RunReport(host, kTextReport);
+}
+
+void RunProfileReport(const SListHost& host)
+{
+    RunReport(host, kProfileReport);
 }
