@@ -41,11 +41,7 @@ void RunReport(const SListHost& host, const SReportKind& kind)
     if (path.isEmpty() || host.pOperations->IsClosing())
         return;
     CReportFile file(path, kind.eKind);
-    const auto cantWrite = [&] {
-        AppMessageBox(pOwner, QStringLiteral("Can't write to ") + DisplayFileName(path),
-                      QStringLiteral("File Report Error"), QMessageBox::Ok, QMessageBox::Critical,
-                      QMessageBox::NoButton, file.ErrorString());
-    };
+    const auto cantWrite = [&] { ShowCantWriteReport(pOwner, path, file.ErrorString()); };
     // Begun before the questions, where the Windows version created or emptied the file; an older
     // report of that name stays whole until the new one is.
     if (!file.Open()) {
@@ -74,6 +70,12 @@ void RunReport(const SListHost& host, const SReportKind& kind)
 }
 
 }  // namespace
+
+void ShowCantWriteReport(QWidget* pOwner, const QByteArray& path, const QString& strReason)
+{
+    AppMessageBox(pOwner, QStringLiteral("Can't write to ") + DisplayFileName(path), QStringLiteral("File Report Error"),
+                  QMessageBox::Ok, QMessageBox::Critical, QMessageBox::NoButton, strReason);
+}
 
 void RunCsvReport(const SListHost& host)
 {

@@ -70,7 +70,8 @@ void AddRows(CFileListModel& model)
     for (const SRow& row : kRows) {
         model.AppendRow(MakeFileRecord(row.path, row.bInUse, nullptr));
         if (!row.summary.IsEmpty())
-            model.SetCount(model.GetRowCount() - 1, EFileStatus::Done, row.summary.Pages(), QString(), row.summary);
+            model.SetCount(model.GetRowCount() - 1, EFileStatus::Done, row.summary.Pages(), QString(), nullptr,
+                           row.summary);
     }
 }
 
@@ -168,8 +169,9 @@ TEST_F(ProfileWindow, TheReportAsksNothingButWhereToAndWhetherToOpenIt)
     // A file that cannot be written gets the reports' failure box.
     const QString strNowhere = dir.Write(QStringLiteral("file"), "x") + QStringLiteral("/profile.csv");
     boxes.ExpectDialog(QStringLiteral("Export Page Profile to CSV file"), TypeName(strNowhere));
-    boxes.Expect(OkBox(QStringLiteral("File Report Error"), "Can't write to " + strNowhere), QMessageBox::Ok);
+    boxes.Expect(FailureBox(QStringLiteral("File Report Error"), "Can't write to " + strNowhere), QMessageBox::Ok);
     Run(ID_REPORTS_PROFILE, boxes);
+    EXPECT_EQ(boxes.Seen().last().strInformative, QStringLiteral("Not a directory"));
 }
 
 TEST_F(ProfileWindow, ShowsTheTablesCopiesThemAndSavesThemAsPdf)
@@ -193,11 +195,16 @@ TEST_F(ProfileWindow, ShowsTheTablesCopiesThemAndSavesThemAsPdf)
         strLeftOut = pWindow->findChild<QLabel*>(QStringLiteral("LeftOut"))->text();
         QTest::keyClick(pWindow, Qt::Key_C, Qt::ControlModifier);
         strCopied = QApplication::clipboard()->text();
+        // Saved where it can be, and where it cannot.
+        pWindow->findChild<QPushButton*>(QStringLiteral("SaveAsPdf"))->click();
         pWindow->findChild<QPushButton*>(QStringLiteral("SaveAsPdf"))->click();
         static_cast<QDialog*>(pWindow)->reject();
     });
     boxes.ExpectDialog(QStringLiteral("Save Page Profile as PDF"), TypeName(dir.Path(QStringLiteral("profile"))));
     boxes.Expect(OkBox(QStringLiteral("File Saved"), QStringLiteral("Done")), QMessageBox::Ok);
+    const QString strNowhere = dir.Write(QStringLiteral("file"), "x") + QStringLiteral("/profile.pdf");
+    boxes.ExpectDialog(QStringLiteral("Save Page Profile as PDF"), TypeName(strNowhere));
+    boxes.Expect(FailureBox(QStringLiteral("File Report Error"), "Can't write to " + strNowhere), QMessageBox::Ok);
     Run(ID_REPORTS_PROFILEWINDOW, boxes);
     EXPECT_EQ(paperRows, QStringList({"A3 0 2 0 2", "A4 13 0 0 13", "Unknown 0 0 1 1", "Total 13 2 1 16"}));
     EXPECT_EQ(strCounted, QStringLiteral("16 pages in 3 counted files."));
