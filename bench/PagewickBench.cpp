@@ -621,7 +621,7 @@ int GuiEdit(int argc, char** argv, const QString& strDir)
 }
 
 // The heap a list of counted rows holds: rows as a scan of a bureau's folders makes them, each
-// then counted as the count run writes its result.
+// then counted as the count run writes its result, with what its pages are.
 int RowMemory(int nRows)
 {
     // In use: small blocks of the arenas, and the large blocks malloc maps on their own.
@@ -652,8 +652,17 @@ int RowMemory(int nRows)
         }
         model.AppendRows(std::move(rows));
     }
-    for (int i = 0; i < nRows; ++i)
-        model.SetCount(i, EFileStatus::Done, 1 + i % 12);
+    // Most files are of one kind of page; one in a hundred mixes two.
+    const SPageClass a4{EPaper::A4, EColour::Bilevel, 300};
+    const SPageClass a3{EPaper::A3, EColour::Colour, 200};
+    for (int i = 0; i < nRows; ++i) {
+        const int nPages = 1 + i % 12;
+        CPageSummary summary;
+        summary.Add(a4, i % 100 ? nPages : 1);
+        if (i % 100 == 0 && nPages > 1)
+            summary.Add(a3, nPages - 1);
+        model.SetCount(i, EFileStatus::Done, nPages, QString(), nullptr, summary);
+    }
     const qint64 nHeap = heapInUse() - nHeapBefore;
     std::printf("%lld bytes, %.1f per row; resident %lld bytes more\n", (long long)nHeap, double(nHeap) / nRows,
                 (long long)(residentBytes() - nResidentBefore));
