@@ -274,9 +274,11 @@ int PageDpi(const SPageRecord& page)
 
 EPaper PaperOfSize(double dWidthMm, double dLengthMm)
 {
+    if (!std::isfinite(dWidthMm) || !std::isfinite(dLengthMm))
+        return EPaper::Unknown;
     const double dShort = std::min(dWidthMm, dLengthMm);
     const double dLong = std::max(dWidthMm, dLengthMm);
-    if (!std::isfinite(dShort) || !std::isfinite(dLong) || dShort <= 0 || dLong > kLongestPageMm)
+    if (dShort <= 0 || dLong > kLongestPageMm)
         return EPaper::Unknown;
     EPaper eBest = EPaper::Other;
     double dBest = kPaperTolerance;

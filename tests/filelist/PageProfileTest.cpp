@@ -30,6 +30,7 @@ TEST(PageProfile, PaperIsTheNearestWithinThreePercentOfEachSide)
         {"LongerThanTenMetres", 210, 10000.1, EPaper::Unknown},
         {"Zero", 0, 297, EPaper::Unknown},
         {"NotANumber", kNaN, 297, EPaper::Unknown},
+        {"LengthNotANumber", 210, kNaN, EPaper::Unknown},
     };
     for (const auto& c : cases)
         EXPECT_STREQ(PaperName(PaperOfSize(c.dWidth, c.dLength)), PaperName(c.eExpected)) << c.pszName;
