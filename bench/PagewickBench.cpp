@@ -26,6 +26,8 @@
 //                                         them, and saves a picture of the window (for the README)
 //   pagewick-bench gui-filter DIR         lists every file under DIR (without reading them), then
 //                                         times "Remove Non TIF Files From List"
+//   pagewick-bench row-memory N           the heap that a list of N counted rows holds: bytes in
+//                                         all, per row, and the process's resident size
 #include "BenchWindow.h"
 #include "app/ui/CPageCountDlg.h"
 #include "common/ui/DialogBuilder.h"
@@ -37,6 +39,7 @@
 #include "count/core/PageCounter.h"
 #include "filelist/core/CFileListModel.h"
 #include "filelist/core/DirectoryWalker.h"
+#include "filelist/core/FileFacts.h"
 #include "res/resource.h"
 
 #include <QAbstractButton>
@@ -55,6 +58,7 @@
 #include <tiffio.h>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -616,6 +620,55 @@ int GuiEdit(int argc, char** argv, const QString& strDir)
     });
 }
 
+// The heap a list of counted rows holds: rows as a scan of a bureau's folders makes them, each
+// then counted as the count run writes its result, with what its pages are.
+int RowMemory(int nRows)
+{
+    // In use: small blocks of the arenas, and the large blocks malloc maps on their own.
+    const auto heapInUse = [] {
+        const struct mallinfo2 info = mallinfo2();
+        return qint64(info.uordblks + info.hblkhd);
+    };
+    const auto residentBytes = [] {
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        if (!statm.open(QIODevice::ReadOnly))
+            return qint64(0);
+        const QList<QByteArray> fields = statm.readAll().split(' ');
+        return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : qint64(0);
+    };
+    const qint64 nHeapBefore = heapInUse();
+    const qint64 nResidentBefore = residentBytes();
+    CFileListModel model;
+    {
+        QVector<FileRecord> rows;
+        rows.reserve(nRows);
+        SFileFacts facts;
+        for (int i = 0; i < nRows; ++i) {
+            facts.nSize = 40000 + i % 997 * 1000;
+            facts.nCreated = facts.nModified = 1700000000 + i;
+            rows.append(MakeFileRecord(QByteArray("/srv/scans/2024/batch-") + QByteArray::number(i / 1000) +
+                                           "/scan-" + QByteArray::number(i) + ".tif",
+                                       true, &facts));
+        }
+        model.AppendRows(std::move(rows));
+    }
+    // Most files are of one kind of page; one in a hundred mixes two.
+    const SPageClass a4{EPaper::A4, EColour::Bilevel, 300};
+    const SPageClass a3{EPaper::A3, EColour::Colour, 200};
+    for (int i = 0; i < nRows; ++i) {
+        const int nPages = 1 + i % 12;
+        CPageSummary summary;
+        summary.Add(a4, i % 100 ? nPages : 1);
+        if (i % 100 == 0 && nPages > 1)
+            summary.Add(a3, nPages - 1);
+        model.SetCount(i, EFileStatus::Done, nPages, QString(), nullptr, summary);
+    }
+    const qint64 nHeap = heapInUse() - nHeapBefore;
+    std::printf("%lld bytes, %.1f per row; resident %lld bytes more\n", (long long)nHeap, double(nHeap) / nRows,
+                (long long)(residentBytes() - nResidentBefore));
+    return 0;
+}
+
 // A TIFF of n tiny pages in one chain, for the latency measures.
 int WriteLongFile(const QString& strPath, int nPages)
 {
@@ -691,6 +744,8 @@ int main(int argc, char** argv)
         return Screenshot(argc, argv, strArg, QFile::decodeName(argv[3]));
     if (strMode == QLatin1String("gui-filter"))
         return GuiFilter(argc, argv, strArg);
+    if (strMode == QLatin1String("row-memory"))
+        return RowMemory(std::atoi(argv[2]));
     std::fprintf(stderr, "unknown mode %s\n", argv[1]);
     return 2;
 }

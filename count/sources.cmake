@@ -1,5 +1,6 @@
 target_sources(pagewick_core PRIVATE
   count/core/PageCounter.h count/core/PageCounter.cpp
+  count/core/PageTags.h count/core/PageTags.cpp
   count/cli/CountOptions.h count/cli/CountOptions.cpp
   count/cli/CountCommand.h count/cli/CountCommand.cpp
   count/cli/FileResult.h count/cli/FileResult.cpp

@@ -1,5 +1,6 @@
 target_sources(pagewick_core PRIVATE
   filelist/core/FileRecord.h filelist/core/FileRecord.cpp
+  filelist/core/PageProfile.h filelist/core/PageProfile.cpp
   filelist/core/FileFacts.h filelist/core/FileFacts_posix.cpp
   filelist/core/CFileListModel.h filelist/core/CFileListModel.cpp
   filelist/core/DirectoryWalker.h filelist/core/DirectoryWalker_posix.cpp

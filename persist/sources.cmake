@@ -3,6 +3,7 @@ target_sources(pagewick_core PRIVATE
   persist/core/ReportWriter.h persist/core/ReportWriter.cpp
   persist/core/CsvReport.h persist/core/CsvReport.cpp
   persist/core/TextReport.h persist/core/TextReport.cpp
+  persist/core/ProfileReport.h persist/core/ProfileReport.cpp
   persist/core/ReportFile.h persist/core/ReportFile.cpp
   persist/core/FileProblem.h persist/core/FileProblem_posix.cpp
   persist/core/SaveTarget.h persist/core/SaveTarget.cpp
@@ -13,4 +14,8 @@ target_sources(pagewick_ui PRIVATE
   persist/ui/FileDialogs.h persist/ui/FileDialogs.cpp
   persist/ui/ListFiles.h persist/ui/ListFiles.cpp
   persist/ui/Reports.h persist/ui/Reports.cpp
+  persist/ui/CPageProfileDlg.h persist/ui/CPageProfileDlg.cpp
 )
+# The Page Profile window prints.
+find_package(Qt6 REQUIRED COMPONENTS PrintSupport)
+target_link_libraries(pagewick_ui PUBLIC Qt6::PrintSupport)

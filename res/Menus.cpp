@@ -47,6 +47,9 @@ const SMenuItem kSort[] = {
 const SMenuItem kReports[] = {
     {"&Generate CSV Report", ID_REPORTS_CSV},
     {"&Generate Text Report", ID_REPORTS_TEXT},
+    {"Generate &Page Profile Report", ID_REPORTS_PROFILE},
+    {nullptr, 0},
+    {"Page Pro&file", ID_REPORTS_PROFILEWINDOW},
 };
 const SMenuItem kHelp[] = {
     {"Go to Website Homepage", ID_HELP_WEBSITE},
@@ -115,6 +118,8 @@ const SStringEntry kStrings[] = {
     {ID_ACTION_MOVEDOWN, "Move the selected file down"},
     {ID_SORT_CREATED, "Sort the list by created date"},
     {ID_SORT_MODIFIED, "Sort the list by modified date"},
+    {ID_REPORTS_PROFILE, "Export the pages of the list by paper, colour and resolution as a CSV report"},
+    {ID_REPORTS_PROFILEWINDOW, "Show the pages of the list by paper, colour and resolution"},
 };
 
 }  // namespace

@@ -79,3 +79,5 @@ constexpr int ID_ACCEL_MOVEUP = 32804;
 constexpr int ID_ACCEL_MOVEDOWN = 32805;
 constexpr int ID_SORT_CREATED = 32806;
 constexpr int ID_SORT_MODIFIED = 32808;
+constexpr int ID_REPORTS_PROFILE = 32809;
+constexpr int ID_REPORTS_PROFILEWINDOW = 32810;

@@ -10,6 +10,7 @@
 #include "filelist/ui/AddFiles.h"
 #include "filelist/ui/CFileListDelegate.h"
 #include "filelist/ui/EditCommands.h"
+#include "persist/ui/CPageProfileDlg.h"
 #include "persist/ui/ListFiles.h"
 #include "persist/ui/Reports.h"
 #include "res/Menus.h"
@@ -82,6 +83,8 @@ const SCommandEntry kMessageMap[] = {
     {ID_HELP_EMAIL, &CPageCountDlg::OnHelpEmail},
     {ID_REPORTS_CSV, &CPageCountDlg::OnReportsCsv},
     {ID_REPORTS_TEXT, &CPageCountDlg::OnReportsText},
+    {ID_REPORTS_PROFILE, &CPageCountDlg::OnReportsProfile},
+    {ID_REPORTS_PROFILEWINDOW, &CPageCountDlg::OnReportsProfileWindow},
     {ID_HELP_HTMLHELP, &CPageCountDlg::OnHelp},
 };
 
@@ -604,4 +607,14 @@ void CPageCountDlg::OnReportsCsv()
 void CPageCountDlg::OnReportsText()
 {
     RunTextReport(m_host);
+}
+
+void CPageCountDlg::OnReportsProfile()
+{
+    RunProfileReport(m_host);
+}
+
+void CPageCountDlg::OnReportsProfileWindow()
+{
+    RunPageProfile(m_host);
 }

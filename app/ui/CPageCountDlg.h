@@ -92,6 +92,8 @@ public:
     void OnHelp();
     void OnReportsCsv();
     void OnReportsText();
+    void OnReportsProfile();
+    void OnReportsProfileWindow();
     void OnListInsertItem();
     void OnListDeleteItem();
 

@@ -1,5 +1,6 @@
 #include "PageCounter.h"
 
+#include "PageTags.h"
 #include "common/core/FileName.h"
 #include "common/core/TaskPool.h"
 #include "filelist/core/FileFacts.h"
@@ -290,6 +291,7 @@ SPageCount CountPagesOf(const QByteArray& path, SFileFacts* pFacts, bool bEchoMe
     // TIFFClientOpen has read the first directory. libtiff refuses a directory offset it has
     // already read, so a chain that loops back ends here too, with the distinct directories counted.
     count.nPages = 1;
+    count.pages.append(ReadPageRecord(pTiff));
     for (;;) {
         messages.strSinceRead.clear();
         messages.bErrorSinceRead = false;
@@ -303,6 +305,7 @@ SPageCount CountPagesOf(const QByteArray& path, SFileFacts* pFacts, bool bEchoMe
             break;
         }
         ++count.nPages;
+        count.pages.append(ReadPageRecord(pTiff));
     }
     TIFFClose(pTiff);
     count.messages = messages.all;

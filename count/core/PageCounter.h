@@ -1,6 +1,8 @@
 // The TIFF signature test and the page counter: the only place where TIFF content is read.
 #pragma once
 
+#include "filelist/core/PageProfile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -40,6 +42,8 @@ struct SPageCount {
     QString strReason;
     // Every message libtiff gave on this file, as its default handler prints them ("module: text").
     QStringList messages;
+    // The tags of each page counted, in chain order (nPages of them; none for an unopenable file).
+    QVector<SPageRecord> pages;
 
     bool IsShort() const { return eShort != EShortCount::None; }
 };

@@ -236,7 +236,8 @@ private:
         }
         if (count.IsShort())
             ++m_nShort;
-        m_model.SetCount(nRow, EFileStatus::Done, count.nPages, ShortCountToolTip(count), &counted.facts);
+        m_model.SetCount(nRow, EFileStatus::Done, count.nPages, ShortCountToolTip(count), &counted.facts,
+                         SummarisePages(count.pages));
         // Added to the total as it stands now: a reset meanwhile has changed it.
         m_host.pPages->SetPagesTotal(m_host.pPages->PagesTotal() + count.nPages);
     }

@@ -4,6 +4,7 @@
 #include "common/core/FileName.h"
 
 #include <QPair>
+#include <QStringList>
 
 #include <utility>
 
@@ -19,6 +20,19 @@ QString ShownPath(const QByteArray& path)
         return DisplayFileName(path);
     return DisplayFileName(path.left(kShownPathBytes / 2)) + QStringLiteral(" \u2026 ") +
            DisplayFileName(path.right(kShownPathBytes / 2));
+}
+
+// The Pages cell's tool tip: the note on a short count, then the profile; none without either.
+QVariant PagesToolTip(const FileRecord& rec)
+{
+    QStringList lines;
+    const QString strNote = rec.PagesNote();
+    if (!strNote.isEmpty())
+        lines.append(strNote);
+    const QString strProfile = PageSummaryWords(rec.PageSummary());
+    if (!strProfile.isEmpty())
+        lines.append(strProfile);
+    return lines.isEmpty() ? QVariant() : QVariant(lines.join(u'\n'));
 }
 
 // Beyond this many separate ranges a reset costs the views less than one notification per range.
@@ -47,10 +61,10 @@ QVariant CFileListModel::data(const QModelIndex& index, int nRole) const
     case Qt::DisplayRole:
         return index.column() == COL_FILENAME ? ShownPath(rec.path) : FileRecordText(rec, index.column());
     case Qt::ToolTipRole:
-        // The whole text of a cell that may not fit; why a short count is short; where else the
-        // file is listed.
-        if (index.column() == COL_PAGES && !rec.strPagesNote.isEmpty())
-            return rec.strPagesNote;
+        // The whole text of a cell that may not fit; why a short count is short and what the pages
+        // are; where else the file is listed.
+        if (index.column() == COL_PAGES)
+            return PagesToolTip(rec);
         if (index.column() == COL_FILENAME) {
             const int nOther = AlsoListedIn(index.row());
             if (nOther < 0)
@@ -61,7 +75,7 @@ QVariant CFileListModel::data(const QModelIndex& index, int nRole) const
     case WarningSignRole:
         if (index.column() == COL_FILENAME)
             return AlsoListedIn(index.row()) >= 0;
-        return index.column() == COL_PAGES && !rec.strPagesNote.isEmpty();
+        return index.column() == COL_PAGES && !rec.PagesNote().isEmpty();
     default:
         return QVariant();
     }
@@ -137,14 +151,15 @@ void CFileListModel::SetStatus(int nRow, EFileStatus eStatus)
 }
 
 void CFileListModel::SetCount(int nRow, EFileStatus eStatus, qint64 nPages, const QString& strNote,
-                              const SFileFacts* pFacts)
+                              const SFileFacts* pFacts, const CPageSummary& summary)
 {
     if (nRow < 0 || nRow >= int(m_rows.size()))
         return;
     FileRecord& rec = m_rows[nRow];
     rec.eStatus = eStatus;
     rec.nPages = nPages;
-    rec.strPagesNote = strNote;
+    rec.SetPagesNote(strNote);
+    rec.SetPageSummary(summary);
     if (pFacts)
         SetFileFacts(&rec, *pFacts);
     EmitRowChanged(nRow, pFacts ? COL_FILESIZE : COL_STATUS, pFacts ? COL_MODIFIED : COL_PAGES);
@@ -212,10 +227,11 @@ qint64 CFileListModel::ClearPages(const std::function<bool(int)>& pick)
         FileRecord& rec = m_rows[i];
         if (rec.nPages > 0)
             nSum += rec.nPages;
-        if (rec.nPages < 0 && rec.strPagesNote.isEmpty())
+        if (rec.nPages < 0 && rec.PagesNote().isEmpty())
             continue;
         rec.nPages = -1;
-        rec.strPagesNote.clear();
+        rec.SetPagesNote(QString());
+        rec.SetPageSummary(CPageSummary());
         if (nFirst < 0)
             nFirst = i;
         nLast = i;

@@ -39,12 +39,12 @@ public:
     // Changes of one row; each tells the views about the cells it changed.
     void SetUse(int nRow, bool bInUse, EFileStatus eStatus);
     void SetStatus(int nRow, EFileStatus eStatus);
-    // A count's result: status, pages (-1 for none) and the note on a short count; with facts, the
-    // size, times and identity from the same look at the file.
+    // A count's result: status, pages (-1 for none), the note on a short count and what the pages
+    // are; with facts, the size, times and identity from the same look at the file.
     void SetCount(int nRow, EFileStatus eStatus, qint64 nPages, const QString& strNote = QString(),
-                  const SFileFacts* pFacts = nullptr);
-    // Empties the Pages cells of the rows for which pick is true (every row without one), with one
-    // notification; returns the sum of the pages that were there.
+                  const SFileFacts* pFacts = nullptr, const CPageSummary& summary = CPageSummary());
+    // Empties the Pages cells (and the profiles) of the rows for which pick is true (every row
+    // without one), with one notification; returns the sum of the pages that were there.
     qint64 ClearPages(const std::function<bool(int)>& pick = {});
 
     // Appends rows at the end, all with one insertion notification.

@@ -44,11 +44,61 @@ QByteArray DateBytes(const FileRecord& rec, qint64 nTime)
 
 }  // namespace
 
+QString FileRecord::PagesNote() const
+{
+    return m_pRare ? m_pRare->strPagesNote : QString();
+}
+
+void FileRecord::SetPagesNote(const QString& strNote)
+{
+    if (strNote.isEmpty() && !m_pRare)
+        return;
+    Rare().strPagesNote = strNote;
+    DropRareIfEmpty();
+}
+
+CPageSummary FileRecord::PageSummary() const
+{
+    CPageSummary summary;
+    if (m_bOneClass)
+        summary.Add(m_onlyClass, nPages);
+    else if (m_pRare)
+        summary = m_pRare->mixed;
+    return summary;
+}
+
+void FileRecord::SetPageSummary(const CPageSummary& summary)
+{
+    const QVector<SClassPages>& classes = summary.Classes();
+    m_bOneClass = classes.size() == 1 && classes[0].nPages == nPages;
+    m_onlyClass = m_bOneClass ? classes[0].cls : SPageClass();
+    if (m_bOneClass || summary.IsEmpty()) {
+        if (m_pRare && !m_pRare.constData()->mixed.IsEmpty())
+            Rare().mixed = CPageSummary();
+    } else {
+        Rare().mixed = summary;
+    }
+    DropRareIfEmpty();
+}
+
+FileRecord::SRare& FileRecord::Rare()
+{
+    if (!m_pRare)
+        m_pRare = new SRare;
+    return *m_pRare;
+}
+
+void FileRecord::DropRareIfEmpty()
+{
+    if (m_pRare && m_pRare.constData()->IsEmpty())
+        m_pRare.reset();
+}
+
 bool FileRecord::operator==(const FileRecord& other) const
 {
     return path == other.path && nSize == other.nSize && nCreated == other.nCreated &&
-           nModified == other.nModified && nPages == other.nPages && strPagesNote == other.strPagesNote &&
-           eStatus == other.eStatus && bInUse == other.bInUse;
+           nModified == other.nModified && nPages == other.nPages && PagesNote() == other.PagesNote() &&
+           PageSummary() == other.PageSummary() && eStatus == other.eStatus && bInUse == other.bInUse;
 }
 
 QString StatusText(EFileStatus eStatus)

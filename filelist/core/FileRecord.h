@@ -1,8 +1,12 @@
 // One row of the file list, typed: whether it is in use, the path's bytes, what the file system
-// said of the file, the row's status and its page count. The seven column texts are made from it.
+// said of the file, the row's status, its page count and what its pages are. The seven column
+// texts are made from it.
 #pragma once
 
+#include "PageProfile.h"
+
 #include <QByteArray>
+#include <QSharedDataPointer>
 #include <QString>
 
 enum EFileColumn {
@@ -34,7 +38,6 @@ struct FileRecord {
     qint64 nCreated = 0;        // seconds since the epoch; meaningful only with nSize >= 0
     qint64 nModified = 0;
     qint64 nPages = -1;         // -1: no count
-    QString strPagesNote;       // why the count fell short; empty for a complete count
     quint64 nId = 0;            // the row's identity in its list, kept through moves and sorts
     // Which file the row names, from the last look at it (0 and 0 while unknown): rows with the
     // same device and inode name the same file through whatever paths.
@@ -43,7 +46,30 @@ struct FileRecord {
     EFileStatus eStatus = EFileStatus::Ready;
     bool bInUse = true;
 
+    // Why the count fell short; empty for a complete count.
+    QString PagesNote() const;
+    void SetPagesNote(const QString& strNote);
+    // What the counted pages are; empty for a row without a count (or counted without a profile).
+    CPageSummary PageSummary() const;
+    // The profile of the nPages pages counted (nPages is set first).
+    void SetPageSummary(const CPageSummary& summary);
+
     bool operator==(const FileRecord& other) const;
+
+private:
+    // What few rows need, kept apart, so that a row of a list of a million stays small.
+    struct SRare : QSharedData {
+        QString strPagesNote;
+        CPageSummary mixed;     // the classes of a file whose pages are not all of one class
+        bool IsEmpty() const { return strPagesNote.isEmpty() && mixed.IsEmpty(); }
+    };
+    SRare& Rare();
+    void DropRareIfEmpty();
+
+    // The common case inline: every one of the nPages pages is of this class.
+    SPageClass m_onlyClass;
+    bool m_bOneClass = false;
+    QSharedDataPointer<SRare> m_pRare;
 };
 
 // The texts of the Use and Status columns.

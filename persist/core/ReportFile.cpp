@@ -1,6 +1,7 @@
 #include "ReportFile.h"
 
 #include "CsvReport.h"
+#include "ProfileReport.h"
 #include "SaveTarget.h"
 #include "TextReport.h"
 
@@ -18,6 +19,8 @@ bool CReportFile::Open()
         return false;
     if (m_eKind == EReportKind::Csv)
         m_pWriter = std::make_unique<CCsvReportWriter>(&m_file);
+    else if (m_eKind == EReportKind::Profile)
+        m_pWriter = std::make_unique<CProfileReportWriter>(&m_file);
     else
         m_pWriter = std::make_unique<CTextReportWriter>(&m_file);
     return true;

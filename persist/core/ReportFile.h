@@ -12,7 +12,7 @@
 
 #include <memory>
 
-enum class EReportKind { Csv, Text };
+enum class EReportKind { Csv, Text, Profile };
 
 class CReportFile {
 public:

@@ -19,7 +19,7 @@ public:
     CReportWriter& operator=(const CReportWriter&) = delete;
 
     void WriteHeader();
-    void WriteRow(const FileRecord& rec);
+    virtual void WriteRow(const FileRecord& rec);
     // A row line made elsewhere, with its page count (-1 for none).
     void WriteRowLine(const QByteArray& line, qint64 nPages);
     // Every row whose Use is "Yes", from the first.

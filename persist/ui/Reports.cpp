@@ -11,12 +11,12 @@
 
 namespace {
 
-// What tells the two reports apart.
+// What tells the reports apart.
 struct SReportKind {
     EReportKind eKind;
     const char* pszDialogTitle;
     const char* pszSuffix;
-    const char* pszHeaderCaption;
+    const char* pszHeaderCaption;   // null: header and total always, no questions
     const char* pszOpenQuestion;
 };
 
@@ -24,6 +24,9 @@ const SReportKind kCsvReport = {EReportKind::Csv, "Export Files to CSV file", "c
                                 "Do you want to open file now in excel ?"};
 const SReportKind kTextReport = {EReportKind::Text, "Export Files to TXT file", "txt", "Text Report",
                                  "Do you want to open file now in notepad ?"};
+// A profile without its header or its totals says little: it asks nothing.
+const SReportKind kProfileReport = {EReportKind::Profile, "Export Page Profile to CSV file", "csv", nullptr,
+                                    "Do you want to open file now in excel ?"};
 
 bool AskYes(QWidget* pOwner, const QString& strText, const QString& strCaption)
 {
@@ -38,24 +41,21 @@ void RunReport(const SListHost& host, const SReportKind& kind)
     if (path.isEmpty() || host.pOperations->IsClosing())
         return;
     CReportFile file(path, kind.eKind);
-    const auto cantWrite = [&] {
-        AppMessageBox(pOwner, QStringLiteral("Can't write to ") + DisplayFileName(path),
-                      QStringLiteral("File Report Error"), QMessageBox::Ok, QMessageBox::Critical,
-                      QMessageBox::NoButton, file.ErrorString());
-    };
+    const auto cantWrite = [&] { ShowCantWriteReport(pOwner, path, file.ErrorString()); };
     // Begun before the questions, where the Windows version created or emptied the file; an older
     // report of that name stays whole until the new one is.
     if (!file.Open()) {
         cantWrite();
         return;
     }
-    if (AskYes(pOwner, QStringLiteral("Do you want to include a description header ?"),
-               QString::fromLatin1(kind.pszHeaderCaption)))
+    const bool bAsks = kind.pszHeaderCaption != nullptr;
+    if (!bAsks || AskYes(pOwner, QStringLiteral("Do you want to include a description header ?"),
+                         QString::fromLatin1(kind.pszHeaderCaption)))
         file.Writer().WriteHeader();
     file.Writer().WriteRowsInUse(*host.pModel);
-    // The caption is the CSV report's in both reports.
-    if (AskYes(pOwner, QStringLiteral("Do you want to include page total count ?"),
-               QStringLiteral("Export CSV Report")))
+    // The caption is the CSV report's in both reports that ask.
+    if (!bAsks || AskYes(pOwner, QStringLiteral("Do you want to include page total count ?"),
+                         QStringLiteral("Export CSV Report")))
         file.Writer().WriteTotal();
     if (!file.Close()) {
         cantWrite();
@@ -71,6 +71,12 @@ void RunReport(const SListHost& host, const SReportKind& kind)
 
 }  // namespace
 
+void ShowCantWriteReport(QWidget* pOwner, const QByteArray& path, const QString& strReason)
+{
+    AppMessageBox(pOwner, QStringLiteral("Can't write to ") + DisplayFileName(path), QStringLiteral("File Report Error"),
+                  QMessageBox::Ok, QMessageBox::Critical, QMessageBox::NoButton, strReason);
+}
+
 void RunCsvReport(const SListHost& host)
 {
     RunReport(host, kCsvReport);
@@ -79,4 +85,9 @@ void RunCsvReport(const SListHost& host)
 void RunTextReport(const SListHost& host)
 {
     RunReport(host, kTextReport);
+}
+
+void RunProfileReport(const SListHost& host)
+{
+    RunReport(host, kProfileReport);
 }

@@ -1,7 +1,18 @@
-// The commands of the Reports menu: the CSV report and the text report of the rows in use.
+// The report commands of the Reports menu: the CSV report, the text report and the Page Profile
+// report of the rows in use.
 #pragma once
 
 #include "common/ui/ListHost.h"
 
+#include <QByteArray>
+#include <QString>
+
+class QWidget;
+
 void RunCsvReport(const SListHost& host);
 void RunTextReport(const SListHost& host);
+void RunProfileReport(const SListHost& host);
+
+// The box of a report that could not be written: "Can't write to " and the path, with the system's
+// reason below.
+void ShowCantWriteReport(QWidget* pOwner, const QByteArray& path, const QString& strReason);

@@ -142,6 +142,8 @@ const SMenuLine kMenuTree[] = {
     {"&Sort", "Sort By Page Count", 32784},          {"&Sort", "Sort By Created Date", 32806},
     {"&Sort", "Sort By Modified Date", 32808},
     {"&Reports", "&Generate CSV Report", 32777},     {"&Reports", "&Generate Text Report", 32778},
+    {"&Reports", "Generate &Page Profile Report", 32809}, {"&Reports", nullptr, 0},
+    {"&Reports", "Page Pro&file", 32810},
     {"&Help", "Go to Website Homepage", 32796},      {"&Help", "&HTML Help", 32799},
     {"&Help", nullptr, 0},                           {"&Help", "Email Bug/Suggestion/Comments", 32798},
     {"&Help", nullptr, 0},                           {"&Help", "&About Pagewick...", 16},

@@ -57,6 +57,8 @@ TEST_P(CounterOnBytes, GivesTheDocumentedResultAndSaysWhetherItIsShort)
     EXPECT_EQ(count.strReason.isEmpty(), !count.IsShort()) << qPrintable(count.strReason);
     EXPECT_EQ(ShortCountToolTip(count).isEmpty(), !count.IsShort());
     EXPECT_EQ(IsTiffFile(path), GetParam().nExpected != PAGES_NOT_TIFF);
+    // Every page counted is described, and none after the last good directory is made up.
+    EXPECT_EQ(count.pages.size(), qsizetype(std::max(0, count.nPages)));
 }
 
 // Every chain here is written byte by byte, so the result does not depend on a writer's habits.

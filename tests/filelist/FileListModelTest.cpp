@@ -75,6 +75,30 @@ TEST(FileListModel, AShortCountIsMarkedOnItsPagesCellOnly)
     EXPECT_EQ(model.GetText(0, COL_STATUS), QStringLiteral("Done"));
 }
 
+TEST(FileListModel, PagesToolTipSaysWhatThePagesAreAfterWhyACountIsShort)
+{
+    CFileListModel model;
+    model.AppendRows({Row("short"), Row("whole"), Row("bare")});
+    CPageSummary summary;
+    summary.Add(SPageClass{EPaper::A4, EColour::Bilevel, 300}, 3);
+    summary.Add(SPageClass{EPaper::A3, EColour::Colour, 200}, 1);
+    const QString strNote = QStringLiteral("Counted 4 pages; the file is damaged after page 4.");
+    model.SetCount(0, EFileStatus::Done, 4, strNote, nullptr, summary);
+    model.SetCount(1, EFileStatus::Done, 4, QString(), nullptr, summary);
+    model.SetCount(2, EFileStatus::Done, 4);
+    const QString strWords = QStringLiteral("4 pages: 3 A4 bilevel 300 dpi, 1 A3 colour 200 dpi");
+    EXPECT_EQ(model.index(0, COL_PAGES).data(Qt::ToolTipRole).toString(), strNote + u'\n' + strWords);
+    EXPECT_EQ(model.index(1, COL_PAGES).data(Qt::ToolTipRole).toString(), strWords);
+    EXPECT_FALSE(model.index(1, COL_PAGES).data(CFileListModel::WarningSignRole).toBool());
+    EXPECT_FALSE(model.index(2, COL_PAGES).data(Qt::ToolTipRole).isValid());
+    EXPECT_EQ(model.GetRecord(1).PageSummary(), summary);
+    // A reset takes the profile with the count.
+    model.ClearPages([](int nRow) { return nRow == 1; });
+    EXPECT_TRUE(model.GetRecord(1).PageSummary().IsEmpty());
+    EXPECT_FALSE(model.index(1, COL_PAGES).data(Qt::ToolTipRole).isValid());
+    EXPECT_EQ(model.GetRecord(0).PageSummary(), summary);
+}
+
 TEST(FileListModel, RemoveRowsChecksItsRange)
 {
     CFileListModel model;

@@ -167,4 +167,36 @@ TEST(FileRecord, DateTextIsFixedWidthLocalTime)
     ::tzset();
 }
 
+TEST(FileRecord, KeepsItsPageProfileAndNoteApartFromEachOther)
+{
+    const SPageClass a4{EPaper::A4, EColour::Bilevel, 300};
+    const SPageClass a3{EPaper::A3, EColour::Colour, 200};
+    CPageSummary one;
+    one.Add(a4, 7);
+    CPageSummary mixed = one;
+    mixed.Add(a3, 2);
+    // A summary of one class that does not cover every page counted is kept as it is.
+    CPageSummary part;
+    part.Add(a3, 3);
+    const QString strNote = QStringLiteral("Counted 7 pages; the file is damaged after page 7.");
+    for (const CPageSummary& summary : {one, mixed, part, CPageSummary()}) {
+        FileRecord rec;
+        rec.nPages = summary == mixed ? 9 : 7;
+        rec.SetPageSummary(summary);
+        EXPECT_EQ(rec.PageSummary(), summary) << qPrintable(PageSummaryWords(summary));
+        EXPECT_EQ(rec.PagesNote(), QString());
+        rec.SetPagesNote(strNote);
+        FileRecord copy = rec;
+        copy.SetPagesNote(QString());
+        copy.SetPageSummary(CPageSummary());
+        // The copy changed alone.
+        EXPECT_EQ(rec.PagesNote(), strNote);
+        EXPECT_EQ(rec.PageSummary(), summary);
+        EXPECT_TRUE(copy.PageSummary().IsEmpty());
+        EXPECT_FALSE(copy == rec);
+        copy.SetPagesNote(strNote);
+        EXPECT_EQ(copy == rec, summary.IsEmpty());
+    }
+}
+
 }  // namespace

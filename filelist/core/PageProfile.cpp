@@ -1,0 +1,453 @@
+#include "PageProfile.h"
+
+#include <tiff.h>
+
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <tuple>
+
+namespace {
+
+struct SPaper {
+    EPaper ePaper;
+    const char* pszName;
+    double dShortMm;
+    double dLongMm;
+};
+
+const SPaper kPapers[] = {
+    {EPaper::A0, "A0", 841, 1189},         {EPaper::A1, "A1", 594, 841},         {EPaper::A2, "A2", 420, 594},
+    {EPaper::A3, "A3", 297, 420},          {EPaper::A4, "A4", 210, 297},         {EPaper::A5, "A5", 148, 210},
+    {EPaper::Letter, "Letter", 215.9, 279.4}, {EPaper::Legal, "Legal", 215.9, 355.6},
+    {EPaper::Tabloid, "Tabloid", 279.4, 431.8},
+};
+
+// No page is longer than this; a size beyond it comes from a tag gone wrong.
+constexpr double kLongestPageMm = 10000;
+
+// Millimetres per resolution unit; 0 for "none" and for a unit TIFF does not know.
+double MmPerUnit(quint16 nUnit)
+{
+    switch (nUnit) {
+    case RESUNIT_INCH:
+        return 25.4;
+    case RESUNIT_CENTIMETER:
+        return 10;
+    default:
+        return 0;
+    }
+}
+
+bool Usable(bool bHas, float fResolution)
+{
+    return bHas && std::isfinite(fResolution) && fResolution > 0;
+}
+
+bool HasResolution(const SPageRecord& page)
+{
+    return MmPerUnit(page.nResolutionUnit) > 0 && Usable(page.bHasXResolution, page.fXResolution) &&
+           Usable(page.bHasYResolution, page.fYResolution);
+}
+
+QString PagesWords(qint64 n)
+{
+    return n == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(n);
+}
+
+// "A4 bilevel 300 dpi", "other size colour 150 dpi", "unknown size greyscale without resolution".
+QString ClassWords(const SPageClass& cls)
+{
+    QString str = cls.ePaper == EPaper::Other     ? QStringLiteral("other size")
+                  : cls.ePaper == EPaper::Unknown ? QStringLiteral("unknown size")
+                                                  : QString::fromLatin1(PaperName(cls.ePaper));
+    str += cls.eColour == EColour::Unknown ? QStringLiteral(" unknown colour")
+                                           : u' ' + QString::fromLatin1(ColourName(cls.eColour)).toLower();
+    str += cls.nDpi ? QStringLiteral(" %1 dpi").arg(cls.nDpi) : QStringLiteral(" without resolution");
+    return str;
+}
+
+// A tool tip names this many classes at most; the rest are summed up.
+constexpr int kMaxClassWords = 8;
+
+// ---- the bytes of a file's pages ------------------------------------------------------------------
+
+constexpr char kFormat = 1;
+
+// The fields of a record, in the order of the bits of a page's mask.
+enum EField { F_WIDTH, F_LENGTH, F_XRES, F_YRES, F_UNIT, F_BITS, F_SAMPLES, F_EXTRA, F_PHOTOMETRIC, F_COMPRESSION,
+              F_FLAGS, FIELD_COUNT };
+
+quint32 FloatBits(float f)
+{
+    quint32 n;
+    std::memcpy(&n, &f, sizeof n);
+    return n;
+}
+
+float BitsFloat(quint32 n)
+{
+    float f;
+    std::memcpy(&f, &n, sizeof f);
+    return f;
+}
+
+quint32 Flags(const SPageRecord& page)
+{
+    return (page.bHasXResolution ? 1u : 0u) | (page.bHasYResolution ? 2u : 0u) | (page.bHasPhotometric ? 4u : 0u);
+}
+
+quint32 FieldValue(const SPageRecord& page, int nField)
+{
+    switch (nField) {
+    case F_WIDTH:
+        return page.nWidth;
+    case F_LENGTH:
+        return page.nLength;
+    case F_XRES:
+        return FloatBits(page.fXResolution);
+    case F_YRES:
+        return FloatBits(page.fYResolution);
+    case F_UNIT:
+        return page.nResolutionUnit;
+    case F_BITS:
+        return page.nBitsPerSample;
+    case F_SAMPLES:
+        return page.nSamplesPerPixel;
+    case F_EXTRA:
+        return page.nExtraSamples;
+    case F_PHOTOMETRIC:
+        return page.nPhotometric;
+    case F_COMPRESSION:
+        return page.nCompression;
+    default:
+        return Flags(page);
+    }
+}
+
+// The largest value a field holds.
+quint32 FieldLimit(int nField)
+{
+    switch (nField) {
+    case F_WIDTH:
+    case F_LENGTH:
+    case F_XRES:
+    case F_YRES:
+        return 0xFFFFFFFFu;
+    case F_FLAGS:
+        return 7;
+    default:
+        return 0xFFFF;
+    }
+}
+
+void SetField(SPageRecord* pPage, int nField, quint32 n)
+{
+    switch (nField) {
+    case F_WIDTH:
+        pPage->nWidth = n;
+        break;
+    case F_LENGTH:
+        pPage->nLength = n;
+        break;
+    case F_XRES:
+        pPage->fXResolution = BitsFloat(n);
+        break;
+    case F_YRES:
+        pPage->fYResolution = BitsFloat(n);
+        break;
+    case F_UNIT:
+        pPage->nResolutionUnit = quint16(n);
+        break;
+    case F_BITS:
+        pPage->nBitsPerSample = quint16(n);
+        break;
+    case F_SAMPLES:
+        pPage->nSamplesPerPixel = quint16(n);
+        break;
+    case F_EXTRA:
+        pPage->nExtraSamples = quint16(n);
+        break;
+    case F_PHOTOMETRIC:
+        pPage->nPhotometric = quint16(n);
+        break;
+    case F_COMPRESSION:
+        pPage->nCompression = quint16(n);
+        break;
+    default:
+        pPage->bHasXResolution = n & 1;
+        pPage->bHasYResolution = n & 2;
+        pPage->bHasPhotometric = n & 4;
+        break;
+    }
+}
+
+// Seven bits a byte, low bits first; the top bit says another byte follows.
+void PutVarint(QByteArray& bytes, quint64 n)
+{
+    while (n >= 0x80) {
+        bytes += char(0x80 | (n & 0x7F));
+        n >>= 7;
+    }
+    bytes += char(n);
+}
+
+bool GetVarint(const QByteArray& bytes, qsizetype* pnAt, quint64 nLimit, quint64* pn)
+{
+    quint64 n = 0;
+    for (int nShift = 0; nShift < 64 && *pnAt < bytes.size(); nShift += 7) {
+        const quint8 c = quint8(bytes[(*pnAt)++]);
+        n |= quint64(c & 0x7F) << nShift;
+        if (!(c & 0x80)) {
+            *pn = n;
+            return n <= nLimit;
+        }
+    }
+    return false;
+}
+
+// The pages of bytes made by EncodePageRecords; false at the first byte that does not fit.
+bool DecodeInto(const QByteArray& bytes, QVector<SPageRecord>* pPages)
+{
+    qsizetype nAt = 1;
+    quint64 nPages = 0;
+    // Every page takes at least a byte: a count beyond the bytes is not believed.
+    if (bytes.isEmpty() || bytes[0] != kFormat || !GetVarint(bytes, &nAt, quint64(bytes.size()), &nPages))
+        return false;
+    pPages->reserve(qsizetype(nPages));
+    SPageRecord page;
+    for (quint64 i = 0; i < nPages; ++i) {
+        quint64 nMask = 0;
+        if (!GetVarint(bytes, &nAt, (1u << FIELD_COUNT) - 1, &nMask))
+            return false;
+        for (int f = 0; f < FIELD_COUNT; ++f) {
+            quint64 n = 0;
+            if (!(nMask & (1u << f)))
+                continue;
+            if (!GetVarint(bytes, &nAt, FieldLimit(f), &n))
+                return false;
+            SetField(&page, f, quint32(n));
+        }
+        pPages->append(page);
+    }
+    return nAt == bytes.size();
+}
+
+}  // namespace
+
+bool SPageRecord::operator==(const SPageRecord& other) const
+{
+    for (int f = 0; f < FIELD_COUNT; ++f) {
+        if (FieldValue(*this, f) != FieldValue(other, f))
+            return false;
+    }
+    return true;
+}
+
+bool SPageClass::operator<(const SPageClass& other) const
+{
+    // An unknown resolution (0) comes after every known one.
+    const auto key = [](const SPageClass& c) { return std::make_tuple(c.ePaper, c.eColour, c.nDpi == 0, c.nDpi); };
+    return key(*this) < key(other);
+}
+
+bool PageSizeMm(const SPageRecord& page, double* pdWidth, double* pdLength)
+{
+    if (!HasResolution(page) || page.nWidth == 0 || page.nLength == 0)
+        return false;
+    const double dMmPerUnit = MmPerUnit(page.nResolutionUnit);
+    *pdWidth = page.nWidth / double(page.fXResolution) * dMmPerUnit;
+    *pdLength = page.nLength / double(page.fYResolution) * dMmPerUnit;
+    return true;
+}
+
+int PageDpi(const SPageRecord& page)
+{
+    if (!HasResolution(page))
+        return 0;
+    const double dPerInch = 25.4 / MmPerUnit(page.nResolutionUnit);
+    const double dDpi = std::round(std::min(page.fXResolution, page.fYResolution) * dPerInch);
+    return dDpi >= 1 && dDpi <= 65535 ? int(dDpi) : 0;
+}
+
+EPaper PaperOfSize(double dWidthMm, double dLengthMm)
+{
+    if (!std::isfinite(dWidthMm) || !std::isfinite(dLengthMm))
+        return EPaper::Unknown;
+    const double dShort = std::min(dWidthMm, dLengthMm);
+    const double dLong = std::max(dWidthMm, dLengthMm);
+    if (dShort <= 0 || dLong > kLongestPageMm)
+        return EPaper::Unknown;
+    EPaper eBest = EPaper::Other;
+    double dBest = kPaperTolerance;
+    for (const SPaper& p : kPapers) {
+        const double dOff =
+            std::max(std::abs(dShort - p.dShortMm) / p.dShortMm, std::abs(dLong - p.dLongMm) / p.dLongMm);
+        // Of two papers the page fits equally well, the first in the order.
+        if (dOff < dBest || (dOff == dBest && eBest == EPaper::Other)) {
+            eBest = p.ePaper;
+            dBest = dOff;
+        }
+    }
+    return eBest;
+}
+
+EColour ColourOf(const SPageRecord& page)
+{
+    if (!page.bHasPhotometric || page.nBitsPerSample == 0 || page.nExtraSamples >= page.nSamplesPerPixel)
+        return EColour::Unknown;
+    switch (page.nPhotometric) {
+    case PHOTOMETRIC_MINISWHITE:
+    case PHOTOMETRIC_MINISBLACK:
+    case PHOTOMETRIC_MASK:
+        if (page.nSamplesPerPixel - page.nExtraSamples != 1)
+            return EColour::Unknown;
+        return page.nBitsPerSample == 1 ? EColour::Bilevel : EColour::Greyscale;
+    case PHOTOMETRIC_LOGL:
+        return EColour::Greyscale;
+    default:
+        return EColour::Colour;
+    }
+}
+
+SPageClass ClassifyPage(const SPageRecord& page)
+{
+    SPageClass cls;
+    double dWidth = 0;
+    double dLength = 0;
+    if (PageSizeMm(page, &dWidth, &dLength))
+        cls.ePaper = PaperOfSize(dWidth, dLength);
+    cls.eColour = ColourOf(page);
+    cls.nDpi = quint16(PageDpi(page));
+    return cls;
+}
+
+const char* PaperName(EPaper ePaper)
+{
+    for (const SPaper& p : kPapers) {
+        if (p.ePaper == ePaper)
+            return p.pszName;
+    }
+    return ePaper == EPaper::Other ? "Other" : "Unknown";
+}
+
+const char* ColourName(EColour eColour)
+{
+    switch (eColour) {
+    case EColour::Bilevel:
+        return "Bilevel";
+    case EColour::Greyscale:
+        return "Greyscale";
+    case EColour::Colour:
+        return "Colour";
+    default:
+        return "Unknown";
+    }
+}
+
+QByteArray ResolutionUnitName(quint16 nUnit)
+{
+    switch (nUnit) {
+    case RESUNIT_NONE:
+        return "none";
+    case RESUNIT_INCH:
+        return "inch";
+    case RESUNIT_CENTIMETER:
+        return "cm";
+    default:
+        return QByteArray::number(nUnit);
+    }
+}
+
+void CPageSummary::Add(const SPageClass& cls, qint64 nPages)
+{
+    if (nPages <= 0)
+        return;
+    const auto it = std::lower_bound(m_classes.begin(), m_classes.end(), cls,
+                                     [](const SClassPages& c, const SPageClass& k) { return c.cls < k; });
+    if (it != m_classes.end() && it->cls == cls)
+        it->nPages += nPages;
+    else
+        m_classes.insert(it, {cls, nPages});
+}
+
+void CPageSummary::Add(const CPageSummary& other)
+{
+    for (const SClassPages& c : other.m_classes)
+        Add(c.cls, c.nPages);
+}
+
+qint64 CPageSummary::Pages() const
+{
+    qint64 n = 0;
+    for (const SClassPages& c : m_classes)
+        n += c.nPages;
+    return n;
+}
+
+CPageSummary SummarisePages(const QVector<SPageRecord>& pages)
+{
+    // Pages come in runs of one kind: a run is classified once and added once.
+    CPageSummary summary;
+    qsizetype nRunStart = 0;
+    for (qsizetype i = 1; i <= pages.size(); ++i) {
+        if (i < pages.size() && pages[i] == pages[nRunStart])
+            continue;
+        summary.Add(ClassifyPage(pages[nRunStart]), i - nRunStart);
+        nRunStart = i;
+    }
+    return summary;
+}
+
+QString PageSummaryWords(const CPageSummary& summary)
+{
+    if (summary.IsEmpty())
+        return QString();
+    QVector<SClassPages> classes = summary.Classes();
+    std::stable_sort(classes.begin(), classes.end(),
+                     [](const SClassPages& a, const SClassPages& b) { return a.nPages > b.nPages; });
+    QStringList parts;
+    for (int i = 0; i < int(classes.size()) && i < kMaxClassWords; ++i)
+        parts.append(QStringLiteral("%1 %2").arg(classes[i].nPages).arg(ClassWords(classes[i].cls)));
+    if (classes.size() > kMaxClassWords) {
+        qint64 nRest = 0;
+        for (qsizetype i = kMaxClassWords; i < classes.size(); ++i)
+            nRest += classes[i].nPages;
+        parts.append(
+            QStringLiteral("%1 of %2 other kinds").arg(PagesWords(nRest)).arg(classes.size() - kMaxClassWords));
+    }
+    return PagesWords(summary.Pages()) + QStringLiteral(": ") + parts.join(QStringLiteral(", "));
+}
+
+QByteArray EncodePageRecords(const QVector<SPageRecord>& pages)
+{
+    QByteArray bytes;
+    bytes += kFormat;
+    PutVarint(bytes, quint64(pages.size()));
+    SPageRecord previous;
+    for (const SPageRecord& page : pages) {
+        quint32 nMask = 0;
+        for (int f = 0; f < FIELD_COUNT; ++f) {
+            if (FieldValue(page, f) != FieldValue(previous, f))
+                nMask |= 1u << f;
+        }
+        PutVarint(bytes, nMask);
+        for (int f = 0; f < FIELD_COUNT; ++f) {
+            if (nMask & (1u << f))
+                PutVarint(bytes, FieldValue(page, f));
+        }
+        previous = page;
+    }
+    return bytes;
+}
+
+bool DecodePageRecords(const QByteArray& bytes, QVector<SPageRecord>* pPages)
+{
+    pPages->clear();
+    if (DecodeInto(bytes, pPages))
+        return true;
+    pPages->clear();
+    return false;
+}

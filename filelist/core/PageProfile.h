@@ -1,0 +1,116 @@
+// What the pages of a file are, as scanning bureaus price them: per page the tags that give its
+// size, resolution and colour, as libtiff gives them, and the classes made of them (paper, colour,
+// resolution); per file, and per list, the number of pages in each class.
+//
+// The classes come in one fixed order, used by every report and table: paper A0, A1, A2, A3, A4,
+// A5, Letter, Legal, Tabloid, Other, Unknown; colour Bilevel, Greyscale, Colour, Unknown; dots per
+// inch ascending, unknown last.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+enum class EPaper : quint8 { A0, A1, A2, A3, A4, A5, Letter, Legal, Tabloid, Other, Unknown };
+enum class EColour : quint8 { Bilevel, Greyscale, Colour, Unknown };
+constexpr int kPaperCount = int(EPaper::Unknown) + 1;
+constexpr int kColourCount = int(EColour::Unknown) + 1;
+
+// How far each side of a page may be from a paper's side and still be that paper: 3 %, so that
+// an A4 page between 203.7 x 288.1 and 216.3 x 305.9 mm is A4. Scanners crop, pad and round a few
+// millimetres off or on; the closest neighbours (A4 and Letter, A3 and Tabloid) differ by 6 % in
+// one side, so a page never fits two papers equally well by accident.
+constexpr double kPaperTolerance = 0.03;
+
+// The tags of one page (image directory). Resolutions are pixels per unit; a tag the directory does
+// not hold keeps the value TIFF gives it by default (one sample of one bit, inch, no compression).
+struct SPageRecord {
+    quint32 nWidth = 0;             // ImageWidth, pixels
+    quint32 nLength = 0;            // ImageLength, pixels
+    float fXResolution = 0;         // valid with bHasXResolution
+    float fYResolution = 0;         // valid with bHasYResolution
+    quint16 nResolutionUnit = 2;    // 1 none, 2 inch, 3 centimetre
+    quint16 nBitsPerSample = 1;
+    quint16 nSamplesPerPixel = 1;
+    quint16 nExtraSamples = 0;      // samples beyond the colour (alpha and the like)
+    quint16 nPhotometric = 0;       // valid with bHasPhotometric
+    quint16 nCompression = 1;
+    bool bHasXResolution = false;
+    bool bHasYResolution = false;
+    bool bHasPhotometric = false;
+
+    bool operator==(const SPageRecord& other) const;
+    bool operator!=(const SPageRecord& other) const { return !(*this == other); }
+};
+
+// The class of a page: its paper, its colour and its resolution.
+struct SPageClass {
+    EPaper ePaper = EPaper::Unknown;
+    EColour eColour = EColour::Unknown;
+    quint16 nDpi = 0;               // the lower of its two resolutions in dots per inch; 0: unknown
+
+    bool operator==(const SPageClass& other) const
+    {
+        return ePaper == other.ePaper && eColour == other.eColour && nDpi == other.nDpi;
+    }
+    bool operator!=(const SPageClass& other) const { return !(*this == other); }
+    // The fixed order of classes.
+    bool operator<(const SPageClass& other) const;
+};
+
+// The page's size in millimetres; false without a usable resolution in inches or centimetres (no
+// resolution, unit "none", a resolution of zero, negative or not finite) or without pixels.
+bool PageSizeMm(const SPageRecord& page, double* pdWidth, double* pdLength);
+// The lower of the two resolutions in dots per inch, rounded; 0 where PageSizeMm has no
+// resolution to go by, or when it rounds outside 1..65535.
+int PageDpi(const SPageRecord& page);
+// The paper a page of this size is printed on, in either orientation: the nearest whose sides are
+// both within kPaperTolerance, else Other; Unknown for a size of zero or beyond 10 m, or not finite.
+EPaper PaperOfSize(double dWidthMm, double dLengthMm);
+// Bilevel: black and white (or a mask) in one sample of one bit; Greyscale: black and white in one
+// sample of more bits (extra samples aside), or a luminance; Colour: RGB, palette, YCbCr,
+// separated (CMYK), Lab and every other model. Unknown without a photometric interpretation, with
+// no bits, or with a black-and-white page of several colour samples.
+EColour ColourOf(const SPageRecord& page);
+SPageClass ClassifyPage(const SPageRecord& page);
+
+// Names as reports write them: "A4", "Letter", "Other", "Unknown"; "Bilevel", "Colour".
+const char* PaperName(EPaper ePaper);
+const char* ColourName(EColour eColour);
+// The resolution unit as the per-page report writes it: "none", "inch", "cm", else the number.
+QByteArray ResolutionUnitName(quint16 nUnit);
+
+struct SClassPages {
+    SPageClass cls;
+    qint64 nPages = 0;
+
+    bool operator==(const SClassPages& other) const { return cls == other.cls && nPages == other.nPages; }
+};
+
+// The number of pages in each class, of a file or of a whole list.
+class CPageSummary {
+public:
+    void Add(const SPageClass& cls, qint64 nPages = 1);
+    void Add(const CPageSummary& other);
+    // In the fixed order of classes; no class has 0 pages.
+    const QVector<SClassPages>& Classes() const { return m_classes; }
+    qint64 Pages() const;
+    bool IsEmpty() const { return m_classes.isEmpty(); }
+    bool operator==(const CPageSummary& other) const { return m_classes == other.m_classes; }
+    bool operator!=(const CPageSummary& other) const { return !(*this == other); }
+
+private:
+    QVector<SClassPages> m_classes;
+};
+
+CPageSummary SummarisePages(const QVector<SPageRecord>& pages);
+
+// The summary in plain words, most pages first: "12 pages: 10 A4 bilevel 300 dpi, 2 A3 colour
+// 200 dpi". Empty for an empty summary.
+QString PageSummaryWords(const CPageSummary& summary);
+
+// A file's pages as bytes and back, for a worker process to hand them to its parent. Each page
+// stores only the tags that differ from the page before it, so pages that are all alike take about
+// a byte each. Decoding refuses bytes that do not hold exactly such a list.
+QByteArray EncodePageRecords(const QVector<SPageRecord>& pages);
+bool DecodePageRecords(const QByteArray& bytes, QVector<SPageRecord>* pPages);
