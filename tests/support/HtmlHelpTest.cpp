@@ -5,6 +5,7 @@
 #include "support/core/HelpFile.h"
 #include "support/ui/CHelpWindow.h"
 #include "support/ui/CHtmlHelp.h"
+#include "support/ui/ReadableColours.h"
 
 #include <QDir>
 #include <QAbstractButton>
@@ -20,6 +21,10 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextTable>
 
 #include <gtest/gtest.h>
 
@@ -186,6 +191,57 @@ TEST_F(HelpWindow, IsANamedWindowWithNamedButtons)
         QAccessibleInterface* pIface = QAccessible::queryAccessibleInterface(pButton);
         EXPECT_FALSE(pIface->text(QAccessible::Name).isEmpty())
             << pButton->metaObject()->className() << " " << qPrintable(pButton->toolTip());
+    }
+}
+
+// On light, dark and high-contrast palettes every piece of text of a page (headings, table
+// headings, links, code) reads on what it is drawn on.
+TEST_F(HelpWindow, PagesReadOnEveryPalette)
+{
+    const struct {
+        const char* pszName;
+        QColor crBase, crText, crButton, crButtonText, crLink;
+    } palettes[] = {
+        {"light", Qt::white, Qt::black, QColor(239, 239, 239), Qt::black, QColor(0, 0, 255)},
+        {"dark", QColor(35, 35, 35), Qt::white, QColor(53, 53, 53), Qt::white, QColor(42, 130, 218)},
+        {"dark grey with light buttons", QColor(60, 60, 60), QColor(230, 230, 230), QColor(200, 200, 200), Qt::white,
+         QColor(100, 10, 14)},
+        {"high contrast", Qt::black, Qt::white, Qt::black, Qt::yellow, Qt::cyan},
+    };
+    for (const auto& p : palettes) {
+        QPalette pal = m_pWindow->palette();
+        pal.setColor(QPalette::Base, p.crBase);
+        pal.setColor(QPalette::AlternateBase, p.crBase);
+        pal.setColor(QPalette::Text, p.crText);
+        pal.setColor(QPalette::Button, p.crButton);
+        pal.setColor(QPalette::ButtonText, p.crButtonText);
+        pal.setColor(QPalette::Link, p.crLink);
+        m_pWindow->setPalette(pal);
+        for (const char* pszPage : {"main-window.html", "pagewick-count.html"}) {
+            m_pWindow->ShowTopic(QLatin1String(pszPage));
+            int nFragments = 0;
+            const QTextDocument* pDoc = m_pWindow->Browser()->document();
+            for (QTextBlock block = pDoc->begin(); block.isValid(); block = block.next()) {
+                QColor crBack = p.crBase;
+                if (QTextTable* pTable = QTextCursor(block).currentTable()) {
+                    const QBrush cell = pTable->cellAt(block.position()).format().background();
+                    if (cell.style() != Qt::NoBrush)
+                        crBack = cell.color();
+                }
+                if (block.blockFormat().background().style() != Qt::NoBrush)
+                    crBack = block.blockFormat().background().color();
+                for (auto it = block.begin(); !it.atEnd(); ++it) {
+                    const QTextCharFormat f = it.fragment().charFormat();
+                    const QColor crFore = f.foreground().style() != Qt::NoBrush ? f.foreground().color() : p.crText;
+                    const QColor crUnder = f.background().style() != Qt::NoBrush ? f.background().color() : crBack;
+                    ++nFragments;
+                    EXPECT_GE(ContrastRatio(ToRgb(crFore), ToRgb(crUnder)), kReadableContrast)
+                        << p.pszName << " " << pszPage << ": \"" << qPrintable(it.fragment().text()) << "\" "
+                        << qPrintable(crFore.name()) << " on " << qPrintable(crUnder.name());
+                }
+            }
+            EXPECT_GT(nFragments, 20) << pszPage;
+        }
     }
 }
 
