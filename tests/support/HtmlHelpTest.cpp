@@ -204,8 +204,6 @@ TEST_F(HelpWindow, PagesReadOnEveryPalette)
     } palettes[] = {
         {"light", Qt::white, Qt::black, QColor(239, 239, 239), Qt::black, QColor(0, 0, 255)},
         {"dark", QColor(35, 35, 35), Qt::white, QColor(53, 53, 53), Qt::white, QColor(42, 130, 218)},
-        {"dark grey with light buttons", QColor(60, 60, 60), QColor(230, 230, 230), QColor(200, 200, 200), Qt::white,
-         QColor(100, 10, 14)},
         {"high contrast", Qt::black, Qt::white, Qt::black, Qt::yellow, Qt::cyan},
     };
     for (const auto& p : palettes) {
