@@ -11,4 +11,6 @@ target_sources(pagewick_ui PRIVATE
   common/ui/CPacedCall.h common/ui/CPacedCall.cpp
   common/ui/CRowBatchRun.h common/ui/CRowBatchRun.cpp
   common/ui/ListHost.h
+  common/ui/CFillColumn.h common/ui/CFillColumn.cpp
+  common/ui/AccessibleMenuItem.h common/ui/AccessibleMenuItem.cpp
 )

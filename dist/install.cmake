@@ -60,10 +60,7 @@ add_custom_target(pagewick_dist_docs ALL DEPENDS ${PAGEWICK_MANUAL_PAGES} ${PAGE
 
 install(FILES ${PAGEWICK_MANUAL_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # The documentation folder is named after the package, as Debian looks for it.
-install(FILES ${PAGEWICK_CHANGELOG} ${PAGEWICK_DIST_DIR}/debian/copyright
-        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/pagewick)
-install(FILES ${PAGEWICK_DIST_DIR}/debian/lintian-overrides
-        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME pagewick)
+install(FILES ${PAGEWICK_DIST_DIR}/debian/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/pagewick)
 
 # The Debian package: `cpack` in the build directory writes pagewick_<version>-1_<arch>.deb.
 set(CPACK_GENERATOR DEB)
@@ -73,6 +70,10 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Quorbel <${PAGEWICK_SUPPORT_EMAIL}>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "count the pages of TIFF files, in a window or on the command line")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The package's own changelog and lintian's override belong to the Debian package only: cpack runs
+# this script while it stages the package, `cmake --install` never does.
+configure_file(${PAGEWICK_DIST_DIR}/debian/package-files.cmake.in ${PAGEWICK_DIST_OUT}/package-files.cmake @ONLY)
+set(CPACK_INSTALL_SCRIPTS ${PAGEWICK_DIST_OUT}/package-files.cmake)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_NAME pagewick)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)

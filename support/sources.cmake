@@ -6,6 +6,7 @@ target_sources(pagewick_core PRIVATE
   support/core/SystemInfo.h support/core/SystemInfo.cpp
   support/core/SupportMail.h support/core/SupportMail.cpp
   support/core/HelpFile.h support/core/HelpFile.cpp
+  support/core/Contrast.h support/core/Contrast.cpp
 )
 # The system report reads each platform's own sources; elsewhere it says what Qt knows.
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
@@ -17,6 +18,7 @@ endif()
 find_package(Qt6 REQUIRED COMPONENTS Help)
 target_sources(pagewick_ui PRIVATE
   support/ui/CHyperLink.h support/ui/CHyperLink.cpp
+  support/ui/ReadableColours.h support/ui/ReadableColours.cpp
   support/ui/CFolderDialog.h support/ui/CFolderDialog.cpp
   support/ui/CAboutDlg.h support/ui/CAboutDlg.cpp
   support/ui/CHelpWindow.h support/ui/CHelpWindow.cpp

@@ -3,7 +3,9 @@
 #include "CSplashDlg.h"
 #include "app/core/MainLayout.h"
 #include "common/core/FileName.h"
+#include "common/ui/AccessibleMenuItem.h"
 #include "common/ui/AppMessageBox.h"
+#include "common/ui/CFillColumn.h"
 #include "common/ui/DialogBuilder.h"
 #include "count/ui/CountRun.h"
 #include "filelist/core/CFileListModel.h"
@@ -198,6 +200,8 @@ void CPageCountDlg::OnInitDialog()
 
 void CPageCountDlg::BuildMenuBar()
 {
+    // Items show their shortcut after a tab; assistive technologies say the name and the key apart.
+    InstallMenuItemAccessibility();
     const SMenu* pMenu = FindMenu(IDR_MENU_MAIN);
     for (int p = 0; p < pMenu->nPopups; ++p) {
         const SMenuPopup& popup = pMenu->pPopups[p];
@@ -256,6 +260,8 @@ void CPageCountDlg::SetupListView()
     pHeader->setHighlightSections(false);
     for (int c = 0; c < m_pModel->columnCount(); ++c)
         m_list->setColumnWidth(c, FileColumnWidth(c));
+    // A window wider than its template shows more of the file names instead of empty space.
+    new CFillColumn(m_list, COL_FILENAME, FileColumnWidth(COL_FILENAME));
 
     connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &CPageCountDlg::OnListInsertItem);
     connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, &CPageCountDlg::OnListDeleteItem);

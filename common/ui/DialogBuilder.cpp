@@ -148,9 +148,16 @@ void BuildDialogControls(QWidget* pClient, const SDialogTemplate& t, const QHash
         pControl->setAccessibleName(AccessibleName(c));
         pControl->setFocusPolicy(c.nStyle & CS_TABSTOP ? Qt::StrongFocus : Qt::NoFocus);
         QRect rc = DialogUnitsToPixels(units, c.x, c.y, c.cx, c.cy);
-        // A static text is never cut short by a face wider than the one the template was drawn for.
-        if (c.eKind == EControlKind::Static)
-            rc.setWidth(std::max(rc.width(), pControl->sizeHint().width()));
+        // A static text or a check box is never cut short by a face or a style wider than the one
+        // the template was drawn for; a check box with its text on the left keeps its box where
+        // the template has it and grows to the left.
+        if (c.eKind == EControlKind::Static || c.eKind == EControlKind::CheckBox) {
+            const int cx = std::max(rc.width(), pControl->sizeHint().width());
+            if (c.eKind == EControlKind::CheckBox && (c.nStyle & CS_LEFTTEXT))
+                rc.setLeft(rc.right() + 1 - cx);
+            else
+                rc.setWidth(cx);
+        }
         pControl->setGeometry(rc);
     }
 }

@@ -36,3 +36,8 @@ QStringList HelpFileCandidates(const QString& strFile, const QString& strExeDir,
         QDir::cleanPath(strCurrentDir + u'/' + strFile),
     };
 }
+
+QByteArray HelpCopyStamp(const QString& strCollection, qint64 nSize, qint64 nModifiedMs)
+{
+    return strCollection.toUtf8() + '\n' + QByteArray::number(nSize) + '\n' + QByteArray::number(nModifiedMs) + '\n';
+}

@@ -2,6 +2,7 @@
 // help context.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -31,3 +32,7 @@ QString MainHelpTopic();
 // the executable, in the installed data folder (<exe dir>/../share/pagewick) and in the current
 // folder.
 QStringList HelpFileCandidates(const QString& strFile, const QString& strExeDir, const QString& strCurrentDir);
+
+// What ties a user's copy of the help to the collection it was made from: the collection's
+// absolute path, its size and its time of change (ms since the epoch), one a line.
+QByteArray HelpCopyStamp(const QString& strCollection, qint64 nSize, qint64 nModifiedMs);

@@ -1,8 +1,11 @@
 #include "CHelpWindow.h"
 
+#include "ReadableColours.h"
 #include "support/core/HelpFile.h"
 
+#include <QAbstractButton>
 #include <QDesktopServices>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
@@ -14,9 +17,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QToolButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 CHelpBrowser::CHelpBrowser(QHelpEngine* pEngine, QWidget* pParent) : QTextBrowser(pParent), m_pEngine(pEngine)
 {
@@ -29,9 +37,20 @@ CHelpBrowser::CHelpBrowser(QHelpEngine* pEngine, QWidget* pParent) : QTextBrowse
 QVariant CHelpBrowser::loadResource(int nType, const QUrl& url)
 {
     // The document hands over every address resolved against the page that names it.
-    if (url.scheme() == u"qthelp")
-        return m_pEngine->fileData(url);
-    return QTextBrowser::loadResource(nType, url);
+    if (url.scheme() != u"qthelp")
+        return QTextBrowser::loadResource(nType, url);
+    QByteArray data = m_pEngine->fileData(url);
+    if (nType == QTextDocument::StyleSheetResource)
+        data += '\n' + HelpPageColoursCss(palette()).toUtf8();
+    return data;
+}
+
+void CHelpBrowser::changeEvent(QEvent* pEvent)
+{
+    QTextBrowser::changeEvent(pEvent);
+    // The page is laid out again in the colours of the new palette.
+    if ((pEvent->type() == QEvent::PaletteChange || pEvent->type() == QEvent::StyleChange) && !source().isEmpty())
+        reload();
 }
 
 void CHelpBrowser::OnAnchorClicked(const QUrl& url)
@@ -49,7 +68,7 @@ QUrl CHelpWindow::TopicUrl(const QString& strPage)
                     .arg(QLatin1String(kHelpNamespace), QLatin1String(kHelpFolder), strPage));
 }
 
-CHelpWindow::CHelpWindow(const QString& strCollection, QWidget* pOwner) : QWidget(pOwner, Qt::Window)
+CHelpWindow::CHelpWindow(const QString& strCollection, QWidget* pOwner) : QMainWindow(pOwner, Qt::Window)
 {
     setObjectName(QStringLiteral("helpWindow"));
     setWindowTitle(QStringLiteral("Pagewick Help"));
@@ -66,7 +85,11 @@ CHelpWindow::CHelpWindow(const QString& strCollection, QWidget* pOwner) : QWidge
     m_pBrowser = new CHelpBrowser(m_pEngine, this);
     m_pBrowser->setObjectName(QStringLiteral("helpPage"));
 
-    auto* pToolBar = new QToolBar(this);
+    auto* pToolBar = new QToolBar(QStringLiteral("Navigation"), this);
+    pToolBar->setObjectName(QStringLiteral("helpNavigation"));
+    pToolBar->setMovable(false);
+    pToolBar->setFloatable(false);
+    pToolBar->toggleViewAction()->setEnabled(false);
     QAction* pBack = pToolBar->addAction(QStringLiteral("Back"), m_pBrowser, &QTextBrowser::backward);
     QAction* pForward = pToolBar->addAction(QStringLiteral("Forward"), m_pBrowser, &QTextBrowser::forward);
     pToolBar->addAction(QStringLiteral("Home"), this, [this] { ShowTopic(MainHelpTopic()); });
@@ -77,6 +100,9 @@ CHelpWindow::CHelpWindow(const QString& strCollection, QWidget* pOwner) : QWidge
 
     m_pTabs = new QTabWidget(this);
     m_pTabs->setObjectName(QStringLiteral("helpTabs"));
+    // Every tab's name shows whole: the pane is never narrower than its tabs.
+    m_pTabs->tabBar()->setUsesScrollButtons(false);
+    m_pTabs->tabBar()->setElideMode(Qt::ElideNone);
 
     QHelpContentWidget* pContents = m_pEngine->contentWidget();
     pContents->setObjectName(QStringLiteral("helpContents"));
@@ -127,13 +153,51 @@ CHelpWindow::CHelpWindow(const QString& strCollection, QWidget* pOwner) : QWidge
     pSplitter->addWidget(m_pTabs);
     pSplitter->addWidget(m_pBrowser);
     pSplitter->setStretchFactor(1, 1);
-    pSplitter->setSizes({240, 580});
+    pSplitter->setChildrenCollapsible(false);
+    const int cxPane = std::max(240, m_pTabs->minimumSizeHint().width());
+    pSplitter->setSizes({cxPane, 820 - cxPane});
 
-    auto* pLayout = new QVBoxLayout(this);
-    pLayout->setContentsMargins(0, 0, 0, 0);
-    pLayout->setSpacing(0);
-    pLayout->addWidget(pToolBar);
-    pLayout->addWidget(pSplitter, 1);
+    addToolBar(Qt::TopToolBarArea, pToolBar);
+    setCentralWidget(pSplitter);
+    NameButtons();
+}
+
+void CHelpWindow::NameButtons()
+{
+    // The search results' page buttons show arrows only; in the order of their row they lead to
+    // the first, previous, next and last page of hits.
+    static const char* const kResultPages[] = {"First page of hits", "Previous page of hits", "Next page of hits",
+                                               "Last page of hits"};
+    if (auto* pResults = findChild<QHelpSearchResultWidget*>()) {
+        for (QLayout* pRow : pResults->findChildren<QLayout*>()) {
+            QList<QToolButton*> buttons;
+            for (int i = 0; i < pRow->count(); ++i) {
+                if (auto* pButton = qobject_cast<QToolButton*>(pRow->itemAt(i)->widget()))
+                    buttons << pButton;
+            }
+            if (buttons.size() != int(std::size(kResultPages)))
+                continue;
+            for (int i = 0; i < int(buttons.size()); ++i) {
+                if (buttons[i]->toolTip().isEmpty())
+                    buttons[i]->setToolTip(QString::fromLatin1(kResultPages[i]));
+            }
+        }
+    }
+    for (QAbstractButton* pButton : findChildren<QAbstractButton*>()) {
+        if (!pButton->accessibleName().isEmpty())
+            continue;
+        QString strName = pButton->text();
+        if (strName.isEmpty())
+            strName = pButton->toolTip();
+        if (strName.isEmpty()) {
+            // Buttons that the toolkit adds and shows only at times: a line edit's clear button, the
+            // tool bar's overflow button.
+            strName = pButton->objectName() == u"qt_toolbar_ext_button" ? QStringLiteral("More tools")
+                                                                          : QStringLiteral("Clear text");
+        }
+        strName.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+        pButton->setAccessibleName(strName);
+    }
 }
 
 void CHelpWindow::ShowTopic(const QString& strPage)

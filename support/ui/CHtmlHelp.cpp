@@ -1,16 +1,57 @@
 #include "CHtmlHelp.h"
 
 #include "CHelpWindow.h"
+#include "common/ui/AppMessageBox.h"
 #include "support/core/HelpFile.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHelpEngineCore>
+#include <QSaveFile>
 #include <QStandardPaths>
 
-CHtmlHelpLoader::CHtmlHelpLoader(const QString& strExeDir, const QString& strCurrentDir)
-    : m_strExeDir(strExeDir), m_strCurrentDir(strCurrentDir)
+namespace {
+
+const char kStampName[] = "copied-from";
+
+// Writes a file whole or not at all, so that a copy cut short by a full disk never passes for one.
+bool WriteWhole(const QString& strPath, const QByteArray& data, QString* pError)
+{
+    QSaveFile file(strPath);
+    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit())
+        return true;
+    *pError = QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(strPath), file.errorString());
+    return false;
+}
+
+bool ReadWhole(const QString& strPath, QByteArray* pData, QString* pError)
+{
+    QFile file(strPath);
+    if (file.open(QIODevice::ReadOnly)) {
+        *pData = file.readAll();
+        if (file.error() == QFile::NoError)
+            return true;
+    }
+    *pError = QStringLiteral("%1 could not be read: %2").arg(QDir::toNativeSeparators(strPath), file.errorString());
+    return false;
+}
+
+// The collection holds the help: its documentation is registered and the main page is there.
+bool HoldsTheHelp(const QString& strCollection)
+{
+    QHelpEngineCore core(strCollection);
+    core.setReadOnly(true);
+    return core.setupData() && !core.registeredDocumentations().isEmpty() &&
+           !core.fileData(CHelpWindow::TopicUrl(MainHelpTopic())).isEmpty();
+}
+
+}  // namespace
+
+CHtmlHelpLoader::CHtmlHelpLoader(const QString& strExeDir, const QString& strCurrentDir, const QString& strCopyDir)
+    : m_strExeDir(strExeDir), m_strCurrentDir(strCurrentDir), m_strCopyDir(strCopyDir)
 {
 }
 
@@ -25,30 +66,44 @@ bool CHtmlHelpLoader::Bind(const QString& strFile)
     ++m_nBindAttempts;
     const QString strExeDir = m_strExeDir.isEmpty() ? QCoreApplication::applicationDirPath() : m_strExeDir;
     const QString strCurrentDir = m_strCurrentDir.isEmpty() ? QDir::currentPath() : m_strCurrentDir;
-    for (const QString& strCandidate : HelpFileCandidates(strFile, strExeDir, strCurrentDir)) {
+    const QStringList candidates = HelpFileCandidates(strFile, strExeDir, strCurrentDir);
+    for (const QString& strCandidate : candidates) {
         // Only an existing file: the help engine would make an empty collection of a missing one.
         if (!QFileInfo(strCandidate).isFile())
             continue;
-        const QString strCollection = WritableHelpCollection(
-            strCandidate, QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/help"));
-        QHelpEngineCore core(strCollection);
-        core.setReadOnly(true);
-        if (core.setupData() && !core.registeredDocumentations().isEmpty() &&
-            !core.fileData(CHelpWindow::TopicUrl(MainHelpTopic())).isEmpty()) {
-            m_strCollection = strCollection;
-            return true;
+        QString strCopyDir = m_strCopyDir;
+        if (strCopyDir.isEmpty()) {
+            const QString strCache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+            if (strCache.isEmpty()) {
+                m_strFailure = QStringLiteral("There is no folder of your own to keep the help's search index in.");
+                return false;
+            }
+            strCopyDir = strCache + QStringLiteral("/help");
         }
+        QString strError;
+        const QString strCopy = UserHelpCopy(strCandidate, strCopyDir, &strError);
+        if (strCopy.isEmpty()) {
+            m_strFailure = strError;
+            return false;
+        }
+        if (!HoldsTheHelp(strCopy)) {
+            m_strFailure = QStringLiteral("%1 is damaged or is not Pagewick's help.")
+                               .arg(QDir::toNativeSeparators(strCandidate));
+            return false;
+        }
+        m_strCollection = strCopy;
+        return true;
     }
+    QStringList folders;
+    for (const QString& strCandidate : candidates)
+        folders << QDir::toNativeSeparators(QFileInfo(strCandidate).absolutePath());
+    m_strFailure = QStringLiteral("The help file %1 is in none of these folders:\n%2")
+                       .arg(strFile, folders.join(u'\n'));
     return false;
 }
 
 CHelpWindow* CHtmlHelpLoader::HtmlHelp(QWidget* pOwner, const QString& strFile, quint32 nCommand, quintptr nData)
 {
-    if (m_eBinding == BIND_NOT_TRIED)
-        m_eBinding = Bind(strFile) ? BIND_DONE : BIND_FAILED;
-    if (m_eBinding == BIND_FAILED)
-        return nullptr;
-
     QString strTopic;
     if (nCommand == HH_HELP_CONTEXT)
         strTopic = HelpTopicForContext(quint32(nData));
@@ -57,12 +112,19 @@ CHelpWindow* CHtmlHelpLoader::HtmlHelp(QWidget* pOwner, const QString& strFile, 
     else
         return nullptr;
 
-    if (!m_pWindow) {
+    if (m_eBinding == BIND_NOT_TRIED)
+        m_eBinding = Bind(strFile) ? BIND_DONE : BIND_FAILED;
+    if (m_eBinding == BIND_DONE && !m_pWindow) {
         m_pWindow = new CHelpWindow(m_strCollection, pOwner);
         if (!m_pWindow->IsReady()) {
             delete m_pWindow;
-            return nullptr;
+            m_strFailure = QStringLiteral("%1 could not be opened.").arg(QDir::toNativeSeparators(m_strCollection));
         }
+    }
+    if (!m_pWindow) {
+        AppMessageBox(pOwner, QStringLiteral("The help cannot be shown."), QString(), QMessageBox::Ok,
+                      QMessageBox::Warning, QMessageBox::NoButton, m_strFailure);
+        return nullptr;
     }
     m_pWindow->ShowTopic(strTopic);
     m_pWindow->show();
@@ -71,43 +133,51 @@ CHelpWindow* CHtmlHelpLoader::HtmlHelp(QWidget* pOwner, const QString& strFile, 
     return m_pWindow;
 }
 
-QString WritableHelpCollection(const QString& strCollection, const QString& strCacheDir)
+QString UserHelpCopy(const QString& strCollection, const QString& strCopyDir, QString* pError)
 {
     const QFileInfo source(strCollection);
-    if (QFileInfo(source.absolutePath()).isWritable())
-        return strCollection;
-    const QString strCopy = strCacheDir + u'/' + source.fileName();
-    const QFileInfo copy(strCopy);
-    // A copy older than the installed collection is made again, so that a new version's help shows.
-    if (copy.isFile() && copy.lastModified() >= source.lastModified())
-        return strCopy;
-    if (!QDir().mkpath(strCacheDir) || !CopyHelpCollection(strCollection, strCopy))
-        return strCollection;   // the help still shows; only its search cannot keep an index
-    return strCopy;
-}
+    const QByteArray stamp = HelpCopyStamp(source.absoluteFilePath(), source.size(),
+                                           source.lastModified().toMSecsSinceEpoch());
+    const QString strCopy = strCopyDir + u'/' + source.fileName();
+    const QString strStamp = strCopyDir + u'/' + QLatin1String(kStampName);
+    {
+        QFile made(strStamp);
+        if (QFileInfo(strCopy).isFile() && made.open(QIODevice::ReadOnly) && made.readAll() == stamp)
+            return strCopy;
+    }
 
-bool CopyHelpCollection(const QString& strCollection, const QString& strCopy)
-{
-    if (QFileInfo::exists(strCopy) && !QFile::remove(strCopy))
-        return false;
+    // The documentation files that lie beside the collection go with it; the collection names them
+    // relative to itself.
     QStringList docs;
     {
-        QHelpEngineCore source(strCollection);
-        source.setReadOnly(true);
-        if (!source.setupData())
-            return false;
-        for (const QString& strNamespace : source.registeredDocumentations())
-            docs += source.documentationFileName(strNamespace);
+        QHelpEngineCore core(strCollection);
+        core.setReadOnly(true);
+        if (!core.setupData()) {
+            *pError = QStringLiteral("%1 could not be read: %2")
+                          .arg(QDir::toNativeSeparators(strCollection), core.error());
+            return QString();
+        }
+        for (const QString& strNamespace : core.registeredDocumentations()) {
+            const QFileInfo doc(core.documentationFileName(strNamespace));
+            if (doc.absolutePath() == source.absolutePath())
+                docs << doc.fileName();
+        }
     }
-    // A new collection that registers the same documentation files where they are; registering
-    // fills the tables that contents, index and pages are read from.
-    QHelpEngineCore copy(strCopy);
-    copy.setReadOnly(false);
-    if (!copy.setupData() || docs.isEmpty())
-        return false;
-    for (const QString& strDoc : docs) {
-        if (!copy.registerDocumentation(strDoc))
-            return false;
+    if (!QDir().mkpath(strCopyDir)) {
+        *pError = QStringLiteral("The folder %1 could not be made.").arg(QDir::toNativeSeparators(strCopyDir));
+        return QString();
     }
-    return true;
+    // A copy being remade is no copy until its stamp is written again; the search index of the old
+    // one goes, so that it is built for the pages as they are now.
+    QFile::remove(strStamp);
+    QDir(strCopyDir + QStringLiteral("/.") + source.completeBaseName()).removeRecursively();
+    QByteArray data;
+    for (const QString& strName : QStringList(source.fileName()) + docs) {
+        if (!ReadWhole(source.absolutePath() + u'/' + strName, &data, pError) ||
+            !WriteWhole(strCopyDir + u'/' + strName, data, pError))
+            return QString();
+    }
+    if (!WriteWhole(strStamp, stamp, pError))
+        return QString();
+    return strCopy;
 }

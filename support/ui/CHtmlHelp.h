@@ -1,5 +1,6 @@
 // The program's way to its help viewer: it binds to the help collection at the first call and
-// keeps it, or remembers that there is none, so that a missing help costs one look only.
+// keeps it, or remembers why there is none, so that a missing help costs one look only. The
+// installed collection is only ever read: the help window works on the user's own copy of it.
 #pragma once
 
 #include <QPointer>
@@ -12,16 +13,20 @@ class QWidget;
 class CHtmlHelpLoader {
 public:
     // Bare file names are looked for next to the executable, in the installed data folder and in
-    // the current folder; empty folders mean the running program's own.
-    explicit CHtmlHelpLoader(const QString& strExeDir = QString(), const QString& strCurrentDir = QString());
+    // the current folder; empty folders mean the running program's own. The user's copy of the
+    // collection goes to strCopyDir, by default "help" in the user's cache folder.
+    explicit CHtmlHelpLoader(const QString& strExeDir = QString(), const QString& strCurrentDir = QString(),
+                             const QString& strCopyDir = QString());
 
     // Shows the help file: HH_HELP_CONTEXT opens the topic of the context nData, HH_DISPLAY_TOPIC
-    // the main topic. Returns the help window, or null when there is no help or the command is
-    // not one of these.
+    // the main topic. Returns the help window, or null when there is no help (a box over pOwner
+    // says so and why) or the command is not one of these.
     CHelpWindow* HtmlHelp(QWidget* pOwner, const QString& strFile, quint32 nCommand, quintptr nData);
 
     int BindAttempts() const { return m_nBindAttempts; }
+    // The collection the help window opens (the user's copy), and why there is none.
     QString CollectionPath() const { return m_strCollection; }
+    QString FailureReason() const { return m_strFailure; }
 
     // The loader of the running program.
     static CHtmlHelpLoader& Instance();
@@ -34,14 +39,13 @@ private:
     int m_nBindAttempts = 0;
     QString m_strExeDir;
     QString m_strCurrentDir;
+    QString m_strCopyDir;
     QString m_strCollection;
+    QString m_strFailure;
     QPointer<CHelpWindow> m_pWindow;
 };
 
-// A collection in a folder the user may not write to is copied to the user's cache folder, with
-// its documentation still found where it was installed: the full-text search keeps its index
-// next to the collection. Returns the collection to open.
-QString WritableHelpCollection(const QString& strCollection, const QString& strCacheDir);
-// Copies a collection to strCopy (replacing it) so that its documentation is still found where it
-// was; false when the collection cannot be read or the copy not written.
-bool CopyHelpCollection(const QString& strCollection, const QString& strCopy);
+// The user's copy of a help collection in strCopyDir: the collection and the documentation files
+// beside it, made again whenever the collection's path, size or time differ from those the copy
+// was made from. Returns the copy's collection, or an empty string with the reason in *pError.
+QString UserHelpCopy(const QString& strCollection, const QString& strCopyDir, QString* pError);

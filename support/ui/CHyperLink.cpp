@@ -1,25 +1,76 @@
 #include "CHyperLink.h"
 
+#include "ReadableColours.h"
 #include "common/ui/AppMessageBox.h"
 #include "support/core/BrowserFallback.h"
 #include "support/core/LaunchErrors.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMouseEvent>
 #include <QUrl>
 
-CHyperLink::CHyperLink(const QString& strText, QWidget* pParent)
-    : QLabel(strText, pParent), m_crLink(LinkColour()), m_crVisited(VisitedColour())
+namespace {
+
+// A link to assistive technologies: its role, its target as description, the visit as
+// "traversed", and a press action that opens it.
+class CAccessibleHyperLink : public QAccessibleWidget {
+public:
+    explicit CAccessibleHyperLink(CHyperLink* pLink) : QAccessibleWidget(pLink, QAccessible::Link) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        const QString str = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && str.isEmpty())
+            return Link()->text();
+        if (t == QAccessible::Description && str.isEmpty())
+            return Link()->GetLinkUrl();
+        return str;
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.linked = true;
+        s.traversed = Link()->GetVisitedState();
+        return s;
+    }
+    QStringList actionNames() const override { return QAccessibleWidget::actionNames() << pressAction(); }
+    void doAction(const QString& strAction) override
+    {
+        if (strAction == pressAction())
+            Link()->Activate();
+        else
+            QAccessibleWidget::doAction(strAction);
+    }
+
+private:
+    CHyperLink* Link() const { return static_cast<CHyperLink*>(widget()); }
+};
+
+QAccessibleInterface* HyperLinkAccessibleFactory(const QString& strClass, QObject* pObject)
 {
-    // The hover colour is the system's highlight colour as it is when the link is made.
-    m_crHover = QApplication::palette().color(QPalette::Highlight);
+    if (strClass == QLatin1String(CHyperLink::staticMetaObject.className()) && pObject && pObject->isWidgetType())
+        return new CAccessibleHyperLink(static_cast<CHyperLink*>(pObject));
+    return nullptr;
+}
+
+}  // namespace
+
+CHyperLink::CHyperLink(const QString& strText, QWidget* pParent) : QLabel(strText, pParent)
+{
+    static const bool bAccessible = [] {
+        QAccessible::installFactory(HyperLinkAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(bAccessible);
     setTextFormat(Qt::PlainText);
     setCursor(Qt::PointingHandCursor);
     m_strUrl = strText;
     setToolTip(m_strUrl);
     SetUnderlined(true);
-    UpdateColour();
+    ChooseColours();
 }
 
 void CHyperLink::SetLinkUrl(const QString& strUrl)
@@ -90,7 +141,7 @@ void CHyperLink::ShowLaunchError(int nCode)
     AppMessageBox(window(), LaunchErrorMessage(nCode), QString(), QMessageBox::Ok, QMessageBox::Warning);
 }
 
-void CHyperLink::OnClicked()
+void CHyperLink::Activate()
 {
     const int nResult = OpenUrl(m_strUrl);
     SetVisitedState(LaunchSucceeded(nResult));
@@ -113,7 +164,7 @@ void CHyperLink::mouseReleaseEvent(QMouseEvent* pEvent)
                         rect().contains(pEvent->position().toPoint());
     m_bPressed = false;
     if (bClick)
-        OnClicked();
+        Activate();
 }
 
 void CHyperLink::enterEvent(QEnterEvent* pEvent)
@@ -130,9 +181,31 @@ void CHyperLink::leaveEvent(QEvent* pEvent)
     UpdateColour();
 }
 
+void CHyperLink::changeEvent(QEvent* pEvent)
+{
+    QLabel::changeEvent(pEvent);
+    // A new palette or style (a dark theme chosen while the program runs) chooses the colours anew.
+    if (!m_bSettingColour && (pEvent->type() == QEvent::PaletteChange || pEvent->type() == QEvent::StyleChange))
+        ChooseColours();
+}
+
+void CHyperLink::ChooseColours()
+{
+    const SLinkColours colours = LinkColoursOn(palette(), LinkColour(), VisitedColour());
+    m_crLink = ToColor(colours.link);
+    m_crVisited = ToColor(colours.visited);
+    m_crHover = ToColor(colours.hover);
+    UpdateColour();
+}
+
 void CHyperLink::UpdateColour()
 {
+    const QColor crText = m_bOver ? m_crHover : m_bVisited ? m_crVisited : m_crLink;
+    if (palette().color(QPalette::WindowText) == crText)
+        return;
     QPalette pal = palette();
-    pal.setColor(QPalette::WindowText, m_bOver ? m_crHover : m_bVisited ? m_crVisited : m_crLink);
+    pal.setColor(QPalette::WindowText, crText);
+    m_bSettingColour = true;
     setPalette(pal);
+    m_bSettingColour = false;
 }

@@ -13,6 +13,7 @@
 #include "support/ui/CHyperLink.h"
 #include "common/ui/CStopDlg.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QHeaderView>
@@ -393,6 +394,81 @@ TEST_F(MainWindow, WebsiteLinkOpensTheHomePage)
     EXPECT_TRUE(pLink->GetVisitedState());
 }
 
+// Items with a shortcut after a tab are announced by their name, the shortcut apart, while the
+// menu still shows both; pressing them there runs their command.
+TEST_F(MainWindow, MenuItemsAreAnnouncedWithoutTheirShortcutText)
+{
+    dlg.show();
+    const struct {
+        int nId;
+        const char* pszName;
+        const char* pszKey;
+    } items[] = {{ID_ACTION_DELETE, "Delete (Selected)", "DELETE"},
+                 {ID_ACTION_MOVEUP, "Move Up", "a"},
+                 {ID_ACTION_MOVEDOWN, "Move Down", "z"}};
+    QMenu* pMenu = dlg.GetMenuBar()->findChild<QMenu*>(QStringLiteral("Action"));
+    ASSERT_NE(pMenu, nullptr);
+    QAccessibleInterface* pMenuIface = QAccessible::queryAccessibleInterface(pMenu);
+    ASSERT_EQ(pMenuIface->childCount(), int(pMenu->actions().size()));
+    for (const auto& item : items) {
+        QAction* pAction = pMenu->findChild<QAction*>(QString::number(item.nId));
+        ASSERT_NE(pAction, nullptr) << item.nId;
+        QAccessibleInterface* pItem = pMenuIface->child(int(pMenu->actions().indexOf(pAction)));
+        ASSERT_NE(pItem, nullptr) << item.nId;
+        EXPECT_EQ(pItem->role(), QAccessible::MenuItem);
+        EXPECT_EQ(pItem->text(QAccessible::Name), QString::fromUtf8(item.pszName));
+        EXPECT_EQ(pItem->text(QAccessible::Accelerator), QString::fromUtf8(item.pszKey));
+        EXPECT_EQ(pItem->parent()->object(), pMenu);
+        EXPECT_EQ(pAction->text().section(u'\t', 1), QString::fromUtf8(item.pszKey)) << "the menu still shows the key";
+    }
+    QSignalSpy dispatched(&dlg, &CPageCountDlg::commandDispatched);
+    QAccessibleInterface* pMoveUp =
+        pMenuIface->child(int(pMenu->actions().indexOf(pMenu->findChild<QAction*>(QString::number(ID_ACTION_MOVEUP)))));
+    pMoveUp->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    ASSERT_EQ(dispatched.size(), 1);
+    EXPECT_EQ(dispatched.first().first().toInt(), ID_ACTION_MOVEUP);
+}
+
+// A window wider than its template gives its extra width to the file names; the other columns keep
+// theirs, and a column the user has sized keeps the user's width.
+TEST_F(MainWindow, FilenameColumnTakesTheWidthOfAWiderWindow)
+{
+    dlg.show();
+    QTableView* pList = dlg.GetListView();
+    QHeaderView* pHeader = pList->horizontalHeader();
+    const auto widths = [pList] {
+        QList<int> cx;
+        for (int c = 0; c < FILE_COLUMN_COUNT; ++c)
+            cx << pList->columnWidth(c);
+        return cx;
+    };
+    const QList<int> base = widths();
+    EXPECT_EQ(base[COL_FILENAME], 260);
+    const auto grow = [&](const QSize& size) {
+        dlg.resize(size);
+        QCoreApplication::processEvents();
+    };
+    grow(QSize(1400, 600));
+    QList<int> wide = widths();
+    EXPECT_EQ(pHeader->length(), pList->viewport()->width()) << "neither empty space nor a hidden column";
+    EXPECT_GT(wide[COL_FILENAME], 260 + 500);
+    wide[COL_FILENAME] = base[COL_FILENAME];
+    EXPECT_EQ(wide, base);
+    grow(dlg.minimumSize());
+    EXPECT_EQ(widths(), base);
+
+    // A dragged column keeps its width; the file names take the rest.
+    grow(QSize(1400, 600));
+    pHeader->resizeSection(COL_STATUS, 150);
+    EXPECT_EQ(pList->columnWidth(COL_STATUS), 150);
+    EXPECT_EQ(pHeader->length(), pList->viewport()->width());
+    // The file names' own column, once dragged, keeps the user's width at every size.
+    pHeader->resizeSection(COL_FILENAME, 300);
+    grow(QSize(1600, 700));
+    EXPECT_EQ(pList->columnWidth(COL_FILENAME), 300);
+    EXPECT_EQ(pList->columnWidth(COL_STATUS), 150);
+}
+
 TEST_F(MainWindow, ListExposesItsCellsToAccessibility)
 {
     dlg.AppendFileRow("/nonexistent/x.tif", true);
@@ -453,6 +529,7 @@ TEST_F(MainWindow, HelpMenuAndKeysReachTheHelpTheSupportMailAndTheAboutBox)
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
     dlg.activateWindow();
+    CModalBoxes boxes;      // a box saying the help cannot be shown fails the test
     // The build keeps the help collection beside the program, not beside the tests: the current
     // directory is the last place it is looked for.
     const QString strWasCurrent = QDir::currentPath();
@@ -478,7 +555,6 @@ TEST_F(MainWindow, HelpMenuAndKeysReachTheHelpTheSupportMailAndTheAboutBox)
     EXPECT_EQ(catcher.Urls()[0], QUrl(QString::fromLatin1(kHomePageUrl)));
     EXPECT_EQ(catcher.Urls()[1].scheme(), QStringLiteral("mailto"));
     // The About item: the About box, modal, ended by OK.
-    CModalBoxes boxes;
     boxes.ExpectDialog(QStringLiteral("About Pagewick"), [](QWidget* pAbout) { qobject_cast<QDialog*>(pAbout)->accept(); });
     dlg.GetMenuBar()->findChild<QAction*>(QString::number(IDM_ABOUTBOX))->trigger();
     EXPECT_TRUE(boxes.AllAnswered());

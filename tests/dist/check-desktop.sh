@@ -7,6 +7,8 @@
 #   check-desktop.sh options PROGRAM PAGE.1.gz   every option of PROGRAM --help is in its manual page
 #   check-desktop.sh versions VERSION METAINFO CHANGELOG.gz
 #                                                the newest release of both is VERSION
+#   check-desktop.sh package CPACKCONFIG OUTDIR  the Debian package carries its Debian-only files,
+#                                                and lintian finds no missing hardening
 set -u
 
 need() {
@@ -61,6 +63,24 @@ versions)
     [ "$release" = "$1" ] || fail "$2: newest release is \"$release\", not $1"
     entry=$(gzip -dc "$3" | sed -n '1s/^pagewick (\([^-)]*\)-.*/\1/p')
     [ "$entry" = "$1" ] || fail "$3: newest entry is \"$entry\", not $1"
+    ;;
+package)
+    need cpack cmake
+    need dpkg-deb dpkg
+    need dpkg-shlibdeps dpkg-dev
+    rm -rf "$2"
+    cpack -G DEB --config "$1" -B "$2" >"$2.log" 2>&1 || fail "cpack: $(cat "$2.log")"
+    deb=$(ls "$2"/*.deb) || fail "cpack made no package in $2"
+    contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+    for file in ./usr/bin/pagewick ./usr/share/doc/pagewick/changelog.Debian.gz \
+                ./usr/share/doc/pagewick/copyright ./usr/share/lintian/overrides/pagewick \
+                ./usr/share/pagewick/pagewick.qhc ./usr/share/pagewick/pagewick.qch; do
+        echo "$contents" | grep -qxF "$file" || fail "$deb lacks $file"
+    done
+    need lintian lintian
+    # Its own notes (such as a warning about running as root) go to standard error.
+    tags=$(lintian --tags hardening-no-bindnow,hardening-no-fortify-functions,hardening-no-relro,hardening-no-pie "$deb" 2>/dev/null)
+    [ -z "$tags" ] || fail "lintian: $tags"
     ;;
 *)
     fail "unknown check $kind"

@@ -151,7 +151,13 @@ TEST(DirectoryWalkerDepth, ATreeDeeperThanThePathLimitIsWalkedToTheBottom)
         }
     }
     const QByteArray file = path + "/bottom.tif";
-    const int fd = OpenPath(file, O_WRONLY | O_CREAT);
+    // Made from its parent's descriptor, with a mode: O_CREAT without one leaves the file's mode to
+    // chance (and a fortified build stops the program).
+    QByteArray leaf;
+    const int nParent = OpenParent(file, &leaf);
+    ASSERT_GE(nParent, 0);
+    const int fd = ::openat(nParent, leaf.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    CloseParent(nParent);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::write(fd, "MM\0*", 4), 4);
     ::close(fd);

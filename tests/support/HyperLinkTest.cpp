@@ -3,7 +3,9 @@
 #include "support/UrlCatcher.h"
 #include "support/core/LaunchErrors.h"
 #include "support/ui/CHyperLink.h"
+#include "support/ui/ReadableColours.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QEnterEvent>
 #include <QFile>
@@ -14,7 +16,6 @@
 namespace {
 
 const QColor kLink(100, 10, 14);
-const QColor kVisited(200, 200, 200);
 
 // Points the freedesktop folders into a temporary directory while it lives, so that the browser
 // lookup sees only what a test puts there.
@@ -72,7 +73,7 @@ TEST(HyperLink, ColoursFollowThePointerAndTheVisit)
     parent.show();
     EXPECT_EQ(TextColour(pLink), kLink);
     Hover(pLink, true);
-    EXPECT_EQ(TextColour(pLink), QApplication::palette().color(QPalette::Highlight));
+    EXPECT_EQ(TextColour(pLink), pLink->HoverColourShown());
     Hover(pLink, false);
     EXPECT_EQ(TextColour(pLink), kLink);
 
@@ -82,7 +83,44 @@ TEST(HyperLink, ColoursFollowThePointerAndTheVisit)
     EXPECT_EQ(catcher.Urls().first(), QUrl(QStringLiteral("https://a.example/home")));
     EXPECT_TRUE(pLink->GetVisitedState());
     Hover(pLink, false);
-    EXPECT_EQ(TextColour(pLink), kVisited);
+    EXPECT_EQ(TextColour(pLink), pLink->VisitedColourShown());
+}
+
+// A palette chosen while the link is shown (a dark theme) gives it colours that read on it.
+TEST(HyperLink, ColoursFollowAPaletteChange)
+{
+    QWidget parent;
+    auto* pLink = new CHyperLink(QStringLiteral("Go to Quorbel Website"), &parent);
+    parent.show();
+    QPalette pal = parent.palette();
+    pal.setColor(QPalette::Window, QColor(53, 53, 53));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    parent.setPalette(pal);
+    for (const QColor& crShown : {pLink->LinkColourShown(), pLink->VisitedColourShown(), pLink->HoverColourShown()})
+        EXPECT_GE(ContrastRatio(ToRgb(crShown), ToRgb(pal.color(QPalette::Window))), kReadableContrast) << qPrintable(crShown.name());
+    EXPECT_EQ(TextColour(pLink), pLink->LinkColourShown());
+}
+
+// Assistive technologies meet a link: its role, its text as name, its target as description, and
+// a press action that opens the target.
+TEST(HyperLink, IsALinkToAssistiveTechnologies)
+{
+    QWidget parent;
+    auto* pLink = new CHyperLink(QStringLiteral("Go to Quorbel Website"), &parent);
+    pLink->SetLinkUrl(QStringLiteral("https://a.example/home"));
+    parent.show();
+    QAccessibleInterface* pIface = QAccessible::queryAccessibleInterface(pLink);
+    ASSERT_NE(pIface, nullptr);
+    EXPECT_EQ(pIface->role(), QAccessible::Link);
+    EXPECT_EQ(pIface->text(QAccessible::Name), QStringLiteral("Go to Quorbel Website"));
+    EXPECT_EQ(pIface->text(QAccessible::Description), QStringLiteral("https://a.example/home"));
+    QAccessibleActionInterface* pActions = pIface->actionInterface();
+    ASSERT_NE(pActions, nullptr);
+    ASSERT_TRUE(pActions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    CUrlCatcher catcher;
+    pActions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(catcher.Urls(), QList<QUrl>({QUrl(QStringLiteral("https://a.example/home"))}));
+    EXPECT_TRUE(pIface->state().traversed);
 }
 
 TEST(HyperLink, FailedLaunchExplainsAndIsNotVisited)

@@ -27,8 +27,8 @@ void RemoveTreeAt(int nParent, const char* pszName)
     int fd = ::openat(nParent, pszName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0 && errno == EACCES) {
         // A test may have taken the rights away from a folder; it goes all the same.
-        ::fchmodat(nParent, pszName, 0700, 0);
-        fd = ::openat(nParent, pszName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (::fchmodat(nParent, pszName, 0700, 0) == 0)
+            fd = ::openat(nParent, pszName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     }
     if (fd < 0) {
         ::unlinkat(nParent, pszName, 0);
