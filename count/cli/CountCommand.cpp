@@ -6,6 +6,7 @@
 #include "filelist/core/DirectoryWalker.h"
 #include "filelist/core/FileFacts.h"
 #include "persist/core/CsvReport.h"
+#include "persist/core/ProfileReport.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -177,6 +178,10 @@ public:
     {
         if (options.bHeader)
             m_csv.WriteHeader();
+        if (options.eKind == EReportKind::Profile)
+            m_json.Write(ProfileHeaderLine());
+        else if (options.eKind == EReportKind::Pages)
+            m_json.Write(PageCsvHeaderLine());
     }
 
     bool Take(const QByteArray& item, const QByteArray& bytes)
@@ -196,10 +201,7 @@ public:
         if (bLeftOut)
             return true;
         m_nPages += std::max<qint64>(0, result.ReportedPages());
-        if (m_options.eFormat == EReportFormat::JsonLines)
-            m_json.Write(JsonLineOf(path, result));
-        else
-            m_csv.WriteRowLine(CsvLineOf(path, result), result.ReportedPages());
+        WriteRow(path, result);
         if (m_bFlushEachRow) {
             m_errors.ClearProgress();
             Flush();
@@ -212,6 +214,8 @@ public:
     {
         if (m_options.bTotal)
             m_csv.WriteTotal();
+        if (m_options.eKind == EReportKind::Profile)
+            m_json.Write(ProfileTotalLines(m_profileTotals));
         return Flush();
     }
 
@@ -221,6 +225,29 @@ public:
     bool Short() const { return m_bShort; }
 
 private:
+    void WriteRow(const QByteArray& path, const SFileResult& result)
+    {
+        switch (m_options.eKind) {
+        case EReportKind::Profile: {
+            // The lines the window's Page Profile report writes for the same file.
+            const CPageSummary summary = result.ReportedPages() >= 0 ? SummarisePages(result.pages) : CPageSummary();
+            m_profileTotals.Add(summary);
+            m_json.Write(ProfileFileLines(path, summary));
+            return;
+        }
+        case EReportKind::Pages:
+            for (int i = 0; i < int(result.pages.size()); ++i)
+                m_json.Write(PageCsvLine(path, i + 1, result.pages[i]));
+            return;
+        case EReportKind::Files:
+            break;
+        }
+        if (m_options.eFormat == EReportFormat::JsonLines)
+            m_json.Write(JsonLineOf(path, result));
+        else
+            m_csv.WriteRowLine(CsvLineOf(path, result), result.ReportedPages());
+    }
+
     // A file listed again (the same path, or the same file through a link) is named, so that it is
     // not billed twice; the report keeps its row as the window keeps it.
     QByteArray ListedBefore(const QByteArray& path, const SFileResult& result)
@@ -253,6 +280,7 @@ private:
     qint64 m_nPages = 0;
     bool m_bFailed = false;
     bool m_bShort = false;
+    CPageSummary m_profileTotals;
     QHash<QByteArray, QByteArray> m_firstByPath;
     QHash<QPair<quint64, quint64>, QByteArray> m_firstByFile;
 };

@@ -39,6 +39,16 @@ bool Flag(bool SCountOptions::*pMember, SCountOptions* pOptions)
     return true;
 }
 
+bool SetKind(SCountOptions* pOptions, EReportKind eKind, QString* pError)
+{
+    if (pOptions->eKind != EReportKind::Files && pOptions->eKind != eKind) {
+        *pError = QStringLiteral("--profile and --pages are two reports; give one of them");
+        return false;
+    }
+    pOptions->eKind = eKind;
+    return true;
+}
+
 const QList<SOptionRule>& OptionRules()
 {
     static const QList<SOptionRule> rules = {
@@ -92,6 +102,10 @@ const QList<SOptionRule>& OptionRules()
              }
              return true;
          }},
+        {0, "profile", false,
+         [](SCountOptions* p, const QByteArray&, QString* pError) { return SetKind(p, EReportKind::Profile, pError); }},
+        {0, "pages", false,
+         [](SCountOptions* p, const QByteArray&, QString* pError) { return SetKind(p, EReportKind::Pages, pError); }},
         {0, "only-tiff", false, [](SCountOptions* p, const QByteArray&, QString*) { return Flag(&SCountOptions::bOnlyTiff, p); }},
         {0, "progress", false,
          [](SCountOptions* p, const QByteArray&, QString*) {
@@ -124,6 +138,15 @@ bool CheckCombinations(const SCountOptions& options, QString* pError)
     if (options.eFormat == EReportFormat::JsonLines && (options.bHeader || options.bTotal)) {
         *pError = QStringLiteral("--header and --total belong to the CSV report; JSON Lines have neither "
                                  "(sum the \"pages\" fields)");
+        return false;
+    }
+    if (options.eKind != EReportKind::Files && (options.bHeader || options.bTotal)) {
+        *pError = QStringLiteral("--profile and --pages always begin with their header (and the profile ends "
+                                 "with its totals): leave out --header and --total");
+        return false;
+    }
+    if (options.eKind != EReportKind::Files && options.eFormat == EReportFormat::JsonLines) {
+        *pError = QStringLiteral("--profile and --pages write CSV; the JSON Lines carry each file's profile");
         return false;
     }
     if (options.bNullSeparated && options.filesFrom.isEmpty()) {
@@ -172,6 +195,10 @@ QString CountUsage()
                "  -0, --null             the paths in FILE end with a NUL byte, not a line end\n"
                "  -o, --output=FILE      write the report to FILE, replacing it only once whole\n"
                "      --format=FORMAT    csv (the default), or jsonl: one JSON object per file\n"
+               "      --profile          write the page profile instead: a CSV line per file\n"
+               "                         and class of page (paper, colour, dpi), then totals\n"
+               "      --pages            write a CSV line per page instead: its size,\n"
+               "                         resolution, paper, colour and tags\n"
                "      --header           begin the CSV with its header line\n"
                "      --total            end the CSV with four empty fields and the page total\n"
                "      --only-tiff        leave out files that are not TIFF or cannot be read\n"

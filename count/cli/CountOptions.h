@@ -6,6 +6,8 @@
 #include <QString>
 
 enum class EReportFormat { Csv, JsonLines };
+// What the report tells: a line per file, its page profile, or a line per page.
+enum class EReportKind { Files, Profile, Pages };
 
 struct SCountOptions {
     bool bRecursive = false;
@@ -14,6 +16,7 @@ struct SCountOptions {
     bool bHeader = false;
     bool bTotal = false;
     EReportFormat eFormat = EReportFormat::Csv;
+    EReportKind eKind = EReportKind::Files;
     bool bOnlyTiff = false;
     int nProgress = -1;         // -1: when standard error is a terminal; 0 off; 1 on (a terminal still needed)
     bool bHelp = false;

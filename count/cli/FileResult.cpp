@@ -78,6 +78,7 @@ QByteArray CountItem(const QByteArray& item)
     result.bHasFacts = true;
     result.facts = facts;
     result.eShort = count.eShort;
+    result.pages = count.pages;
     if (count.IsShort())
         result.strShortClause = ShortCountClause(count);
     // The message that cut a count short stands in the line that says so.
@@ -93,7 +94,8 @@ QByteArray SerializeResult(const SFileResult& r)
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out << qint8(r.eOutcome) << r.nPages << qint8(r.eShort) << r.strShortClause << r.messages << r.bHasFacts
-        << r.facts.nSize << r.facts.nCreated << r.facts.nModified << r.facts.nDevice << r.facts.nInode;
+        << r.facts.nSize << r.facts.nCreated << r.facts.nModified << r.facts.nDevice << r.facts.nInode
+        << EncodePageRecords(r.pages);
     return bytes;
 }
 
@@ -103,11 +105,12 @@ bool DeserializeResult(const QByteArray& bytes, SFileResult* pResult)
     qint8 nOutcome = 0;
     qint8 nShort = 0;
     SFileResult& r = *pResult;
+    QByteArray pages;
     in >> nOutcome >> r.nPages >> nShort >> r.strShortClause >> r.messages >> r.bHasFacts >> r.facts.nSize >>
-        r.facts.nCreated >> r.facts.nModified >> r.facts.nDevice >> r.facts.nInode;
+        r.facts.nCreated >> r.facts.nModified >> r.facts.nDevice >> r.facts.nInode >> pages;
     r.eOutcome = SFileResult::EOutcome(nOutcome);
     r.eShort = EShortCount(nShort);
-    return in.status() == QDataStream::Ok;
+    return in.status() == QDataStream::Ok && DecodePageRecords(pages, &r.pages);
 }
 
 SFileResult LostResult(const QByteArray& path)
@@ -183,6 +186,17 @@ QByteArray JsonLineOf(const QByteArray& path, const SFileResult& result)
                                       ? QStringLiteral("counting failed: the workers counting it died")
                                       : result.strShortClause;
         line += ",\"reason\":" + JsonString(strReason.toUtf8());
+    }
+    if (nPages >= 0) {
+        QByteArrayList classes;
+        const CPageSummary summary = SummarisePages(result.pages);
+        for (const SClassPages& c : summary.Classes()) {
+            classes.append("{\"paper\":\"" + QByteArray(PaperName(c.cls.ePaper)) + "\",\"colour\":\"" +
+                           ColourName(c.cls.eColour) + "\",\"dpi\":" +
+                           (c.cls.nDpi ? QByteArray::number(c.cls.nDpi) : QByteArray("null")) +
+                           ",\"pages\":" + QByteArray::number(c.nPages) + '}');
+        }
+        line += ",\"profile\":[" + classes.join(',') + ']';
     }
     return line + "}\n";
 }

@@ -4,6 +4,7 @@
 
 #include "count/core/PageCounter.h"
 #include "filelist/core/FileFacts.h"
+#include "filelist/core/PageProfile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -34,6 +35,7 @@ struct SFileResult {
     QStringList messages;       // libtiff's other messages on the file
     bool bHasFacts = false;     // size, times
     SFileFacts facts;
+    QVector<SPageRecord> pages;     // what each page counted is
 
     bool IsShort() const { return eShort != EShortCount::None; }
     // Pages written in the report: the count, or -1 for none.
@@ -53,7 +55,8 @@ QByteArray ErrorLines(const QByteArray& path, const SFileResult& result);
 QByteArray CsvLineOf(const QByteArray& path, const SFileResult& result);
 // One JSON object and LF: the path (valid UTF-8 as it is; otherwise readable, with the exact bytes
 // in base64 in "path_base64"), size, created and modified times in ISO 8601 with the UTC offset,
-// the status the window would show, pages, whether the count is complete and, if not, why.
+// the status the window would show, pages, whether the count is complete and, if not, why, and the
+// page profile: pages per paper, colour and dpi.
 QByteArray JsonLineOf(const QByteArray& path, const SFileResult& result);
 // A time as ISO 8601 in local time with its UTC offset ("2011-05-18T09:04:05+02:00").
 QByteArray IsoDateTime(qint64 nSecsSinceEpoch);

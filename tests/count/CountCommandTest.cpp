@@ -1,4 +1,6 @@
 #include "count/cli/CountCommand.h"
+#include "count/core/PageCounter.h"
+#include "persist/core/ProfileReport.h"
 #include "res/Version.h"
 #include "support/TempDir.h"
 #include "support/TiffBytes.h"
@@ -9,6 +11,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QDir>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -655,6 +658,42 @@ TEST_F(CountCommand, FilesListedTwiceAreNamedAndOnlyTiffLeavesOutTheRest)
     EXPECT_EQ(only.out, Top() + "/.hidden.tif," + Facts(".hidden.tif") + "1\r\n" + Top() + "/a.tif," + Facts("a.tif") +
                             "2\r\n" + "\"" + Top() + "/b, c.tif\"," + Facts("b, c.tif") + "1\r\n" + Top() + "/link.tif," +
                             Facts("a.tif") + "2\r\n,,,,6\r\n");
+}
+
+// --profile writes the bytes of the window's Page Profile report for the same files; --pages a
+// line per page; the JSON Lines carry each file's profile.
+TEST_F(CountCommand, ProfileAndPagesReportWhatThePagesAre)
+{
+    const STiffPage a4{2480, 3508, 0, 1, 1, 300, 300, 2};
+    const STiffPage a3{2339, 3307, 2, 8, 3, 200, 200, 2};
+    ASSERT_TRUE(WriteTiffPages(dir.Path(QStringLiteral("mixed.tif")), {a4, a4, a3}));
+    ASSERT_TRUE(WriteTiffPages(dir.Path(QStringLiteral("plain.tif")), {a4}));
+    const QByteArray mixed = Top() + "/mixed.tif";
+    const QByteArray plain = Top() + "/plain.tif";
+    const QByteArray notes = Top() + "/notes.txt";
+    QVector<SProfiledFile> files;
+    for (const QByteArray& path : {mixed, notes, plain})
+        files.append({path, SummarisePages(CountPagesOf(path, nullptr, false).pages)});
+    const SRun profile = RunCount(QList<QByteArray>{"--profile", mixed, notes, plain});
+    EXPECT_EQ(profile.nStatus, 0);
+    EXPECT_EQ(profile.out, ProfileReportBytes(files));
+    EXPECT_EQ(profile.out, "Filename,Paper,Colour,DPI,Pages\r\n" + mixed + ",A3,Colour,200,1\r\n" + mixed +
+                               ",A4,Bilevel,300,2\r\n" + plain + ",A4,Bilevel,300,1\r\nTotal,A3,Colour,200,1\r\n"
+                               "Total,A4,Bilevel,300,3\r\n");
+
+    const SRun pages = RunCount(QList<QByteArray>{"--pages", plain, mixed});
+    EXPECT_EQ(pages.out, PageCsvHeaderLine() + plain + ",1,2480,3508,300,300,inch,A4,Bilevel,1,1,4\r\n" + mixed +
+                             ",1,2480,3508,300,300,inch,A4,Bilevel,1,1,4\r\n" + mixed +
+                             ",2,2480,3508,300,300,inch,A4,Bilevel,1,1,4\r\n" + mixed +
+                             ",3,2339,3307,200,200,inch,A3,Colour,8,3,8\r\n");
+
+    const QJsonObject json = QJsonDocument::fromJson(RunCount(QList<QByteArray>{"--format=jsonl", mixed}).out).object();
+    EXPECT_EQ(QJsonDocument(json["profile"].toArray()).toJson(QJsonDocument::Compact),
+              QByteArray(R"([{"colour":"Colour","dpi":200,"pages":1,"paper":"A3"},{"colour":"Bilevel","dpi":300,"pages":2,"paper":"A4"}])"));
+    for (const QList<QByteArray>& refused : {QList<QByteArray>{"--profile", "--pages", plain},
+                                            QList<QByteArray>{"--profile", "--total", plain},
+                                            QList<QByteArray>{"--pages", "--format=jsonl", plain}})
+        EXPECT_EQ(RunCount(refused).nStatus, 2) << refused.join(' ').constData();
 }
 
 }  // namespace
