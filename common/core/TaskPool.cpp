@@ -86,6 +86,11 @@ SSlots& Slots()
 constexpr auto kSlotTurn = std::chrono::milliseconds(5);
 
 thread_local bool t_bHoldsSlot = false;
+// The pool whose task the thread runs, if any.
+thread_local CTaskPool::SState* t_pPool = nullptr;
+// Threads that gave their slot back to wait for the file system.
+std::atomic<int> g_nWaitingForFiles{0};
+std::atomic<bool> g_bTakeTurns{true};
 thread_local std::chrono::steady_clock::time_point t_slotSince;
 
 }  // namespace
@@ -121,13 +126,32 @@ void ResetProcessorSlotsAfterFork(int nSlots)
     g_pSlots->nTotal = std::max(1, nSlots);
 }
 
+void SetTakingTurns(bool bTakeTurns)
+{
+    g_bTakeTurns = bTakeTurns;
+}
+
 void TakeTurns()
 {
-    if (!t_bHoldsSlot)
+    if (!t_bHoldsSlot || !g_bTakeTurns)
         return;
     const auto now = std::chrono::steady_clock::now();
     if (now - t_slotSince < kSlotTurn)
         return;
+    t_slotSince = now;
+    bool bWaiting;
+    {
+        std::lock_guard<std::mutex> lock(Slots().mutex);
+        bWaiting = !Slots().waiting.empty();
+    }
+    if (!bWaiting) {
+        // Nobody to take a turn: a thread that can, should the pool have tasks waiting.
+        if (t_pPool) {
+            std::lock_guard<std::mutex> lock(t_pPool->mutex);
+            t_pPool->StartThreadIfNeeded(true);
+        }
+        return;
+    }
     Slots().Pass();
     t_slotSince = std::chrono::steady_clock::now();
 }
@@ -149,26 +173,51 @@ CProcessorSlot::~CProcessorSlot()
     }
 }
 
-CWaitingForFiles::CWaitingForFiles() : m_bGaveBack(t_bHoldsSlot)
+CWaitingForFiles::CWaitingForFiles(bool bMayWait) : m_bGaveBack(bMayWait && t_bHoldsSlot)
 {
     if (m_bGaveBack) {
         t_bHoldsSlot = false;
+        ++g_nWaitingForFiles;
         Slots().Give();
+        // The slot is free while this thread waits: the pool may need a thread to use it.
+        if (t_pPool) {
+            std::lock_guard<std::mutex> lock(t_pPool->mutex);
+            t_pPool->StartThreadIfNeeded();
+        }
     }
 }
 
 CWaitingForFiles::~CWaitingForFiles()
 {
     if (m_bGaveBack) {
+        --g_nWaitingForFiles;
         Slots().Take();
         t_bHoldsSlot = true;
         t_slotSince = std::chrono::steady_clock::now();
     }
 }
 
-CTaskPool::CTaskPool(int nThreads)
-    : m_pState(std::make_shared<SState>()), m_nThreads(nThreads < 1 ? kFilesInFlight : nThreads)
+CTaskPool::CTaskPool(int nThreads) : m_pState(std::make_shared<SState>())
 {
+    m_pState->nMostThreads = nThreads < 1 ? kFilesInFlight : nThreads;
+}
+
+void CTaskPool::SState::StartThreadIfNeeded(bool bTurnTaker)
+{
+    const int nQueued = int(now.size() + ahead.size());
+    if (bCancelled || nStarted >= nMostThreads || nQueued <= nIdle)
+        return;
+    // As many threads as processor slots do all the work that does not wait; one more takes turns
+    // with a task that computes for long; more are of use only while threads wait for files.
+    int nUseful;
+    {
+        std::lock_guard<std::mutex> lock(Slots().mutex);
+        nUseful = Slots().nTotal + (bTurnTaker ? 1 : 0);
+    }
+    if (nStarted >= nUseful && g_nWaitingForFiles.load() == 0)
+        return;
+    std::thread([pState = shared_from_this()] { ThreadLoop(pState); }).detach();
+    ++nStarted;
 }
 
 CTaskPool::~CTaskPool()
@@ -182,12 +231,7 @@ void CTaskPool::Post(std::function<void()> task, EPriority ePriority)
     if (m_pState->bCancelled)
         return;
     (ePriority == EPriority::Now ? m_pState->now : m_pState->ahead).push_back(std::move(task));
-    const int nQueued = int(m_pState->now.size() + m_pState->ahead.size());
-    // Threads are started as the work needs them, up to the pool's size.
-    if (m_nStarted < m_nThreads && nQueued > m_pState->nIdle) {
-        std::thread([pState = m_pState] { ThreadLoop(pState); }).detach();
-        ++m_nStarted;
-    }
+    m_pState->StartThreadIfNeeded();
     m_pState->wake.notify_one();
 }
 
@@ -209,28 +253,44 @@ bool CTaskPool::Busy() const
 void CTaskPool::ThreadLoop(std::shared_ptr<SState> pState)
 {
     NameWorkerThread();
-    std::unique_lock<std::mutex> lock(pState->mutex);
+    t_pPool = pState.get();
+    const auto hasWork = [&] { return !pState->now.empty() || !pState->ahead.empty(); };
     for (;;) {
-        ++pState->nIdle;
-        pState->wake.wait(lock, [&] { return pState->bCancelled || !pState->now.empty() || !pState->ahead.empty(); });
-        --pState->nIdle;
-        if (pState->bCancelled)
-            return;
-        std::deque<std::function<void()>>& queue = pState->now.empty() ? pState->ahead : pState->now;
-        std::function<void()> task = std::move(queue.front());
-        queue.pop_front();
-        ++pState->nRunning;
-        lock.unlock();
-        AddBusyWorker(1);
         {
-            CProcessorSlot slot;
+            std::unique_lock<std::mutex> lock(pState->mutex);
+            ++pState->nIdle;
+            pState->wake.wait(lock, [&] { return pState->bCancelled || hasWork(); });
+            --pState->nIdle;
+            if (pState->bCancelled)
+                return;
+        }
+        // The slot first, then a task: a thread that waits for a slot holds no task, and one that
+        // has a slot keeps it from task to task while tasks wait, so work that never waits for
+        // the file system (a local disk) passes no slot from thread to thread.
+        const CProcessorSlot slot;
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::lock_guard<std::mutex> lock(pState->mutex);
+                if (pState->bCancelled || !hasWork())
+                    break;
+                std::deque<std::function<void()>>& queue = pState->now.empty() ? pState->ahead : pState->now;
+                task = std::move(queue.front());
+                queue.pop_front();
+                ++pState->nRunning;
+            }
+            AddBusyWorker(1);
             task();
             // What the task captured goes with it, outside the lock.
             task = nullptr;
+            AddBusyWorker(-1);
+            {
+                std::lock_guard<std::mutex> lock(pState->mutex);
+                --pState->nRunning;
+            }
+            // Between tasks too, a thread waiting for a slot gets its turn.
+            TakeTurns();
         }
-        AddBusyWorker(-1);
-        lock.lock();
-        --pState->nRunning;
     }
 }
 

@@ -31,6 +31,9 @@ void ResetProcessorSlotsAfterFork(int nSlots);
 
 // For a thread that computes for long: lets a thread waiting for a slot have its turn now and then.
 void TakeTurns();
+// Whether threads take turns (the default): for results that are shown as they come. Where results
+// are used only in order, turns cost time and gain nothing.
+void SetTakingTurns(bool bTakeTurns);
 
 // Held for as long as the calling thread computes; a thread holds at most one slot.
 class CProcessorSlot {
@@ -45,10 +48,11 @@ private:
 };
 
 // Around a call that may wait for the file system: the calling thread's slot, if it holds one, is
-// free for another thread meanwhile.
+// free for another thread meanwhile. Where the call will not wait (bMayWait false: a local disk,
+// whose answers take microseconds), the slot stays: handing it over would cost more.
 class CWaitingForFiles {
 public:
-    CWaitingForFiles();
+    explicit CWaitingForFiles(bool bMayWait = true);
     ~CWaitingForFiles();
     CWaitingForFiles(const CWaitingForFiles&) = delete;
     CWaitingForFiles& operator=(const CWaitingForFiles&) = delete;
@@ -62,7 +66,9 @@ public:
     // Tasks that must be done now go before those done ahead of need.
     enum class EPriority { Now, Ahead };
 
-    // Up to nThreads threads, started as the work needs them (< 1: kFilesInFlight).
+    // Up to nThreads threads (< 1: kFilesInFlight), started as the work needs them: as many as there
+    // are processor slots, one more to take turns with a long task, and more while threads wait
+    // for the file system.
     explicit CTaskPool(int nThreads = kFilesInFlight);
     // Drops what is queued; tasks already running finish in the background, holding what they
     // captured, and the pool's end never waits for them.
@@ -76,23 +82,30 @@ public:
     void Cancel();
     // True while a task is queued or running.
     bool Busy() const;
-    int ThreadCount() const { return m_nThreads; }
+    int ThreadCount() const { return m_pState->nMostThreads; }
 
 private:
-    struct SState {
+public:
+    struct SState : std::enable_shared_from_this<SState> {
         std::mutex mutex;
         std::condition_variable wake;
         std::deque<std::function<void()>> now;
         std::deque<std::function<void()>> ahead;
         int nIdle = 0;
         int nRunning = 0;
+        int nStarted = 0;
+        int nMostThreads = 1;
         bool bCancelled = false;
+
+        // Starts a thread when tasks wait for one and there is use for it; bTurnTaker: a task has
+        // computed for long and nobody waits to take a turn. Called with the mutex held.
+        void StartThreadIfNeeded(bool bTurnTaker = false);
     };
+
+private:
     static void ThreadLoop(std::shared_ptr<SState> pState);
 
     std::shared_ptr<SState> m_pState;
-    int m_nThreads;
-    int m_nStarted = 0;
 };
 
 // Calls work(i) for every i in [0, nItems), many at once on the pool's threads, and returns when all

@@ -320,6 +320,8 @@ int RunCountCommand(const QList<QByteArray>& args, const SCountStreams& streams)
     QElapsedTimer clock;
     clock.start();
     const auto showProgress = [&](bool bNow) {
+        if (!errors.ShowsProgress())
+            return;
         errors.Progress(ProgressText(rows.Done(), pListing->nFound, pListing->bAllFound, rows.Pages(),
                                      double(clock.elapsed()) / 1000),
                         bNow);

@@ -23,12 +23,19 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <thread>
 #include <vector>
 
 namespace {
 
+// Items a worker holds beyond those it has begun: enough for about this long, at least a few, at
+// most many. Short files need many ahead, or the worker waits for the next between them; long ones
+// few, or one worker holds what an idle one could count.
+constexpr double kAheadSeconds = 0.005;
+constexpr int kLeastAhead = 2;
+constexpr int kMostAhead = 16;
 // A worker's death costs the item it died on this many tries.
 constexpr int kTries = 2;
 // Items taken from the queue and not yet handed back, at most: memory stays flat behind a slow one.
@@ -70,11 +77,13 @@ struct SHeader {
     qint64 nBytes;
 };
 
+// In one piece: a system call, and a wake-up of the other side, per message.
 bool SendMessage(int fd, qint64 nIndex, const QByteArray& bytes)
 {
     const SHeader header{nIndex, bytes.size()};
-    return SendAll(fd, reinterpret_cast<const char*>(&header), sizeof header) &&
-           SendAll(fd, bytes.constData(), size_t(bytes.size()));
+    QByteArray message(reinterpret_cast<const char*>(&header), sizeof header);
+    message += bytes;
+    return SendAll(fd, message.constData(), size_t(message.size()));
 }
 
 using WorkPtr = std::shared_ptr<const CWorkerProcesses::Work>;
@@ -188,6 +197,9 @@ int ReceiveDescriptor(int socket)
     // stays behind, and the workers start clean.
     ResetProcessorSlotsAfterFork(nSlots);
     ForgetFileSystemStateAfterFork();
+    // The results are handed back in order: a short file counted between the turns of a long one
+    // would wait for it all the same.
+    SetTakingTurns(false);
     // Workers that end are reaped by the system.
     ::signal(SIGCHLD, SIG_IGN);
     const pid_t self = ::getpid();
@@ -228,6 +240,8 @@ struct SWorker {
     int fd = -1;
     std::thread local;          // a worker in this process, where none can be made
     std::vector<qint64> held;   // items sent and not yet answered
+    double dSecondsEach = 0;    // between its results, lately
+    std::chrono::steady_clock::time_point lastResult;
     std::vector<qint64> begun;  // those of them it has begun
     bool bAlone = false;        // it holds one item that a dead worker held with others
     QByteArray pending;         // bytes of a result not yet whole
@@ -341,11 +355,19 @@ struct CWorkerProcesses::SState {
         return true;
     }
 
-    void Send(SWorker& w, qint64 nIndex)
+    // Items go out together, in one system call and one wake-up of the worker.
+    void Send(SWorker& w, const std::vector<qint64>& indexes)
     {
-        w.held.push_back(nIndex);
+        QByteArray messages;
+        for (const qint64 nIndex : indexes) {
+            w.held.push_back(nIndex);
+            const SHeader header{nIndex, At(nIndex).item.size()};
+            messages.append(reinterpret_cast<const char*>(&header), sizeof header);
+            messages.append(At(nIndex).item);
+        }
         // A worker that is dying takes nothing; its end will be read and what it held given out again.
-        SendMessage(w.fd, nIndex, At(nIndex).item);
+        if (!messages.isEmpty())
+            SendAll(w.fd, messages.constData(), size_t(messages.size()));
     }
 
     // Tops up what a worker holds. An item that a dead worker held with others goes to a worker
@@ -357,15 +379,22 @@ struct CWorkerProcesses::SState {
         if (!alone.empty()) {
             if (w.held.empty()) {
                 w.bAlone = true;
-                Send(w, alone.front());
+                Send(w, {alone.front()});
                 alone.pop_front();
             }
             return;
         }
-        while (int(w.held.size()) < 2 * nThreadsEach && !toSend.empty()) {
-            Send(w, toSend.front());
+        // A worker gets items as it begins them, a couple ahead: an item queued in a busy worker
+        // could not go to an idle one (four long files would all wait in the first worker).
+        const int nAhead = w.dSecondsEach > 0
+                               ? std::clamp(int(kAheadSeconds / w.dSecondsEach), kLeastAhead, kMostAhead)
+                               : kLeastAhead;
+        std::vector<qint64> batch;
+        while (int(w.held.size() + batch.size() - w.begun.size()) < nAhead && !toSend.empty()) {
+            batch.push_back(toSend.front());
             toSend.pop_front();
         }
+        Send(w, batch);
     }
 
     void FeedAll()
@@ -414,6 +443,12 @@ struct CWorkerProcesses::SState {
                 SItem& item = At(header.nIndex);
                 item.result = w.pending.mid(nUsed + qsizetype(sizeof header), qsizetype(header.nBytes));
                 item.bArrived = true;
+                const auto now = std::chrono::steady_clock::now();
+                if (w.lastResult.time_since_epoch().count() != 0) {
+                    const double dSeconds = std::chrono::duration<double>(now - w.lastResult).count();
+                    w.dSecondsEach = w.dSecondsEach > 0 ? 0.8 * w.dSecondsEach + 0.2 * dSeconds : dSeconds;
+                }
+                w.lastResult = now;
             }
             nUsed += qsizetype(sizeof header) + qsizetype(header.nBytes);
         }

@@ -85,6 +85,7 @@ private:
 struct SPlace {
     std::shared_ptr<CDirectory> pDir;
     QByteArray name;
+    bool bNetwork = true;       // the directory it is in lies on a network file system
 
     int OpenAt(int nFlags) const
     {
@@ -126,6 +127,7 @@ struct SNode {
     std::pair<dev_t, ino_t> identity;
     std::vector<SEntry> entries;
     std::shared_ptr<CDirectory> pDir;   // while its entries are still to be opened
+    bool bNetwork = true;               // it lies on a network file system
     // The walk's own.
     bool bParentEntered = false;
     bool bStarted = false;          // its entries' work is queued
@@ -151,14 +153,16 @@ void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNo
     struct stat st {};
     std::vector<SEntry> entries;
     std::shared_ptr<CDirectory> pDir;
+    bool bNetwork = place.bNetwork;
     {
-        const CWaitingForFiles waiting;
+        const CWaitingForFiles waiting(place.bNetwork);
         const int fd = place.OpenAt(O_RDONLY | O_DIRECTORY | O_NOCTTY);
         if (fd < 0) {
             nOpenErrno = errno;
         } else {
             pDir = std::make_shared<CDirectory>(fd, pShared->nOpenDirectories);
             bIdentified = ::fstat(fd, &st) == 0;
+            bNetwork = IsOnNetwork(fd);
             // The stream reads through a copy of the descriptor, which stays for the entries.
             const int fdList = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
             DIR* pList = fdList < 0 ? nullptr : ::fdopendir(fdList);
@@ -200,6 +204,7 @@ void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNo
     pNode->identity = {st.st_dev, st.st_ino};
     pNode->entries = std::move(entries);
     pNode->pDir = std::move(pDir);
+    pNode->bNetwork = bNetwork;
     pNode->bRead = true;
     pShared->newlyRead.push_back(pNode);
     pShared->done.notify_one();
@@ -208,7 +213,7 @@ void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNo
 void LookAtFile(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SFileLook>& pLook, const SPlace& place)
 {
     SFileFacts facts;
-    const bool bReadable = place.pDir ? ReadFileFactsAt(place.pDir->Fd(), place.name.constData(), &facts)
+    const bool bReadable = place.pDir ? ReadFileFactsAt(place.pDir->Fd(), place.name.constData(), place.bNetwork, &facts)
                                       : ReadFileFacts(place.name, &facts);
     std::lock_guard<std::mutex> lock(pShared->mutex);
     pLook->bReadable = bReadable;
@@ -228,7 +233,7 @@ public:
     void Walk(const QByteArray& dir)
     {
         auto pRoot = std::make_shared<SNode>();
-        Queue(pRoot->queued, EPriority::Now, [pShared = m_pShared, pRoot, dir] { ReadNode(pShared, pRoot, {nullptr, dir}); });
+        Queue(pRoot->queued, EPriority::Now, [pShared = m_pShared, pRoot, dir] { ReadNode(pShared, pRoot, {nullptr, dir, true}); });
         if (!WaitFor([&] { return pRoot->bRead; }))
             return;
         if (pRoot->nOpenErrno != 0) {
@@ -338,7 +343,7 @@ private:
         for (size_t i = 0; i < node.entries.size(); ++i) {
             const SEntry& entry = node.entries[i];
             // Without the directory open, the walk is at it: the path is known.
-            const SPlace place{node.pDir, node.pDir ? entry.name : ChildPath(entry.name)};
+            const SPlace place{node.pDir, node.pDir ? entry.name : ChildPath(entry.name), node.bNetwork};
             if (entry.bDirectory) {
                 if (!m_options.bSubFolders || entry.name.startsWith('.'))
                     continue;

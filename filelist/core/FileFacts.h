@@ -16,8 +16,11 @@ struct SFileFacts {
 
 // False when the path is not a regular file that can be opened for reading.
 bool ReadFileFacts(const QByteArray& path, SFileFacts* pFacts);
-// The same for a name in a directory open as nDirFd (or AT_FDCWD).
-bool ReadFileFactsAt(int nDirFd, const char* pszName, SFileFacts* pFacts);
+// The same for a name in a directory open as nDirFd (or AT_FDCWD), on a network file system or not.
+bool ReadFileFactsAt(int nDirFd, const char* pszName, bool bNetwork, SFileFacts* pFacts);
+// Whether what a descriptor names lies on a network file system (NFS, SMB, FUSE and the like),
+// where every request is a round trip; known once per device.
+bool IsOnNetwork(int fd);
 
 // A regular file open for reading. The facts and every byte read come from the descriptor that
 // passed the regular-file check, so a file swapped for a FIFO or device after the check is never
@@ -38,10 +41,11 @@ public:
     // Hands the descriptor over; the caller closes it.
     int Release();
     // Whether the file lies on a network file system, where every read is a round trip.
-    bool OnNetworkFileSystem() const;
+    bool OnNetworkFileSystem() const { return m_bNetwork; }
 
 private:
     int m_fd = -1;
+    bool m_bNetwork = true;
     SFileFacts m_facts;
 };
 

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -45,10 +46,48 @@ bool StatDescriptor(int fd, struct statx* pStat)
     return ::statx(fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, kFactsMask, pStat) == 0;
 }
 
-// Closing a file opened for reading asks a network file system to flush it: a round trip.
-void CloseFile(int fd)
+// Which devices are network file systems, known per device.
+struct SNetworkDevices {
+    std::mutex mutex;
+    QHash<quint64, bool> known;
+};
+SNetworkDevices* g_pNetworkDevices = new SNetworkDevices;
+std::atomic<bool> g_bNetworkMet{false};
+
+// Whether what fd names lies on a network file system, where every request is a round trip: NFS,
+// SMB (both), FUSE (sshfs and the like), Ceph, 9P, AFS, Coda, GFS2, OCFS2. Asked once per device.
+bool IsNetworkDescriptor(int fd)
 {
-    const CWaitingForFiles waiting;
+    struct statx stx;
+    if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, 0, &stx) != 0)
+        return true;
+    const quint64 nDevice = quint64(makedev(stx.stx_dev_major, stx.stx_dev_minor));
+    SNetworkDevices& devices = *g_pNetworkDevices;
+    {
+        std::lock_guard<std::mutex> lock(devices.mutex);
+        const auto it = devices.known.constFind(nDevice);
+        if (it != devices.known.constEnd())
+            return *it;
+    }
+    struct statfs fs;
+    bool bNetwork = false;
+    if (::fstatfs(fd, &fs) == 0) {
+        const unsigned long kNetwork[] = {0x6969, 0x517B, 0xFE534D42, 0xFF534D42, 0x65735546, 0x00C36400,
+                                          0x01021997, 0x5346414F, 0x73757245, 0x01161970, 0x7461636F};
+        for (const unsigned long nType : kNetwork)
+            bNetwork = bNetwork || (static_cast<unsigned long>(fs.f_type) & 0xFFFFFFFFul) == nType;
+    }
+    std::lock_guard<std::mutex> lock(devices.mutex);
+    devices.known.insert(nDevice, bNetwork);
+    if (bNetwork)
+        g_bNetworkMet = true;
+    return bNetwork;
+}
+
+// Closing a file opened for reading asks a network file system to flush it: a round trip.
+void CloseFile(int fd, bool bNetwork)
+{
+    const CWaitingForFiles waiting(bNetwork);
     ::close(fd);
 }
 
@@ -61,27 +100,33 @@ int OpenRetrying(int nDir, const char* pszName, int nFlags)
     return fd;
 }
 
-// Opens a regular file for reading; -1 for anything else. The name is looked up once, as a
-// descriptor that opens nothing (O_PATH: a device or FIFO is named, never opened); only a regular
-// file is then opened, through that descriptor, so the file read is the file that was checked.
-// *pStat holds the facts of the opened file.
-int OpenRegularAt(int nDir, const char* pszName, struct statx* pStat)
+// Opens a regular file for reading; -1 for anything else; *pStat holds the facts of the opened file.
+// A device or FIFO is never opened: on a network file system the name is looked up once, as a
+// descriptor that opens nothing (O_PATH), and only a regular file is then opened through that
+// descriptor, without a second look up (a round trip); on a local disk, where a look up costs less
+// than going through /proc, the name is looked at, then opened. Either way what was opened must
+// itself be the regular file: the name may lead elsewhere by then.
+int OpenRegularAt(int nDir, const char* pszName, struct statx* pStat, bool bNetwork)
 {
-    const CWaitingForFiles waiting;
-    const int fdPath = OpenRetrying(nDir, pszName, O_PATH | O_CLOEXEC);
-    if (fdPath < 0)
-        return -1;
+    const CWaitingForFiles waiting(bNetwork);
     int fd = -1;
-    if (StatDescriptor(fdPath, pStat) && S_ISREG(pStat->stx_mode)) {
-        char szSelf[40];
-        std::snprintf(szSelf, sizeof szSelf, "/proc/self/fd/%d", fdPath);
-        fd = OpenRetrying(AT_FDCWD, szSelf, kReadFlags);
-        // Without /proc the name is opened again; the check below still holds.
-        if (fd < 0 && errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0)
+    if (!bNetwork) {
+        if (::statx(nDir, pszName, AT_STATX_SYNC_AS_STAT, kFactsMask, pStat) == 0 && S_ISREG(pStat->stx_mode))
             fd = OpenRetrying(nDir, pszName, kReadFlags);
+    } else {
+        const int fdPath = OpenRetrying(nDir, pszName, O_PATH | O_CLOEXEC);
+        if (fdPath < 0)
+            return -1;
+        if (StatDescriptor(fdPath, pStat) && S_ISREG(pStat->stx_mode)) {
+            char szSelf[40];
+            std::snprintf(szSelf, sizeof szSelf, "/proc/self/fd/%d", fdPath);
+            fd = OpenRetrying(AT_FDCWD, szSelf, kReadFlags);
+            // Without /proc the name is opened again; the check below still holds.
+            if (fd < 0 && errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0)
+                fd = OpenRetrying(nDir, pszName, kReadFlags);
+        }
+        ::close(fdPath);
     }
-    ::close(fdPath);
-    // What was opened must itself be the regular file.
     if (fd >= 0 && (!StatDescriptor(fd, pStat) || !S_ISREG(pStat->stx_mode))) {
         ::close(fd);
         fd = -1;
@@ -98,7 +143,11 @@ public:
     struct SFolder {
         int fd = -1;
         std::chrono::steady_clock::time_point opened;
-        SFolder(int fdOpen, std::chrono::steady_clock::time_point when) : fd(fdOpen), opened(when) {}
+        bool bNetwork = true;
+        SFolder(int fdOpen, std::chrono::steady_clock::time_point when)
+            : fd(fdOpen), opened(when), bNetwork(IsNetworkDescriptor(fdOpen))
+        {
+        }
         ~SFolder() { ::close(fd); }
         SFolder(const SFolder&) = delete;
         SFolder& operator=(const SFolder&) = delete;
@@ -121,7 +170,9 @@ public:
         }
         int fd;
         {
-            const CWaitingForFiles waiting;
+            // Whether the folder is on a network is known only once it is open; until a network
+            // file system has been met at all, a folder is taken for local.
+            const CWaitingForFiles waiting(g_bNetworkMet.load());
             fd = OpenPath(dir, O_PATH | O_DIRECTORY);
         }
         if (fd < 0)
@@ -152,15 +203,10 @@ private:
 
 CFolders* CFolders::s_pFolders = new CFolders;
 
-// Which devices are network file systems, known per device.
-struct SNetworkDevices {
-    std::mutex mutex;
-    QHash<quint64, bool> known;
-};
-SNetworkDevices* g_pNetworkDevices = new SNetworkDevices;
 
-// Calls use(folder descriptor, name) for the file at a path; again with the folder looked up afresh
-// when a folder kept from before did not hold the name. use returns -1 with errno on failure.
+// Calls use(folder descriptor, name, whether the folder is on a network) for the file at a path;
+// again with the folder looked up afresh when a folder kept from before did not hold the name. use
+// returns -1 with errno on failure.
 template <class Use>
 int InFolderOf(const QByteArray& path, Use use)
 {
@@ -171,7 +217,7 @@ int InFolderOf(const QByteArray& path, Use use)
         const int nDir = OpenParent(path, &leaf);
         if (nDir == -1)
             return -1;
-        const int nResult = use(nDir, leaf.constData());
+        const int nResult = use(nDir, leaf.constData(), true);
         const int nErrno = errno;
         CloseParent(nDir);
         errno = nErrno;
@@ -184,27 +230,30 @@ int InFolderOf(const QByteArray& path, Use use)
         const std::shared_ptr<const CFolders::SFolder> pFolder = CFolders::Instance().Get(dir, bAfresh, &bKept);
         if (!pFolder)
             return -1;
-        const int nResult = use(pFolder->fd, leaf.constData());
+        const int nResult = use(pFolder->fd, leaf.constData(), pFolder->bNetwork);
         if (nResult >= 0 || !bKept || (errno != ENOENT && errno != ESTALE))
             return nResult;
     }
     return -1;
 }
 
-int OpenRegular(const QByteArray& path, struct statx* pStat)
+int OpenRegular(const QByteArray& path, struct statx* pStat, bool* pNetwork)
 {
     if (path.isEmpty())
         return -1;
-    return InFolderOf(path, [pStat](int nDir, const char* pszName) { return OpenRegularAt(nDir, pszName, pStat); });
+    return InFolderOf(path, [pStat, pNetwork](int nDir, const char* pszName, bool bNetwork) {
+        *pNetwork = bNetwork;
+        return OpenRegularAt(nDir, pszName, pStat, bNetwork);
+    });
 }
 
-bool FactsOfDescriptor(int fd, const struct statx& stx, SFileFacts* pFacts)
+bool FactsOfDescriptor(int fd, const struct statx& stx, bool bNetwork, SFileFacts* pFacts)
 {
     *pFacts = SFileFacts();
     if (fd < 0)
         return false;
     // The facts count only for a file we may read, as the list promises what the count will find.
-    CloseFile(fd);
+    CloseFile(fd, bNetwork);
     FillFacts(stx, pFacts);
     return true;
 }
@@ -214,21 +263,27 @@ bool FactsOfDescriptor(int fd, const struct statx& stx, SFileFacts* pFacts)
 bool ReadFileFacts(const QByteArray& path, SFileFacts* pFacts)
 {
     struct statx stx;
-    const int fd = OpenRegular(path, &stx);
-    return FactsOfDescriptor(fd, stx, pFacts);
+    bool bNetwork = true;
+    const int fd = OpenRegular(path, &stx, &bNetwork);
+    return FactsOfDescriptor(fd, stx, bNetwork, pFacts);
 }
 
-bool ReadFileFactsAt(int nDirFd, const char* pszName, SFileFacts* pFacts)
+bool ReadFileFactsAt(int nDirFd, const char* pszName, bool bNetwork, SFileFacts* pFacts)
 {
     struct statx stx;
-    const int fd = OpenRegularAt(nDirFd, pszName, &stx);
-    return FactsOfDescriptor(fd, stx, pFacts);
+    const int fd = OpenRegularAt(nDirFd, pszName, &stx, bNetwork);
+    return FactsOfDescriptor(fd, stx, bNetwork, pFacts);
+}
+
+bool IsOnNetwork(int fd)
+{
+    return IsNetworkDescriptor(fd);
 }
 
 CRegularFile::CRegularFile(const QByteArray& path)
 {
     struct statx stx;
-    const int fd = OpenRegular(path, &stx);
+    const int fd = OpenRegular(path, &stx, &m_bNetwork);
     if (fd < 0)
         return;
     FillFacts(stx, &m_facts);
@@ -238,40 +293,14 @@ CRegularFile::CRegularFile(const QByteArray& path)
 CRegularFile::~CRegularFile()
 {
     if (m_fd >= 0)
-        CloseFile(m_fd);
-}
-
-bool CRegularFile::OnNetworkFileSystem() const
-{
-    if (m_fd < 0)
-        return false;
-    // Known per device: asking costs a request to a network file system.
-    SNetworkDevices& devices = *g_pNetworkDevices;
-    {
-        std::lock_guard<std::mutex> lock(devices.mutex);
-        const auto it = devices.known.constFind(m_facts.nDevice);
-        if (it != devices.known.constEnd())
-            return *it;
-    }
-    struct statfs fs;
-    bool bNetwork = false;
-    if (::fstatfs(m_fd, &fs) == 0) {
-        // NFS, SMB (both), FUSE (sshfs and the like), Ceph, 9P, AFS, Coda, GFS2, OCFS2.
-        const unsigned long kNetwork[] = {0x6969, 0x517B, 0xFE534D42, 0xFF534D42, 0x65735546, 0x00C36400,
-                                          0x01021997, 0x5346414F, 0x73757245, 0x01161970, 0x7461636F};
-        for (const unsigned long nType : kNetwork)
-            bNetwork = bNetwork || (static_cast<unsigned long>(fs.f_type) & 0xFFFFFFFFul) == nType;
-    }
-    std::lock_guard<std::mutex> lock(devices.mutex);
-    devices.known.insert(m_facts.nDevice, bNetwork);
-    return bNetwork;
+        CloseFile(m_fd, m_bNetwork);
 }
 
 int CRegularFile::ReadHead(char* pBuffer, int nBytes)
 {
     if (m_fd < 0)
         return -1;
-    const CWaitingForFiles waiting;
+    const CWaitingForFiles waiting(m_bNetwork);
     // Nothing is asked past the end the opening saw.
     nBytes = int(std::min<qint64>(nBytes, m_facts.nSize));
     int nRead = 0;
@@ -390,9 +419,9 @@ EPathKind PathKind(const QByteArray& path)
 {
     if (path.isEmpty())
         return EPathKind::Missing;
-    const CWaitingForFiles waiting;
     // The type the look up brought; a broken link is listed like a file.
-    const int nKind = InFolderOf(path, [](int nDir, const char* pszName) {
+    const int nKind = InFolderOf(path, [](int nDir, const char* pszName, bool bNetwork) {
+        const CWaitingForFiles waiting(bNetwork);
         struct statx stx;
         if (::statx(nDir, pszName, AT_STATX_DONT_SYNC, STATX_TYPE, &stx) == 0)
             return S_ISDIR(stx.stx_mode) ? int(EPathKind::Directory) : int(EPathKind::Other);
