@@ -169,13 +169,19 @@ def scan(build, tree, reps):
     print(f"window repaints during the scan: {out.stdout.decode().split(', ')[-1].strip()} (goal: about 60 at most)")
     if shutil.which("strace"):
         trace = os.path.join(tree + ".strace")
-        subprocess.run(["strace", "-f", "-qq", "-e", "trace=openat", "-o", trace, bench, "gui-filter", tree],
+        # -y names the folder a name is opened in: files are opened by name in their folder.
+        subprocess.run(["strace", "-f", "-qq", "-y", "-e", "trace=openat", "-o", trace, bench, "gui-filter", tree],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
         opens = {}
         with open(trace, errors="replace") as f:
             for line in f:
-                if "openat(" in line and "O_DIRECTORY" not in line and f'"{tree}/' in line:
-                    path = line.split('"')[1]
+                if "openat(" not in line or "O_DIRECTORY" in line or "O_PATH" in line or "= -1" in line:
+                    continue
+                call = line[line.index("openat(") + 7:]
+                name = call.split('"')[1]
+                folder = call[call.index("<") + 1:call.index(">")] if call[:1].isdigit() else ""
+                path = folder + "/" + name if folder else name
+                if path.startswith(tree + "/"):
                     opens[path] = opens.get(path, 0) + 1
         os.remove(trace)
         most = max(opens.values()) if opens else 0

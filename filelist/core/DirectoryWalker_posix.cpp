@@ -142,6 +142,7 @@ struct SShared {
     std::condition_variable done;
     std::vector<std::shared_ptr<SNode>> newlyRead;
     std::atomic<int> nOpenDirectories{0};
+    bool bFileFacts = false;
 };
 
 // Reads a directory into its node: entries in name order, its identity, its descriptor.
@@ -194,10 +195,24 @@ void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNo
         }
     }
     SortByName(&entries);
+    // On a local disk a look at a file takes microseconds, less than a task of its own would cost:
+    // the directory's files are looked at here, one after another.
+    std::vector<std::shared_ptr<SFileLook>> looks;
+    if (pShared->bFileFacts && pDir && !bNetwork) {
+        looks.resize(entries.size());
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].bDirectory)
+                continue;
+            looks[i] = std::make_shared<SFileLook>();
+            looks[i]->bReadable = ReadFileFactsAt(pDir->Fd(), entries[i].name.constData(), false, &looks[i]->facts);
+            looks[i]->bDone = true;
+        }
+    }
     // Too many directories open: this one is opened again by its path when its turn comes.
     if (pDir && pShared->nOpenDirectories.load() > kMaxOpenDirectories)
         pDir.reset();
     std::lock_guard<std::mutex> lock(pShared->mutex);
+    pNode->looks = std::move(looks);
     pNode->nOpenErrno = nOpenErrno;
     pNode->nReadErrno = nReadErrno;
     pNode->bIdentified = bIdentified;
@@ -228,6 +243,7 @@ public:
         : m_options(options), m_handler(handler), m_pShared(std::make_shared<SShared>()),
           m_pool(std::max(1, std::min(options.nInFlight, kMaxFilesInFlight)))
     {
+        m_pShared->bFileFacts = options.bFileFacts;
     }
 
     void Walk(const QByteArray& dir)
@@ -338,6 +354,8 @@ private:
     {
         node.bStarted = true;
         node.children.resize(node.entries.size());
+        // Files looked at as the directory was read need no task.
+        const bool bLooked = !node.looks.empty();
         if (m_options.bFileFacts)
             node.looks.resize(node.entries.size());
         for (size_t i = 0; i < node.entries.size(); ++i) {
@@ -351,7 +369,7 @@ private:
                 node.children[i] = pChild;
                 Queue(node.queued, ePriority,
                       [pShared = m_pShared, pChild, place] { ReadNode(pShared, pChild, place); });
-            } else if (m_options.bFileFacts) {
+            } else if (m_options.bFileFacts && !bLooked) {
                 auto pLook = std::make_shared<SFileLook>();
                 node.looks[i] = pLook;
                 Queue(node.queued, ePriority, [pShared = m_pShared, pLook, place] { LookAtFile(pShared, pLook, place); });
