@@ -77,8 +77,6 @@ public:
         m_pState->notify = nullptr;
     }
 
-    int WorkerCount() const { return m_tasks.ThreadCount(); }
-
 private:
     struct SState {
         std::mutex mutex;

@@ -43,6 +43,3 @@ struct SWalkOptions {
 // thread.
 void ScanDirectory(const QByteArray& dir, const SWalkOptions& options, IWalkHandler& handler);
 void ScanDirectory(const QByteArray& dir, bool bSubFolders, IWalkHandler& handler);
-
-// dir + "/" + name, with every run of separators collapsed to one ("/" + "a" is "/a", not "//a").
-QByteArray JoinScanPath(const QByteArray& dir, const QByteArray& name);

@@ -446,8 +446,3 @@ void ScanDirectory(const QByteArray& dir, bool bSubFolders, IWalkHandler& handle
     options.bSubFolders = bSubFolders;
     ScanDirectory(dir, options, handler);
 }
-
-QByteArray JoinScanPath(const QByteArray& dir, const QByteArray& name)
-{
-    return CollapseSeparators(dir + '/' + name);
-}
