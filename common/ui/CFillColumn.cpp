@@ -7,9 +7,9 @@
 #include <algorithm>
 
 CFillColumn::CFillColumn(QTableView* pView, int nColumn, int nBaseWidth)
-    : QObject(pView), m_pView(pView), m_nColumn(nColumn), m_nBaseWidth(nBaseWidth)
+    : QObject(pView), m_pView(pView), m_pViewport(pView->viewport()), m_nColumn(nColumn), m_nBaseWidth(nBaseWidth)
 {
-    pView->viewport()->installEventFilter(this);
+    m_pViewport->installEventFilter(this);
     connect(pView->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int nLogical, int, int) { OnSectionResized(nLogical); });
     Fill();
@@ -17,7 +17,9 @@ CFillColumn::CFillColumn(QTableView* pView, int nColumn, int nBaseWidth)
 
 bool CFillColumn::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
-    if (pWatched == m_pView->viewport() && pEvent->type() == QEvent::Resize)
+    // The viewport it was given, by its address: the view may be part way through its end, when
+    // nothing of it may be called.
+    if (pEvent->type() == QEvent::Resize && pWatched == m_pViewport)
         Fill();
     return QObject::eventFilter(pWatched, pEvent);
 }

@@ -23,6 +23,7 @@ private:
     void Fill();
 
     QTableView* m_pView;
+    QObject* m_pViewport;
     int m_nColumn;
     int m_nBaseWidth;
     bool m_bFilling = false;
