@@ -174,14 +174,14 @@ bool ShowProgress(const SCountOptions& options, const SCountStreams& streams)
 class CReportRows {
 public:
     CReportRows(const SCountOptions& options, QIODevice* pDevice, CErrorStream& errors, bool bFlushEachRow)
-        : m_options(options), m_csv(pDevice), m_json(pDevice), m_errors(errors), m_bFlushEachRow(bFlushEachRow)
+        : m_options(options), m_out(pDevice), m_errors(errors), m_bFlushEachRow(bFlushEachRow)
     {
         if (options.bHeader)
-            m_csv.WriteHeader();
+            m_out.Write(CsvHeaderLine());
         if (options.eKind == EReportKind::Profile)
-            m_json.Write(ProfileHeaderLine());
+            m_out.Write(ProfileHeaderLine());
         else if (options.eKind == EReportKind::Pages)
-            m_json.Write(PageCsvHeaderLine());
+            m_out.Write(PageCsvHeaderLine());
     }
 
     bool Take(const QByteArray& item, const QByteArray& bytes)
@@ -204,19 +204,19 @@ public:
         WriteRow(path, result);
         if (m_bFlushEachRow) {
             m_errors.ClearProgress();
-            Flush();
+            m_out.Flush();
         }
         // A report that cannot be written is not worth counting on for.
-        return Ok();
+        return m_out.Ok();
     }
 
     bool Finish()
     {
         if (m_options.bTotal)
-            m_csv.WriteTotal();
+            m_out.Write(CsvTotalLine(m_nPages));
         if (m_options.eKind == EReportKind::Profile)
-            m_json.Write(ProfileTotalLines(m_profileTotals));
-        return Flush();
+            m_out.Write(ProfileTotalLines(m_profileTotals));
+        return m_out.Flush();
     }
 
     qint64 Done() const { return m_nDone; }
@@ -232,20 +232,17 @@ private:
             // The lines the window's Page Profile report writes for the same file.
             const CPageSummary summary = result.ReportedPages() >= 0 ? SummarisePages(result.pages) : CPageSummary();
             m_profileTotals.Add(summary);
-            m_json.Write(ProfileFileLines(path, summary));
+            m_out.Write(ProfileFileLines(path, summary));
             return;
         }
         case EReportKind::Pages:
             for (int i = 0; i < int(result.pages.size()); ++i)
-                m_json.Write(PageCsvLine(path, i + 1, result.pages[i]));
+                m_out.Write(PageCsvLine(path, i + 1, result.pages[i]));
             return;
         case EReportKind::Files:
             break;
         }
-        if (m_options.eFormat == EReportFormat::JsonLines)
-            m_json.Write(JsonLineOf(path, result));
-        else
-            m_csv.WriteRowLine(CsvLineOf(path, result), result.ReportedPages());
+        m_out.Write(m_options.eFormat == EReportFormat::JsonLines ? JsonLineOf(path, result) : CsvLineOf(path, result));
     }
 
     // A file listed again (the same path, or the same file through a link) is named, so that it is
@@ -268,16 +265,12 @@ private:
                '\n';
     }
 
-    bool Flush() { return m_csv.Flush() && m_json.Flush(); }
-    bool Ok() const { return m_csv.Ok() && m_json.Ok(); }
-
     const SCountOptions& m_options;
-    CCsvReportWriter m_csv;
-    CBlockWriter m_json;
+    CBlockWriter m_out;
     CErrorStream& m_errors;
     bool m_bFlushEachRow;
     qint64 m_nDone = 0;
-    qint64 m_nPages = 0;
+    qint64 m_nPages = 0;        // of the rows written: the total line's sum
     bool m_bFailed = false;
     bool m_bShort = false;
     CPageSummary m_profileTotals;

@@ -77,12 +77,18 @@ struct SHeader {
     qint64 nBytes;
 };
 
+void AppendMessage(QByteArray* pMessages, qint64 nIndex, const QByteArray& bytes)
+{
+    const SHeader header{nIndex, bytes.size()};
+    pMessages->append(reinterpret_cast<const char*>(&header), sizeof header);
+    pMessages->append(bytes);
+}
+
 // In one piece: a system call, and a wake-up of the other side, per message.
 bool SendMessage(int fd, qint64 nIndex, const QByteArray& bytes)
 {
-    const SHeader header{nIndex, bytes.size()};
-    QByteArray message(reinterpret_cast<const char*>(&header), sizeof header);
-    message += bytes;
+    QByteArray message;
+    AppendMessage(&message, nIndex, bytes);
     return SendAll(fd, message.constData(), size_t(message.size()));
 }
 
@@ -122,14 +128,13 @@ void WorkerLoop(int fd, const WorkPtr& pWork, int nThreads)
     }
 }
 
-[[noreturn]] void WorkerMain(int fd, pid_t parent, const WorkPtr& pWork, int nThreads, int nSlots)
+[[noreturn]] void WorkerMain(int fd, pid_t parent, const WorkPtr& pWork, int nThreads)
 {
 #ifdef __linux__
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
 #endif
     if (::getppid() != parent)
         ::_exit(0);
-    Q_UNUSED(nSlots);
     WorkerLoop(fd, pWork, nThreads);
     // No destructor or exit handler of the parent's objects runs in a worker.
     ::_exit(0);
@@ -212,7 +217,7 @@ int ReceiveDescriptor(int socket)
             if (pid == 0) {
                 ::close(fd);
                 ::close(pair[0]);
-                WorkerMain(pair[1], self, pWork, nThreads, nSlots);
+                WorkerMain(pair[1], self, pWork, nThreads);
             }
             ::close(pair[1]);
             if (pid > 0)
@@ -361,9 +366,7 @@ struct CWorkerProcesses::SState {
         QByteArray messages;
         for (const qint64 nIndex : indexes) {
             w.held.push_back(nIndex);
-            const SHeader header{nIndex, At(nIndex).item.size()};
-            messages.append(reinterpret_cast<const char*>(&header), sizeof header);
-            messages.append(At(nIndex).item);
+            AppendMessage(&messages, nIndex, At(nIndex).item);
         }
         // A worker that is dying takes nothing; its end will be read and what it held given out again.
         if (!messages.isEmpty())

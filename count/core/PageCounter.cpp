@@ -95,12 +95,8 @@ struct SClientFile {
         const toff_t nStart = nCached > 0 && nAt > toff_t(kLookBehind) ? nAt - toff_t(kLookBehind) : (nCached > 0 ? 0 : nAt);
         const tmsize_t nWant = std::max(tmsize_t(nAt - nStart) + nBytes, nNextRead);
         Reserve(nWant);
-        if (bNetwork) {
-            const CWaitingForFiles waiting;
-            nCached = ReadAt(nStart, cache.get(), nWant);
-        } else {
-            nCached = ReadAt(nStart, cache.get(), nWant);
-        }
+        const CWaitingForFiles waiting(bNetwork);
+        nCached = ReadAt(nStart, cache.get(), nWant);
         nCacheAt = nStart;
     }
 

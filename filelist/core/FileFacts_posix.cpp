@@ -54,9 +54,11 @@ struct SNetworkDevices {
 SNetworkDevices* g_pNetworkDevices = new SNetworkDevices;
 std::atomic<bool> g_bNetworkMet{false};
 
-// Whether what fd names lies on a network file system, where every request is a round trip: NFS,
-// SMB (both), FUSE (sshfs and the like), Ceph, 9P, AFS, Coda, GFS2, OCFS2. Asked once per device.
-bool IsNetworkDescriptor(int fd)
+}  // namespace
+
+// The file system's type is asked once per device: NFS, SMB (both), FUSE (sshfs and the like),
+// Ceph, 9P, AFS, Coda, GFS2 and OCFS2 are on a network.
+bool IsOnNetwork(int fd)
 {
     struct statx stx;
     if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, 0, &stx) != 0)
@@ -83,6 +85,8 @@ bool IsNetworkDescriptor(int fd)
         g_bNetworkMet = true;
     return bNetwork;
 }
+
+namespace {
 
 // Closing a file opened for reading asks a network file system to flush it: a round trip.
 void CloseFile(int fd, bool bNetwork)
@@ -145,7 +149,7 @@ public:
         std::chrono::steady_clock::time_point opened;
         bool bNetwork = true;
         SFolder(int fdOpen, std::chrono::steady_clock::time_point when)
-            : fd(fdOpen), opened(when), bNetwork(IsNetworkDescriptor(fdOpen))
+            : fd(fdOpen), opened(when), bNetwork(IsOnNetwork(fdOpen))
         {
         }
         ~SFolder() { ::close(fd); }
@@ -273,11 +277,6 @@ bool ReadFileFactsAt(int nDirFd, const char* pszName, bool bNetwork, SFileFacts*
     struct statx stx;
     const int fd = OpenRegularAt(nDirFd, pszName, &stx, bNetwork);
     return FactsOfDescriptor(fd, stx, bNetwork, pFacts);
-}
-
-bool IsOnNetwork(int fd)
-{
-    return IsNetworkDescriptor(fd);
 }
 
 CRegularFile::CRegularFile(const QByteArray& path)
