@@ -64,7 +64,7 @@ fuzz)
     build "$BUILD_DIR"
     seeds=$(pwd)/build-fuzz/seeds
     rm -rf "$seeds"
-    PAGEWICK_SEED_DIR=$seeds QT_QPA_PLATFORM=offscreen "./$BUILD_DIR/tests/test_count" \
+    PAGEWICK_SEED_DIR=$seeds QT_QPA_PLATFORM=offscreen "./$BUILD_DIR/tests/test_tiff" \
         --gtest_filter='*CounterOnBytes*:*FilesWrittenByLibtiff*' > /dev/null
     PAGEWICK_SEED_DIR=$seeds QT_QPA_PLATFORM=offscreen "./$BUILD_DIR/tests/test_persist" \
         --gtest_filter='*ListFileBytes*' > /dev/null

@@ -1,6 +1,7 @@
 #include "app/core/CommandLine.h"
 #include "app/ui/CPageCountApp.h"
-#include "common/core/WorkerPool.h"
+#include "common/core/TaskPool.h"
+#include "count/core/FileEngine.h"
 #include "support/core/Addresses.h"
 
 #include <cerrno>
@@ -44,6 +45,8 @@ int main(int argc, char** argv)
         break;
     }
 
+    // The workers that read the files come from a process forked now, before Qt starts a thread.
+    CFileEngine::ForkSpawner();
     // Qt sees its own options only; it keeps pointers into this array while it runs.
     std::vector<char*> qtArgv{argv[0]};
     for (const int i : start.qtArguments)
@@ -52,8 +55,9 @@ int main(int argc, char** argv)
     qtArgv.push_back(nullptr);
     CPageCountApp app(nQtArgc, qtArgv.data(), start.files);
     const int nResult = app.InitInstance() ? app.exec() : 0;
-    // A worker still inside libtiff on a long file would keep the process alive after its window
-    // has gone; nothing it holds needs saving, so the process ends without waiting for it.
+    // A thread still inside a file (the work runs in this process where no worker process can be
+    // made) would keep the process alive after its window has gone; nothing it holds needs saving,
+    // so the process ends without waiting for it.
     if (BusyWorkerThreads() > 0) {
         std::fflush(nullptr);
         ::_exit(nResult);

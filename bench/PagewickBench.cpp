@@ -33,13 +33,15 @@
 #include "common/ui/DialogBuilder.h"
 #include "support/ui/CFolderDialog.h"
 #include "common/core/FileName.h"
-#include "common/core/WorkerPool.h"
+#include "common/core/TaskPool.h"
+#include "common/ui/CJobRun.h"
+#include "count/core/FileEngine.h"
 #include "count/ui/CountRun.h"
-#include "count/ui/CProcessingDlg.h"
-#include "count/core/PageCounter.h"
+#include "common/ui/CProcessingDlg.h"
+#include "tiff/PageCounter.h"
 #include "filelist/core/CFileListModel.h"
-#include "filelist/core/DirectoryWalker.h"
-#include "filelist/core/FileFacts.h"
+#include "fs/DirectoryWalker.h"
+#include "fs/FileFacts.h"
 #include "res/resource.h"
 
 #include <QAbstractButton>
@@ -524,7 +526,8 @@ int StopLatency(int argc, char** argv, const QString& strFile)
         QElapsedTimer sinceStart;
         sinceStart.start();
         RunUntil([&] { return sinceStart.elapsed() > 1000; });
-        CProcessingDlg* pProcessing = ProcessingDialogOf(RunningCountRun(&dlg));
+        CJobRun* pRun = RunningCountRun(&dlg);
+        CStopDlg* pProcessing = pRun ? pRun->Window() : nullptr;
         if (!pProcessing)
             return 1;
         QElapsedTimer t;
@@ -685,6 +688,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: pagewick-bench corpus|tree|list|count|libtiff-walk|raw-walk|gui-count ARGS\n");
         return 2;
     }
+    // As the program does: the workers' spawner before any thread.
+    CFileEngine::ForkSpawner();
     int PersistBench(int argc, char** argv);    // bench/PersistBench.cpp: list files and reports
     if (const int nResult = PersistBench(argc, argv); nResult >= 0)
         return nResult;
@@ -706,20 +711,10 @@ int main(int argc, char** argv)
         const QList<QByteArray> paths = ReadList(strArg);
         QElapsedTimer t;
         t.start();
-        CWorkerPool<int> pool(std::atoi(argv[3]), [](const QByteArray& p) { return CountPages(p); });
-        for (int i = 0; i < int(paths.size()); ++i)
-            pool.Enqueue(quint64(i), paths[i]);
-        long nSum = 0;
-        int nDone = 0;
-        while (nDone < int(paths.size())) {
-            for (const auto& done : pool.Take()) {
-                nSum += std::max(0, done.result);
-                ++nDone;
-            }
-            if (nDone < int(paths.size()))
-                ::usleep(200);
-        }
-        std::printf("%.6f %ld\n", double(t.nsecsElapsed()) / 1e9, nSum);
+        CTaskPool pool(std::atoi(argv[3]));
+        std::atomic<long> nSum{0};
+        ForEachAtOnce(pool, int(paths.size()), [&](int i) { nSum += std::max(0, CountPages(paths[i])); });
+        std::printf("%.6f %ld\n", double(t.nsecsElapsed()) / 1e9, nSum.load());
         return 0;
     }
     if (strMode == QLatin1String("libtiff-walk"))

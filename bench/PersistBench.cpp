@@ -13,7 +13,7 @@
 #include "BenchWindow.h"
 #include "app/ui/CPageCountDlg.h"
 #include "filelist/core/CFileListModel.h"
-#include "filelist/core/DirectoryWalker.h"
+#include "fs/DirectoryWalker.h"
 #include "persist/core/ListFile.h"
 #include "res/resource.h"
 

@@ -5,7 +5,6 @@ target_sources(pagewick_core PRIVATE
   persist/core/TextReport.h persist/core/TextReport.cpp
   persist/core/ProfileReport.h persist/core/ProfileReport.cpp
   persist/core/ReportFile.h persist/core/ReportFile.cpp
-  persist/core/FileProblem.h persist/core/FileProblem_posix.cpp
   persist/core/SaveTarget.h persist/core/SaveTarget.cpp
   persist/core/ListFile.h persist/core/ListFile.cpp
   persist/core/ListLoadJob.h persist/core/ListLoadJob.cpp

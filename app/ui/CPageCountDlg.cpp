@@ -7,6 +7,7 @@
 #include "common/ui/AppMessageBox.h"
 #include "common/ui/CFillColumn.h"
 #include "common/ui/DialogBuilder.h"
+#include "count/core/FileEngine.h"
 #include "count/ui/CountRun.h"
 #include "filelist/core/CFileListModel.h"
 #include "filelist/ui/AddFiles.h"
@@ -149,8 +150,12 @@ CPageCountDlg::CPageCountDlg(QWidget* pParent, bool bShowSplash) : QDialog(pPare
     m_host.pView = m_list;
     m_host.pOwner = this;
     m_host.pOperations = &m_operations;
-    m_host.pPages = this;
     m_host.pListPath = this;
+    m_host.pWork = &CFileEngine::Instance();
+    connect(m_pModel, &CFileListModel::pagesTotalChanged, this, [this](qint64 nPages) {
+        m_nPages = nPages;
+        UpdateData(false);
+    });
     connect(&m_operations, &CLongOperations::changed, this, &CPageCountDlg::UpdateCommandStates);
 
     OnInitDialog();
@@ -276,7 +281,6 @@ void CPageCountDlg::UpdateData(bool bSaveAndValidate)
     if (bSaveAndValidate) {
         m_bSubFolders = m_checkSubFolders->isChecked() ? 1 : 0;
         m_nItems = m_editItems->text().toInt();
-        m_nPages = m_editPages->text().toLongLong();
         return;
     }
     // A field is written only when its text changes: long operations show their totals often.
@@ -285,12 +289,6 @@ void CPageCountDlg::UpdateData(bool bSaveAndValidate)
         if (pEdit->text() != strText)
             pEdit->setText(strText);
     }
-}
-
-void CPageCountDlg::SetPagesTotal(qint64 nPages)
-{
-    m_nPages = nPages;
-    UpdateData(false);
 }
 
 void CPageCountDlg::UpdateListTitle()

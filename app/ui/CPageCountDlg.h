@@ -20,7 +20,7 @@ class QPushButton;
 class QTableView;
 class QUrl;
 
-class CPageCountDlg : public QDialog, private IPagesTotal, private IListPath {
+class CPageCountDlg : public QDialog, private IListPath {
     Q_OBJECT
 public:
     explicit CPageCountDlg(QWidget* pParent = nullptr, bool bShowSplash = true);
@@ -49,8 +49,9 @@ public:
     const SListHost& Host() const { return m_host; }
 
     int ItemsTotal() const { return m_nItems; }
-    qint64 PagesTotal() const override { return m_nPages; }
-    void SetPagesTotal(qint64 nPages) override;
+    qint64 PagesTotal() const { return m_nPages; }
+    // The worker processes the window's file work goes to (tests give ones of their own).
+    void SetFileWork(IFileWork* pWork) { m_host.pWork = pWork; }
     bool SubFolders() const { return m_bSubFolders != 0; }
     QByteArray ListPath() const override { return m_strListPath; }
     void SetListPath(const QByteArray& path) override { m_strListPath = path; }

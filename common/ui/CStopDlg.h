@@ -15,6 +15,12 @@ public:
 
     void SetText(const QString& strText);
     QString GetText() const;
+    // How far the operation is, where the window shows it.
+    virtual void SetProgress(int nDone, int nTotal)
+    {
+        Q_UNUSED(nDone);
+        Q_UNUSED(nTotal);
+    }
 
     bool m_bStop = false;
 

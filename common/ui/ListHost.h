@@ -1,6 +1,6 @@
-// What a subsystem's commands may use of the main window: the list, its view (for the selection),
-// the owner of boxes, the long-operation guard and the pages total. Nothing else of the window is
-// reachable from a subsystem.
+// What a subsystem's commands may use of the main window: the list (with its pages total), its view
+// (for the selection), the owner of boxes, the long-operation guard, the list path and the worker
+// processes that do the file work. Nothing else of the window is reachable from a subsystem.
 #pragma once
 
 #include <QByteArray>
@@ -8,16 +8,9 @@
 
 class CFileListModel;
 class CLongOperations;
+class IFileWork;
 class QTableView;
 class QWidget;
-
-// The pages total of the window: reading it, and setting it, which also shows it.
-class IPagesTotal {
-public:
-    virtual ~IPagesTotal() = default;
-    virtual qint64 PagesTotal() const = 0;
-    virtual void SetPagesTotal(qint64 nPages) = 0;
-};
 
 // The window's current list file: its path, and the title that shows it.
 class IListPath {
@@ -35,6 +28,6 @@ struct SListHost {
     QTableView* pView = nullptr;
     QWidget* pOwner = nullptr;
     CLongOperations* pOperations = nullptr;
-    IPagesTotal* pPages = nullptr;
     IListPath* pListPath = nullptr;
+    IFileWork* pWork = nullptr;
 };

@@ -1,10 +1,11 @@
 #include "CountCommand.h"
 
 #include "CliStreams.h"
-#include "FileResult.h"
-#include "WorkerProcesses.h"
-#include "filelist/core/DirectoryWalker.h"
-#include "filelist/core/FileFacts.h"
+#include "count/core/FileResult.h"
+#include "ListCount.h"
+#include "count/core/FileRequests.h"
+#include "fs/DirectoryWalker.h"
+#include "fs/FileFacts.h"
 #include "persist/core/CsvReport.h"
 #include "persist/core/ProfileReport.h"
 
@@ -303,7 +304,7 @@ int RunCountCommand(const QList<QByteArray>& args, const SCountStreams& streams)
         return 1;
     }
     // The workers' spawner is made before any thread of this process.
-    CWorkerProcesses workers({options.nJobs, options.nInFlight}, CountItem);
+    CWorkerProcesses workers(CWorkerSpawner::Fork(AnswerFileRequest), {options.nJobs, options.nInFlight});
     auto pListing = std::make_shared<SListing>();
     pListing->pErrors = &errors;
     std::thread lister(ListEverything, pListing, options, streams.nInputFd);
@@ -319,8 +320,8 @@ int RunCountCommand(const QList<QByteArray>& args, const SCountStreams& streams)
                                      double(clock.elapsed()) / 1000),
                         bNow);
     };
-    const bool bWhole = workers.Run(
-        pListing->queue,
+    const bool bWhole = CountListed(
+        workers, pListing->queue,
         [&](qint64, const QByteArray& item, const QByteArray& result) {
             const bool bOk = rows.Take(item, result);
             showProgress(false);

@@ -1,6 +1,6 @@
 #include "CFileListModel.h"
 
-#include "FileFacts.h"
+#include "fs/FileFacts.h"
 #include "common/core/FileName.h"
 
 #include <QPair>
@@ -65,6 +65,8 @@ QVariant CFileListModel::data(const QModelIndex& index, int nRole) const
         // are; where else the file is listed.
         if (index.column() == COL_PAGES)
             return PagesToolTip(rec);
+        if (index.column() == COL_STATUS && !rec.StatusNote().isEmpty())
+            return rec.StatusNote();
         if (index.column() == COL_FILENAME) {
             const int nOther = AlsoListedIn(index.row());
             if (nOther < 0)
@@ -75,6 +77,8 @@ QVariant CFileListModel::data(const QModelIndex& index, int nRole) const
     case WarningSignRole:
         if (index.column() == COL_FILENAME)
             return AlsoListedIn(index.row()) >= 0;
+        if (index.column() == COL_STATUS)
+            return !rec.StatusNote().isEmpty();
         return index.column() == COL_PAGES && !rec.PagesNote().isEmpty();
     default:
         return QVariant();
@@ -159,10 +163,80 @@ void CFileListModel::SetCount(int nRow, EFileStatus eStatus, qint64 nPages, cons
     rec.eStatus = eStatus;
     rec.nPages = nPages;
     rec.SetPagesNote(strNote);
+    rec.SetStatusNote(QString());
     rec.SetPageSummary(summary);
     if (pFacts)
         SetFileFacts(&rec, *pFacts);
     EmitRowChanged(nRow, pFacts ? COL_FILESIZE : COL_STATUS, pFacts ? COL_MODIFIED : COL_PAGES);
+}
+
+void CFileListModel::SetCounted(int nRow, qint64 nPages, const QString& strNote, const SFileFacts* pFacts,
+                                const CPageSummary& summary)
+{
+    if (nRow < 0 || nRow >= int(m_rows.size()))
+        return;
+    FileRecord& rec = m_rows[nRow];
+    qint64 nTotal = m_nPages;
+    if (rec.bPagesInTotal && rec.nPages > 0)
+        nTotal -= rec.nPages;
+    rec.bPagesInTotal = true;
+    SetCount(nRow, EFileStatus::Done, nPages, strNote, pFacts, summary);
+    SetPagesTotal(nTotal + std::max<qint64>(nPages, 0));
+}
+
+void CFileListModel::SetReadError(int nRow, const QString& strWhy)
+{
+    if (nRow < 0 || nRow >= int(m_rows.size()))
+        return;
+    SetCount(nRow, EFileStatus::ReadError, -1);
+    m_rows[nRow].SetStatusNote(strWhy);
+}
+
+void CFileListModel::SetFacts(int nRow, const SFileFacts* pFacts)
+{
+    if (nRow < 0 || nRow >= int(m_rows.size()))
+        return;
+    FileRecord& rec = m_rows[nRow];
+    if (pFacts) {
+        SetFileFacts(&rec, *pFacts);
+    } else {
+        rec.nSize = -1;
+        rec.nDevice = rec.nInode = 0;
+    }
+    EmitRowChanged(nRow, COL_FILESIZE, COL_MODIFIED);
+}
+
+void CFileListModel::GiveUpFacts(const QVector<quint64>& rowIds)
+{
+    int nFirst = -1;
+    int nLast = -1;
+    for (const quint64 nId : rowIds) {
+        const int nRow = FindRow(nId);
+        if (nRow < 0 || m_rows.at(nRow).nSize != kSizeNotKnownYet)
+            continue;
+        m_rows[nRow].nSize = -1;
+        nFirst = nFirst < 0 ? nRow : std::min(nFirst, nRow);
+        nLast = std::max(nLast, nRow);
+    }
+    if (nFirst >= 0)
+        emit dataChanged(index(nFirst, COL_FILESIZE), index(nLast, COL_MODIFIED), {Qt::DisplayRole});
+}
+
+void CFileListModel::SetPagesTotal(qint64 nPages)
+{
+    // Never below nothing: a total that held no pages of a row is not lowered by them.
+    nPages = std::max<qint64>(nPages, 0);
+    if (nPages == m_nPages)
+        return;
+    m_nPages = nPages;
+    emit pagesTotalChanged(m_nPages);
+}
+
+void CFileListModel::ResetPagesTotal()
+{
+    for (FileRecord& rec : m_rows)
+        rec.bPagesInTotal = false;
+    SetPagesTotal(0);
 }
 
 int CFileListModel::MarkFilesListedTwice()
@@ -225,8 +299,9 @@ qint64 CFileListModel::ClearPages(const std::function<bool(int)>& pick)
         if (pick && !pick(i))
             continue;
         FileRecord& rec = m_rows[i];
-        if (rec.nPages > 0)
+        if (rec.nPages > 0 && rec.bPagesInTotal)
             nSum += rec.nPages;
+        rec.bPagesInTotal = false;
         if (rec.nPages < 0 && rec.PagesNote().isEmpty())
             continue;
         rec.nPages = -1;
@@ -238,6 +313,7 @@ qint64 CFileListModel::ClearPages(const std::function<bool(int)>& pick)
     }
     if (nFirst >= 0)
         emit dataChanged(index(nFirst, COL_PAGES), index(nLast, COL_PAGES), {Qt::DisplayRole});
+    SetPagesTotal(m_nPages - nSum);
     return nSum;
 }
 

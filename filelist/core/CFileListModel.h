@@ -43,9 +43,26 @@ public:
     // are; with facts, the size, times and identity from the same look at the file.
     void SetCount(int nRow, EFileStatus eStatus, qint64 nPages, const QString& strNote = QString(),
                   const SFileFacts* pFacts = nullptr, const CPageSummary& summary = CPageSummary());
+    // A count's result that joins the pages total: the row's pages replace those it had there.
+    void SetCounted(int nRow, qint64 nPages, const QString& strNote, const SFileFacts* pFacts,
+                    const CPageSummary& summary);
+    // A row whose file could not be read, and why.
+    void SetReadError(int nRow, const QString& strWhy);
+    // The size, times and identity of a row's file from a look at it; null: it cannot be read.
+    void SetFacts(int nRow, const SFileFacts* pFacts);
+    // The rows (by identity) whose files never answered are shown as files that cannot be read,
+    // with one notification.
+    void GiveUpFacts(const QVector<quint64>& rowIds);
     // Empties the Pages cells (and the profiles) of the rows for which pick is true (every row
-    // without one), with one notification; returns the sum of the pages that were there.
+    // without one), with one notification; the pages total goes down by those of their pages it
+    // held, which are returned.
     qint64 ClearPages(const std::function<bool(int)>& pick = {});
+
+    // The pages counted: each counted row's pages join it when they are counted, and leave it when
+    // they are reset; rows deleted leave it as it is.
+    qint64 PagesTotal() const { return m_nPages; }
+    // The total becomes 0: it holds no row's pages any more.
+    void ResetPagesTotal();
 
     // Appends rows at the end, all with one insertion notification.
     void AppendRows(QVector<FileRecord> rows);
@@ -64,6 +81,10 @@ public:
     // The row (0-based) that also lists a marked row's file, or -1.
     int AlsoListedIn(int nRow) const;
 
+signals:
+    void pagesTotalChanged(qint64 nPages);
+
+public:
     // Exchanges two rows; persistent indexes (and with them selection and focus) go with them.
     void SwapRows(int nRowA, int nRowB);
     // Puts the rows in a new order: row i becomes the row that was at order[i]. Persistent indexes
@@ -74,7 +95,10 @@ private:
     void EmitRowChanged(int nRow, int nFirstColumn, int nLastColumn);
     void InvalidateIds() { m_bIdsValid = false; }
 
+    void SetPagesTotal(qint64 nPages);
+
     QVector<FileRecord> m_rows;
+    qint64 m_nPages = 0;
     // Row identity to the identity of another row naming the same file; few rows have one.
     QHash<quint64, quint64> m_alsoListed;
     quint64 m_nNextId = 1;

@@ -1,6 +1,6 @@
 #include "FileRecord.h"
 
-#include "FileFacts.h"
+#include "fs/FileFacts.h"
 #include "common/core/FileName.h"
 
 #include <algorithm>
@@ -57,6 +57,19 @@ void FileRecord::SetPagesNote(const QString& strNote)
     DropRareIfEmpty();
 }
 
+QString FileRecord::StatusNote() const
+{
+    return m_pRare ? m_pRare->strStatusNote : QString();
+}
+
+void FileRecord::SetStatusNote(const QString& strNote)
+{
+    if (strNote.isEmpty() && !m_pRare)
+        return;
+    Rare().strStatusNote = strNote;
+    DropRareIfEmpty();
+}
+
 CPageSummary FileRecord::PageSummary() const
 {
     CPageSummary summary;
@@ -98,7 +111,8 @@ bool FileRecord::operator==(const FileRecord& other) const
 {
     return path == other.path && nSize == other.nSize && nCreated == other.nCreated &&
            nModified == other.nModified && nPages == other.nPages && PagesNote() == other.PagesNote() &&
-           PageSummary() == other.PageSummary() && eStatus == other.eStatus && bInUse == other.bInUse;
+           PageSummary() == other.PageSummary() && StatusNote() == other.StatusNote() && eStatus == other.eStatus &&
+           bInUse == other.bInUse;
 }
 
 QString StatusText(EFileStatus eStatus)
@@ -146,7 +160,7 @@ QByteArray FileRecordBytes(const FileRecord& rec, int nColumn)
     case COL_FILENAME:
         return rec.path;
     case COL_FILESIZE:
-        return QByteArray::number(std::max<qint64>(rec.nSize, 0));
+        return rec.nSize == kSizeNotKnownYet ? QByteArray() : QByteArray::number(std::max<qint64>(rec.nSize, 0));
     case COL_STATUS:
         return QByteArray(StatusLatin1(rec.eStatus));
     case COL_PAGES:

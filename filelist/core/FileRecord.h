@@ -3,7 +3,7 @@
 // texts are made from it.
 #pragma once
 
-#include "PageProfile.h"
+#include "tiff/PageProfile.h"
 
 #include <QByteArray>
 #include <QSharedDataPointer>
@@ -32,9 +32,12 @@ enum class EFileStatus : quint8 {
 
 struct SFileFacts;
 
+// A row's size while the look at its file has not answered yet: no size, no times.
+constexpr qint64 kSizeNotKnownYet = -2;
+
 struct FileRecord {
     QByteArray path;            // as the file system holds it
-    qint64 nSize = -1;          // -1: the file could not be read when the row was made
+    qint64 nSize = -1;          // -1: the file could not be read when the row was made (or kSizeNotKnownYet)
     qint64 nCreated = 0;        // seconds since the epoch; meaningful only with nSize >= 0
     qint64 nModified = 0;
     qint64 nPages = -1;         // -1: no count
@@ -45,10 +48,15 @@ struct FileRecord {
     quint64 nInode = 0;
     EFileStatus eStatus = EFileStatus::Ready;
     bool bInUse = true;
+    // Its pages are in the list's pages total (a reset lowers the total by them only then).
+    bool bPagesInTotal = false;
 
     // Why the count fell short; empty for a complete count.
     QString PagesNote() const;
     void SetPagesNote(const QString& strNote);
+    // Why the row has its status, where there is more to say ("Read Error": why it could not be read).
+    QString StatusNote() const;
+    void SetStatusNote(const QString& strNote);
     // What the counted pages are; empty for a row without a count (or counted without a profile).
     CPageSummary PageSummary() const;
     // The profile of the nPages pages counted (nPages is set first).
@@ -60,8 +68,9 @@ private:
     // What few rows need, kept apart, so that a row of a list of a million stays small.
     struct SRare : QSharedData {
         QString strPagesNote;
+        QString strStatusNote;
         CPageSummary mixed;     // the classes of a file whose pages are not all of one class
-        bool IsEmpty() const { return strPagesNote.isEmpty() && mixed.IsEmpty(); }
+        bool IsEmpty() const { return strPagesNote.isEmpty() && strStatusNote.isEmpty() && mixed.IsEmpty(); }
     };
     SRare& Rare();
     void DropRareIfEmpty();

@@ -1,55 +1,68 @@
 #include "ScanJob.h"
 
-#include "DirectoryWalker.h"
-#include "FileFacts.h"
+#include "CFileListModel.h"
+#include "common/core/FileName.h"
+#include "fs/FileRequests.h"
 
-#include <chrono>
-#include <utility>
+CScanJob::CScanJob(CFileListModel& model, IFileWork& work, const QByteArray& dir, bool bSubFolders, QObject* pParent)
+    : CJob(pParent), m_model(model), m_work(work), m_dir(dir), m_bSubFolders(bSubFolders)
+{
+}
 
-namespace {
+CScanJob::~CScanJob()
+{
+    OnStop();
+}
 
-class CRowMaker : public IWalkHandler {
-public:
-    explicit CRowMaker(CRowBatches& batches) : m_batches(batches) {}
-    ~CRowMaker() override { Flush(); }
+void CScanJob::OnStart()
+{
+    if (m_dir.isEmpty()) {
+        Finish();
+        return;
+    }
+    m_bAsked = true;
+    m_nTicket = m_work.Submit(this, WalkRequest(m_dir, m_bSubFolders));
+}
 
-    bool StopRequested() override { return m_batches.StopRequested(); }
-    void EnterDirectory(const QByteArray& dir) override
-    {
-        Flush();
-        // The window shows the place a few times a second at most; copying a deep path at every
-        // folder would cost the square of the depth.
-        const auto now = std::chrono::steady_clock::now();
-        if (now - m_lastPlace >= std::chrono::milliseconds(10)) {
-            m_lastPlace = now;
-            m_batches.SetPlace(dir);
+void CScanJob::OnStop()
+{
+    // A walk waiting for a share that does not answer holds up nothing: it is let go.
+    if (m_bAsked)
+        m_work.Cancel(m_nTicket);
+    m_bAsked = false;
+}
+
+void CScanJob::WorkPart(quint64, const QByteArray& part)
+{
+    QVector<SWalkEvent> events;
+    ReadWalkPart(part, &events);
+    QVector<FileRecord> rows;
+    QByteArray entered;
+    for (const SWalkEvent& event : events) {
+        switch (event.eKind) {
+        case SWalkEvent::EKind::Entered:
+            entered = event.path;
+            break;
+        case SWalkEvent::EKind::File:
+            rows.append(MakeFileRecord(event.path, true, &event.facts));
+            break;
+        case SWalkEvent::EKind::UnreadableFile:
+            rows.append(MakeFileRecord(event.path, true, nullptr));
+            break;
+        case SWalkEvent::EKind::UnreadableDirectory:
+            // The scan passes over a directory it cannot read without a word, as it always has.
+            break;
         }
     }
-    void FoundFile(const QByteArray& path, const SFileFacts* pFacts) override
-    {
-        // Handed over in small batches.
-        m_pending.append(MakeFileRecord(path, true, pFacts));
-        if (m_pending.size() >= 64)
-            Flush();
-    }
+    m_nFound += int(rows.size());
+    m_model.AppendRows(std::move(rows));
+    if (!entered.isEmpty())
+        SetPlace(DisplayFileName(entered));
+    SetProgress(m_nFound, 0);
+}
 
-private:
-    void Flush() { m_batches.Add(std::exchange(m_pending, {})); }
-
-    CRowBatches& m_batches;
-    QVector<FileRecord> m_pending;
-    std::chrono::steady_clock::time_point m_lastPlace;
-};
-
-}  // namespace
-
-std::function<void(CRowBatches&)> ScanWork(const QByteArray& dir, bool bSubFolders)
+void CScanJob::WorkDone(quint64, const QByteArray&)
 {
-    return [dir, bSubFolders](CRowBatches& batches) {
-        CRowMaker maker(batches);
-        SWalkOptions options;
-        options.bSubFolders = bSubFolders;
-        options.bFileFacts = true;
-        ScanDirectory(dir, options, maker);
-    };
+    m_bAsked = false;
+    Finish();
 }

@@ -68,15 +68,14 @@ void ClearAllRows(const SListHost& host)
 
 void ResetAllPageCounts(const SListHost& host)
 {
-    host.pPages->SetPagesTotal(0);
+    host.pModel->ResetPagesTotal();
     host.pModel->ClearPages();
 }
 
 void ResetSelectedCounts(const SListHost& host)
 {
     const QVector<bool> picked = SelectedMask(host);
-    const qint64 nRemoved = host.pModel->ClearPages([&picked](int r) { return picked[r]; });
-    host.pPages->SetPagesTotal(host.pPages->PagesTotal() - nRemoved);
+    host.pModel->ClearPages([&picked](int r) { return picked[r]; });
 }
 
 void DeleteSelectedRows(const SListHost& host)

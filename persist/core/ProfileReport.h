@@ -6,7 +6,7 @@
 
 #include "ReportWriter.h"
 #include "filelist/core/FileRecord.h"
-#include "filelist/core/PageProfile.h"
+#include "tiff/PageProfile.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "SaveTarget.h"
 
 #include "BlockWriter.h"
-#include "FileProblem.h"
+#include "fs/FileProblem.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

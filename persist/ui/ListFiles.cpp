@@ -4,10 +4,9 @@
 #include "common/core/FileName.h"
 #include "common/ui/AppMessageBox.h"
 #include "common/ui/CLongOperations.h"
-#include "common/ui/CRowBatchRun.h"
+#include "common/ui/CJobRun.h"
+#include "common/ui/CProcessingDlg.h"
 #include "filelist/core/CFileListModel.h"
-#include "filelist/core/FileFacts.h"
-#include "persist/core/FileProblem.h"
 #include "persist/core/ListFile.h"
 #include "persist/core/ListLoadJob.h"
 
@@ -16,6 +15,8 @@
 namespace {
 
 const QString kListSuffix = QStringLiteral("lst");
+// Loading is mostly quick: its window shows only when it takes this long.
+constexpr int kWindowDelayMs = 500;
 
 // The list-file boxes: the path as text, the news in the caption; a failure with the system's
 // reason below.
@@ -47,46 +48,27 @@ void ShowLeftOut(QWidget* pOwner, const QByteArray& path, const SListFileSave& s
                       ReadablePath(save.firstLeftOut));
 }
 
-// A list file being read: the file is read and its files looked at on a worker thread, the rows
-// join the list at the pace of the screen.
-class CListLoadRun : public CRowBatchRun {
-    Q_OBJECT
-public:
-    CListLoadRun(const SListHost& host, std::unique_ptr<CLongOperationLock> pLock, const QByteArray& path)
-        : CRowBatchRun(host, std::move(pLock)), m_path(path), m_pReadError(std::make_shared<QString>())
-    {
-        setObjectName(QStringLiteral("ListLoadRun"));
-    }
-
-    void Start(int fd) { StartRows(ListLoadWork(fd, m_pReadError)); }
-
-private:
-    // The rows read before a failed read stay, and the failure is told; the window's end says nothing.
-    void Ended(const CRowBatches& batches, bool bWindowEnding) override
-    {
-        if (batches.Failed() && !bWindowEnding)
-            ShowCantRead(Host().pOwner, m_path, *m_pReadError);
-    }
-
-    QByteArray m_path;
-    std::shared_ptr<QString> m_pReadError;
-};
-
-// Reads the rows of a list file into the list: the file becomes the current list
-// path and shows in the title before it is opened, so it stays there even when it cannot be read.
-void LoadListFile(const SListHost& host, std::unique_ptr<CLongOperationLock> pLock, const QByteArray& path)
+// Reads the rows of a list file into the list: the file becomes the current list path and shows
+// in the title before it is read, so it stays there even when it cannot be read. Reading it and
+// looking at its files is the workers' work; the rows join the list as they come.
+void LoadListFile(const SListHost& host, std::unique_ptr<CLongOperationLock> pLock, const QByteArray& path,
+                  bool bAppend)
 {
     host.pListPath->SetListPath(path);
     host.pListPath->UpdateListTitle();
-    // Only a regular file is opened: a FIFO chosen by mistake would block the program.
-    CRegularFile file(path);
-    if (!file.IsOpen()) {
-        pLock.reset();
-        ShowCantRead(host.pOwner, path, UnreadableReason(path));
-        return;
-    }
-    auto* pRun = new CListLoadRun(host, std::move(pLock), path);
-    pRun->Start(file.Release());
+    auto* pJob = new CListLoadJob(*host.pModel, *host.pWork, path);
+    QWidget* pOwner = host.pOwner;
+    const QString strName = bAppend ? QStringLiteral("Append File List") : QStringLiteral("Load File List");
+    // The rows read before a failed read stay, and the failure is told; the window's end says nothing.
+    auto* pRun = new CJobRun(pJob, std::move(pLock), *host.pOperations, pOwner,
+                             [pOwner, strName] { return new CProcessingDlg(pOwner, strName); }, kWindowDelayMs,
+                             [pOwner, path](const CJob& job, bool bAsked) {
+                                 const QString strError = static_cast<const CListLoadJob&>(job).ReadError();
+                                 if (bAsked && !strError.isEmpty())
+                                     ShowCantRead(pOwner, path, strError);
+                             });
+    pRun->setObjectName(QStringLiteral("ListLoadRun"));
+    pRun->Start();
 }
 
 // Writes the list to the current list path; the title follows only when the file was written.
@@ -119,7 +101,7 @@ void RunLoadList(const SListHost& host, bool bAppend)
     // Emptied only now that a file was chosen: Cancel keeps the list.
     if (!bAppend)
         host.pModel->Clear();
-    LoadListFile(host, std::move(pLock), path);
+    LoadListFile(host, std::move(pLock), path, bAppend);
 }
 
 void RunSaveList(const SListHost& host, bool bSaveAs)

@@ -2,11 +2,13 @@
 #include "app/ui/CPageCountDlg.h"
 #include "filelist/core/CFileListModel.h"
 #include "support/TempDir.h"
+#include "support/Waiting.h"
 #include "support/core/Addresses.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -129,6 +131,8 @@ TEST(StartCommand, FilesOfTheCommandLineAreListedAsDropped)
     QDir::setCurrent(strWasCurrent);
     CPageCountDlg dlg(nullptr, false);
     dlg.AddStartFiles(files);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.GetModel()->GetRowCount() == 4; }));
+    QTest::qWait(50);   // nothing more comes
 
     const QList<QByteArray> expected = {d + "a b,c.tif", latin, d + "-odd.tif", d + "--version"};
     QList<QByteArray> listed;

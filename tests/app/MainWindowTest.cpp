@@ -353,13 +353,14 @@ TEST_F(MainWindow, ItemsFollowsInsertsAndDeletesWhilePagesStays)
 {
     CTempDir dir;
     const QString strA = dir.Write(QStringLiteral("a.tif"), "II*\0");
-    dlg.SetPagesTotal(7);
     dlg.AppendFileRow(strA.toUtf8(), true);
     dlg.AppendFileRow(strA.toUtf8(), true);
     dlg.AppendFileRow(dir.Path(QStringLiteral("missing.tif")).toUtf8(), true);
     EXPECT_EQ(Items(), QStringLiteral("3"));
     // The same path twice gives two identical rows.
     EXPECT_EQ(dlg.GetModel()->GetRecord(0), dlg.GetModel()->GetRecord(1));
+    dlg.GetModel()->SetCounted(1, 7, QString(), nullptr, CPageSummary());
+    EXPECT_EQ(Pages(), QStringLiteral("7"));
     EXPECT_EQ(dlg.ItemsTotal(), 3);
     dlg.GetModel()->removeRows(0, 2);
     EXPECT_EQ(Items(), QStringLiteral("1"));

@@ -1,52 +1,52 @@
-// The layers of the source tree: a folder may include its own files and those of folders below
-// it, never one beside or above it. So the core never reaches the widgets, no subsystem reaches
-// the main window, and no two subsystems include each other in a circle.
+// The layers of the source tree. The subsystems stand in one order, and each includes only itself
+// and those below it, so no two include each other; within each, the core never includes the
+// widgets; the command line is included by nothing but itself.
 #include <QDirIterator>
 #include <QFile>
-#include <QHash>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// Lower numbers lie below. Folders of one level must not include each other.
-const QHash<QString, int> kLevels = {
-    {QStringLiteral("common/core"), 0},    {QStringLiteral("res"), 0},
-    {QStringLiteral("support/core"), 1},   {QStringLiteral("filelist/core"), 1}, {QStringLiteral("app/core"), 1},
-    {QStringLiteral("count/core"), 2},     {QStringLiteral("persist/core"), 2},
-    {QStringLiteral("count/cli"), 3},
-    {QStringLiteral("common/ui"), 4},
-    {QStringLiteral("support/ui"), 5},
-    {QStringLiteral("filelist/ui"), 6},    {QStringLiteral("count/ui"), 6},      {QStringLiteral("persist/ui"), 6},
-    {QStringLiteral("app/ui"), 7},
-    {QStringLiteral("app"), 8},            // main()
+// Lower lies below.
+const QStringList kSubsystems = {
+    QStringLiteral("res"),  QStringLiteral("common"),   QStringLiteral("support"), QStringLiteral("fs"),
+    QStringLiteral("tiff"), QStringLiteral("filelist"), QStringLiteral("persist"), QStringLiteral("count"),
+    QStringLiteral("app"),
 };
 
-// The folder a path of the tree belongs to: "filelist/ui" for "filelist/ui/AddFiles.cpp", "res" for
-// "res/Menus.h", "app" for "app/main.cpp".
-QString FolderOf(const QString& strPath)
+struct SPlace {
+    int nSubsystem = -1;
+    QString strPart;    // "core", "ui", "cli", or "" for a folder without parts (fs, tiff, res)
+    bool IsWidgets() const { return strPart == QLatin1String("ui"); }
+};
+
+// Where a path of the tree belongs: "filelist/ui/AddFiles.cpp" is filelist's widgets, "fs/FileFacts.h"
+// the file layer; app/main.cpp stands with the app's widgets.
+SPlace PlaceOf(const QString& strPath)
 {
     const QStringList parts = strPath.split(u'/');
+    SPlace place;
+    place.nSubsystem = int(kSubsystems.indexOf(parts[0]));
     if (parts.size() >= 3)
-        return parts[0] + u'/' + parts[1];
-    return parts.size() == 2 ? parts[0] : QString();
+        place.strPart = parts[1];
+    else if (parts[0] == QLatin1String("app"))
+        place.strPart = QStringLiteral("ui");
+    return place;
 }
 
-TEST(IncludeRules, NoFolderIncludesOneBesideOrAboveIt)
+TEST(IncludeRules, EachSubsystemIncludesOnlyThoseBelowItAndTheCoreNoWidgets)
 {
     const QString strTop = QStringLiteral(PAGEWICK_SOURCE_DIR);
     const QRegularExpression include(QString::fromLatin1(R"re(^\s*#\s*include\s+"([^"]+)")re"));
     int nFiles = 0;
-    for (const QString& strRoot : {QStringLiteral("common"), QStringLiteral("res"), QStringLiteral("app"),
-                                   QStringLiteral("filelist"), QStringLiteral("count"), QStringLiteral("persist"),
-                                   QStringLiteral("support")}) {
+    for (const QString& strRoot : kSubsystems) {
         QDirIterator it(strTop + u'/' + strRoot, {QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files,
                         QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString strFile = it.next().mid(strTop.size() + 1);
-            const QString strFolder = FolderOf(strFile);
-            ASSERT_TRUE(kLevels.contains(strFolder)) << qPrintable(strFile) << ": a folder the layers do not name";
+            const SPlace from = PlaceOf(strFile);
             QFile file(strTop + u'/' + strFile);
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));
             ++nFiles;
@@ -56,13 +56,14 @@ TEST(IncludeRules, NoFolderIncludesOneBesideOrAboveIt)
                 const QRegularExpressionMatch m = include.match(QString::fromUtf8(file.readLine()));
                 if (!m.hasMatch() || !m.captured(1).contains(u'/'))
                     continue;   // a file of the same folder
-                const QString strTarget = FolderOf(m.captured(1));
-                if (strTarget == strFolder)
-                    continue;
-                ASSERT_TRUE(kLevels.contains(strTarget)) << qPrintable(strFile) << ":" << nLine;
-                EXPECT_LT(kLevels[strTarget], kLevels[strFolder])
-                    << qPrintable(strFile) << ":" << nLine << " (" << qPrintable(strFolder) << ") includes "
-                    << qPrintable(m.captured(1)) << " (" << qPrintable(strTarget) << ")";
+                const QString strTarget = m.captured(1);
+                const SPlace to = PlaceOf(strTarget);
+                const QString strWhere = strFile + u':' + QString::number(nLine) + QLatin1String(" includes ") + strTarget;
+                ASSERT_GE(to.nSubsystem, 0) << qPrintable(strWhere) << ": a folder the layers do not name";
+                EXPECT_LE(to.nSubsystem, from.nSubsystem) << qPrintable(strWhere) << ": a subsystem above it";
+                EXPECT_TRUE(from.IsWidgets() || !to.IsWidgets()) << qPrintable(strWhere) << ": widgets in the core";
+                EXPECT_TRUE(to.strPart != QLatin1String("cli") || from.strPart == QLatin1String("cli"))
+                    << qPrintable(strWhere) << ": the command line";
             }
         }
     }

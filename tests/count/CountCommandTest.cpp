@@ -1,5 +1,5 @@
 #include "count/cli/CountCommand.h"
-#include "count/core/PageCounter.h"
+#include "tiff/PageCounter.h"
 #include "persist/core/ProfileReport.h"
 #include "res/Version.h"
 #include "support/TempDir.h"

@@ -1,5 +1,5 @@
-#include "common/core/TaskPool.h"
-#include "count/cli/WorkerProcesses.h"
+#include "count/cli/ListCount.h"
+#include "count/core/WorkerProcesses.h"
 
 #include <QElapsedTimer>
 #include <QVector>
@@ -28,17 +28,24 @@ struct SResults {
 
 // Items are their numbers; they are queued from another thread while the workers work, as a walk
 // lists files while they are counted.
-bool RunItems(int nItems, int nWorkers, const std::function<QByteArray(int)>& work,
-              const std::function<bool(int, const QByteArray&)>& onResult, int nInFlight = 0)
+RequestHandler Handler(const std::function<QByteArray(int)>& work)
 {
-    CWorkerProcesses workers({nWorkers, nInFlight}, [work](const QByteArray& item) { return work(item.toInt()); });
+    return [work](const QByteArray& item, IReplySink&) { return work(item.toInt()); };
+}
+
+bool RunItems(int nItems, int nWorkers, const std::function<QByteArray(int)>& work,
+              const std::function<bool(int, const QByteArray&)>& onResult, int nInFlight = 0,
+              bool bProcesses = true)
+{
+    CWorkerProcesses workers(bProcesses ? CWorkerSpawner::Fork(Handler(work)) : CWorkerSpawner::InThisProcess(Handler(work)),
+                             {nWorkers, nInFlight});
     CItemQueue queue(64);
     std::thread producer([&] {
         for (int i = 0; i < nItems && queue.Push(QByteArray::number(i)); ++i) {
         }
         queue.Close();
     });
-    const bool bWhole = workers.Run(queue, [&](qint64 nIndex, const QByteArray& item, const QByteArray& result) {
+    const bool bWhole = CountListed(workers, queue, [&](qint64 nIndex, const QByteArray& item, const QByteArray& result) {
         EXPECT_EQ(item.toInt(), int(nIndex));
         return onResult(int(nIndex), result);
     });
@@ -46,26 +53,28 @@ bool RunItems(int nItems, int nWorkers, const std::function<QByteArray(int)>& wo
     return bWhole;
 }
 
-SResults RunWork(int nItems, int nWorkers, const std::function<QByteArray(int)>& work, int nInFlight = 0)
+SResults RunWork(int nItems, int nWorkers, const std::function<QByteArray(int)>& work, int nInFlight = 0,
+                 bool bProcesses = true)
 {
     SResults r;
     RunItems(nItems, nWorkers, work, [&](int i, const QByteArray& value) {
         r.order.append(i);
         r.values.append(value);
         return true;
-    }, nInFlight);
+    }, nInFlight, bProcesses);
     return r;
 }
 
 TEST(WorkerProcesses, ResultsComeBackInOrderWhateverTheWorkers)
 {
-    for (const int nWorkers : {1, 2, 4, 0}) {
-        // Later items are quicker: they are done before the earlier ones are handed back.
+    for (const int nWorkers : {1, 2, 4, 0, -1}) {
+        // Later items are quicker: they are done before the earlier ones are handed back. -1: no
+        // processes, the work done by threads of the program.
         const SResults r = RunWork(2000, nWorkers, [](int i) {
             if (i % 100 == 0)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             return Square(i);
-        });
+        }, 0, nWorkers >= 0);
         ASSERT_EQ(r.order.size(), 2000) << nWorkers;
         for (int i = 0; i < 2000; ++i) {
             ASSERT_EQ(r.order[i], i) << nWorkers;
@@ -81,7 +90,10 @@ TEST(WorkerProcesses, WorkRunsInOtherProcessesWhenThereAreSeveralWorkers)
     const SResults r = RunWork(50, 2, [self](int) { return QByteArray(::getpid() == self ? "here" : "worker"); });
     EXPECT_EQ(r.values.count("here"), 0);
     const SResults one = RunWork(5, 1, [self](int) { return QByteArray(::getpid() == self ? "here" : "worker"); });
-    EXPECT_EQ(one.values.count("here"), 5);
+    EXPECT_EQ(one.values.count("worker"), 5);
+    const SResults here =
+        RunWork(5, 2, [self](int) { return QByteArray(::getpid() == self ? "here" : "worker"); }, 0, false);
+    EXPECT_EQ(here.values.count("here"), 5);
 }
 
 TEST(WorkerProcesses, LargeResultsArriveWhole)
@@ -109,7 +121,8 @@ TEST(WorkerProcesses, AWorkerThatDiesLosesOnlyTheItemItDiedOn)
 
 TEST(WorkerProcesses, WhatADeadWorkerHeldGoesToTheOthersNotToOneProcessEach)
 {
-    // Every tenth item kills its worker once (a marker file tells the second try apart).
+    // Every tenth item kills its worker once (a marker file tells the second try apart). One item
+    // at a time in each worker: a killer begun beside another would take the other's try too.
     const QByteArray marker = "/tmp/pagewick-worker-test-" + QByteArray::number(::getpid()) + "-";
     const SResults r = RunWork(400, 2, [&](int i) {
         if (i % 10 == 3) {
@@ -120,7 +133,7 @@ TEST(WorkerProcesses, WhatADeadWorkerHeldGoesToTheOthersNotToOneProcessEach)
             }
         }
         return QByteArray::number(::getpid());
-    });
+    }, 2);
     for (int i = 3; i < 400; i += 10)
         ::unlink((marker + QByteArray::number(i)).constData());
     ASSERT_EQ(r.values.size(), 400);
@@ -140,7 +153,6 @@ TEST(WorkerProcesses, EachWorkerWorksOnSeveralItemsAtOnce)
     QElapsedTimer clock;
     clock.start();
     const SResults r = RunWork(16, 2, [](int i) {
-        const CWaitingForFiles waiting;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         return Square(i);
     }, 16);

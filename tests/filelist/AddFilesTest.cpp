@@ -114,6 +114,8 @@ TEST_F(AddFiles, DropAddsFilesInTheDropsOrderAndSkipsDirectoriesAndVanishedItems
           QUrl::fromLocalFile(dir.Path(QStringLiteral("gone.tif"))), QUrl::fromLocalFile(strA),
           QUrl::fromLocalFile(strFifo), QUrl(QStringLiteral("https://example.org/x.tif"))},
          dlg.GetListView()->viewport());
+    // The files are looked at by the workers: they join the list as they answer, in the drop's order.
+    ASSERT_TRUE(WaitUntil([&] { return dlg.GetModel()->GetRowCount() == 3; }));
     EXPECT_EQ(Names(), QStringList({"b.txt", "a, first.tif", "pipe"}));
     EXPECT_EQ(dlg.GetModel()->GetText(1, COL_USE), QStringLiteral("Yes"));
     EXPECT_EQ(dlg.GetModel()->GetText(1, COL_FILESIZE), QStringLiteral("4"));
@@ -121,6 +123,7 @@ TEST_F(AddFiles, DropAddsFilesInTheDropsOrderAndSkipsDirectoriesAndVanishedItems
     EXPECT_EQ(dlg.ItemsTotal(), 3);
     // The same file dropped again is listed again.
     Drop({QUrl::fromLocalFile(strA)}, &dlg);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.GetModel()->GetRowCount() == 4; }));
     EXPECT_EQ(Names(), QStringList({"b.txt", "a, first.tif", "pipe", "a, first.tif"}));
 }
 
@@ -224,7 +227,7 @@ TEST_F(AddFiles, NamesThatAreNotUtf8AreListedCountedAndShownReadably)
     EXPECT_FALSE(dlg.GetModel()->GetText(1, COL_MODIFIED).isEmpty());
     // A drop keeps the bytes of the URL's percent-encoded path.
     Drop({QUrl::fromEncoded("file://" + latin1.toPercentEncoding("/"))}, &dlg);
-    ASSERT_EQ(dlg.GetModel()->GetRowCount(), 3);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.GetModel()->GetRowCount() == 3; }));
     EXPECT_EQ(dlg.GetModel()->GetRecord(2).path, latin1);
 }
 
@@ -290,7 +293,7 @@ TEST_F(AddFiles, FilterRemovesEveryRowThatFailsTheSignatureTest)
         dlg.AppendFileRow(dir.Write(QString::fromLatin1(r.pszName), r.bytes).toUtf8(), r.pszUse[0] == 'Y');
     dlg.AppendFileRow(dir.Path(QStringLiteral("deleted since.tif")).toUtf8(), true);
     dlg.AppendFileRow(dir.Bytes(), true);      // a directory
-    dlg.SetPagesTotal(25);
+    dlg.GetModel()->SetCounted(0, 25, QString(), nullptr, CPageSummary());
     CModalBoxes boxes;
     boxes.Expect(RemovedBox(6), QMessageBox::Ok);
     Action(ID_FILTER_REMOVENONTIF)->trigger();
@@ -371,7 +374,8 @@ TEST_F(AddFiles, FilesNamedOnTheCommandLineAreListedAsADropListsThem)
     for (QByteArray& arg : args)
         argv.push_back(arg.data());
     dlg.AddStartFiles(StartFilesFromArguments(int(argv.size()), argv.data()));
-    ASSERT_EQ(dlg.GetModel()->GetRowCount(), 2);
+    ASSERT_TRUE(WaitUntil([&] { return dlg.GetModel()->GetRowCount() == 2; }));
+    QTest::qWait(50);   // nothing more comes
     EXPECT_EQ(dlg.GetModel()->GetRecord(0).path, a);
     EXPECT_EQ(dlg.GetModel()->GetRecord(1).path, b);
     EXPECT_EQ(dlg.GetModel()->GetText(1, COL_FILESIZE), QStringLiteral("2"));

@@ -161,16 +161,16 @@ TEST_F(EditCommands, DoubleClickSwitchesUseAndStatusButNeverPages)
 TEST_F(EditCommands, ResetsLowerThePagesTotalAndKeepTheStatuses)
 {
     Rows(QStringLiteral("abc"));
-    Model().SetCount(0, EFileStatus::Done, 12);
-    Model().SetCount(2, EFileStatus::Done, 5);
-    dlg.SetPagesTotal(30);
+    Model().SetCounted(0, 12, QString(), nullptr, CPageSummary());
+    Model().SetCounted(2, 5, QString(), nullptr, CPageSummary());
+    EXPECT_EQ(dlg.PagesTotal(), 17);
     Select({0, 1});
     Trigger(ID_ACTION_RESETCOUNT);
-    EXPECT_EQ(dlg.PagesTotal(), 18);     // 12 and an empty cell (0) went
+    EXPECT_EQ(dlg.PagesTotal(), 5);     // 12 and an empty cell (0) went
     EXPECT_EQ(Model().GetText(0, COL_PAGES), QString());
     EXPECT_EQ(Model().GetText(0, COL_STATUS), QStringLiteral("Done"));
     EXPECT_EQ(Model().GetText(2, COL_PAGES), QStringLiteral("5"));
-    EXPECT_EQ(FindControlAs<QLineEdit>(dlg.GetClient(), IDC_PAGES)->text(), QStringLiteral("18"));
+    EXPECT_EQ(FindControlAs<QLineEdit>(dlg.GetClient(), IDC_PAGES)->text(), QStringLiteral("5"));
     Trigger(ID_ACTION_RESETALL);
     EXPECT_EQ(dlg.PagesTotal(), 0);
     EXPECT_EQ(Model().GetText(2, COL_PAGES), QString());
@@ -180,8 +180,7 @@ TEST_F(EditCommands, ResetsLowerThePagesTotalAndKeepTheStatuses)
 TEST_F(EditCommands, DeleteRemovesTheSelectedRowsAndKeepsTheOthersInOrder)
 {
     Rows(QStringLiteral("abcdefg"));
-    Model().SetCount(1, EFileStatus::Done, 4);
-    dlg.SetPagesTotal(4);
+    Model().SetCounted(1, 4, QString(), nullptr, CPageSummary());
     Select({1, 4});
     Trigger(ID_ACTION_DELETE);
     EXPECT_EQ(Order(), QStringLiteral("acdfg"));
@@ -208,7 +207,7 @@ TEST_F(EditCommands, DeleteRemovesTheSelectedRowsAndKeepsTheOthersInOrder)
 TEST_F(EditCommands, SelectAllFocusesTheLastRowAndClearAllKeepsThePages)
 {
     Rows(QStringLiteral("abcd"));
-    dlg.SetPagesTotal(9);
+    Model().SetCounted(2, 9, QString(), nullptr, CPageSummary());
     Trigger(ID_ACTION_SELECTALL);
     EXPECT_EQ(SelectedRows(), QList<int>({0, 1, 2, 3}));
     EXPECT_EQ(View()->selectionModel()->currentIndex().row(), 3);
@@ -288,8 +287,8 @@ TEST_F(EditCommands, HeaderClickSortsByTheColumnsOwnIndexAndSelectionTravels)
     Rows(QStringLiteral("dbca"));
     const int kPages[] = {9, 100, 20, -1};
     for (int i = 0; i < 4; ++i)
-        Model().SetCount(i, EFileStatus::Done, kPages[i]);
-    dlg.SetPagesTotal(129);
+        Model().SetCounted(i, kPages[i], QString(), nullptr, CPageSummary());
+    EXPECT_EQ(dlg.PagesTotal(), 129);
     Select({0});    // d, pages 9
     // The user drags Pages to the front: a click on it still sorts by Pages.
     QHeaderView* pHeader = View()->horizontalHeader();

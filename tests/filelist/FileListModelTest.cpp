@@ -68,8 +68,11 @@ TEST(FileListModel, AShortCountIsMarkedOnItsPagesCellOnly)
     EXPECT_FALSE(model.index(0, COL_STATUS).data(CFileListModel::WarningSignRole).toBool());
     EXPECT_FALSE(model.index(1, COL_PAGES).data(CFileListModel::WarningSignRole).toBool());
     EXPECT_FALSE(model.index(1, COL_PAGES).data(Qt::ToolTipRole).isValid());
-    // Emptying the count takes the mark with it; the sum of what went comes back.
-    EXPECT_EQ(model.ClearPages(), 11);
+    // Emptying the count takes the mark with it; the sum of what went from the total comes back.
+    model.SetCounted(1, 7, QString(), nullptr, CPageSummary());
+    EXPECT_EQ(model.PagesTotal(), 7);
+    EXPECT_EQ(model.ClearPages(), 7);
+    EXPECT_EQ(model.PagesTotal(), 0);
     EXPECT_FALSE(shortPages.data(CFileListModel::WarningSignRole).toBool());
     EXPECT_EQ(model.GetText(0, COL_PAGES), QString());
     EXPECT_EQ(model.GetText(0, COL_STATUS), QStringLiteral("Done"));

@@ -1,7 +1,7 @@
 // Fuzz target: the page counter on a file of the input's bytes. Whatever the bytes, the count
 // returns (no crash, no hang, no sanitizer report), and its number agrees with how it says it ended.
-#include "count/core/PageCounter.h"
-#include "filelist/core/FileFacts.h"
+#include "tiff/PageCounter.h"
+#include "fs/FileFacts.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

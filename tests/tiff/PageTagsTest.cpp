@@ -1,4 +1,4 @@
-#include "count/core/PageCounter.h"
+#include "tiff/PageCounter.h"
 #include "persist/core/ProfileReport.h"
 #include "support/TempDir.h"
 #include "support/TiffFiles.h"

@@ -2,8 +2,7 @@
 
 #include "PageTags.h"
 #include "common/core/FileName.h"
-#include "common/core/TaskPool.h"
-#include "filelist/core/FileFacts.h"
+#include "fs/FileFacts.h"
 
 #include <tiffio.h>
 
@@ -95,7 +94,6 @@ struct SClientFile {
         const toff_t nStart = nCached > 0 && nAt > toff_t(kLookBehind) ? nAt - toff_t(kLookBehind) : (nCached > 0 ? 0 : nAt);
         const tmsize_t nWant = std::max(tmsize_t(nAt - nStart) + nBytes, nNextRead);
         Reserve(nWant);
-        const CWaitingForFiles waiting(bNetwork);
         nCached = ReadAt(nStart, cache.get(), nWant);
         nCacheAt = nStart;
     }
@@ -121,8 +119,6 @@ struct SClientFile {
 
     tmsize_t Read(char* p, tmsize_t nBytes)
     {
-        // A chain of a million directories takes seconds: other files get their turns meanwhile.
-        TakeTurns();
         const tmsize_t n = CopyAt(nPosition, p, nBytes);
         nPosition += toff_t(n);
         return n;
@@ -249,6 +245,24 @@ bool IsTiffFile(const QByteArray& path)
     CRegularFile file(path);
     char szHead[kTiffHeadBytes] = {};
     return file.ReadHead(szHead, kTiffHeadBytes) >= 0 && HasTiffSignature(szHead);
+}
+
+QByteArray SignatureRequest(const QByteArray& path)
+{
+    return 'S' + path;
+}
+
+bool AnswerIsTiff(const QByteArray& answer)
+{
+    return answer == "T";
+}
+
+bool AnswerSignatureRequest(const QByteArray& request, QByteArray* pAnswer)
+{
+    if (!request.startsWith('S'))
+        return false;
+    *pAnswer = IsTiffFile(request.mid(1)) ? "T" : "N";
+    return true;
 }
 
 SPageCount CountPagesOf(const QByteArray& path, SFileFacts* pFacts, bool bEchoMessages)

@@ -1,12 +1,15 @@
 #include "CProcessingDlg.h"
 
-#include "common/ui/DialogBuilder.h"
+#include "DialogBuilder.h"
 #include "res/resource.h"
 
 #include <QProgressBar>
 
-CProcessingDlg::CProcessingDlg(QWidget* pParent) : CStopDlg(IDD_PROCESSING, IDC_PROCESSING_FILE, pParent)
+CProcessingDlg::CProcessingDlg(QWidget* pParent, const QString& strCaption)
+    : CStopDlg(IDD_PROCESSING, IDC_PROCESSING_FILE, pParent)
 {
+    if (!strCaption.isEmpty())
+        setWindowTitle(strCaption);
     m_progress = FindControlAs<QProgressBar>(this, IDC_PROCESSING_PROGRESS);
 }
 

@@ -1,7 +1,7 @@
 // The TIFF signature test and the page counter: the only place where TIFF content is read.
 #pragma once
 
-#include "filelist/core/PageProfile.h"
+#include "tiff/PageProfile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -22,6 +22,12 @@ bool HasTiffSignature(const char szHead[kTiffHeadBytes]);
 // Whether the file at a path carries the signature; an empty path or a file that cannot be read
 // is not TIFF.
 bool IsTiffFile(const QByteArray& path);
+
+// The request to a worker process (see count/core) whether a file carries the signature, begun by
+// the letter 'S'; its answer, and how a worker answers it (false for a request of another kind).
+QByteArray SignatureRequest(const QByteArray& path);
+bool AnswerIsTiff(const QByteArray& answer);
+bool AnswerSignatureRequest(const QByteArray& request, QByteArray* pAnswer);
 
 // Why a count may fall short of the pages the file was meant to hold.
 enum class EShortCount {

@@ -1,8 +1,6 @@
 // POSIX implementation of the file facts: statx for size and times, open() only for regular files.
 #include "FileFacts.h"
 
-#include "common/core/TaskPool.h"
-
 #include <QHash>
 
 #include <fcntl.h>
@@ -52,7 +50,6 @@ struct SNetworkDevices {
     QHash<quint64, bool> known;
 };
 SNetworkDevices* g_pNetworkDevices = new SNetworkDevices;
-std::atomic<bool> g_bNetworkMet{false};
 
 }  // namespace
 
@@ -81,17 +78,14 @@ bool IsOnNetwork(int fd)
     }
     std::lock_guard<std::mutex> lock(devices.mutex);
     devices.known.insert(nDevice, bNetwork);
-    if (bNetwork)
-        g_bNetworkMet = true;
     return bNetwork;
 }
 
 namespace {
 
 // Closing a file opened for reading asks a network file system to flush it: a round trip.
-void CloseFile(int fd, bool bNetwork)
+void CloseFile(int fd)
 {
-    const CWaitingForFiles waiting(bNetwork);
     ::close(fd);
 }
 
@@ -112,7 +106,6 @@ int OpenRetrying(int nDir, const char* pszName, int nFlags)
 // itself be the regular file: the name may lead elsewhere by then.
 int OpenRegularAt(int nDir, const char* pszName, struct statx* pStat, bool bNetwork)
 {
-    const CWaitingForFiles waiting(bNetwork);
     int fd = -1;
     if (!bNetwork) {
         if (::statx(nDir, pszName, AT_STATX_SYNC_AS_STAT, kFactsMask, pStat) == 0 && S_ISREG(pStat->stx_mode))
@@ -172,13 +165,7 @@ public:
             if (*pKept)
                 return *it;
         }
-        int fd;
-        {
-            // Whether the folder is on a network is known only once it is open; until a network
-            // file system has been met at all, a folder is taken for local.
-            const CWaitingForFiles waiting(g_bNetworkMet.load());
-            fd = OpenPath(dir, O_PATH | O_DIRECTORY);
-        }
+        const int fd = OpenPath(dir, O_PATH | O_DIRECTORY);
         if (fd < 0)
             return nullptr;
         auto pFolder = std::make_shared<SFolder>(fd, now);
@@ -257,7 +244,7 @@ bool FactsOfDescriptor(int fd, const struct statx& stx, bool bNetwork, SFileFact
     if (fd < 0)
         return false;
     // The facts count only for a file we may read, as the list promises what the count will find.
-    CloseFile(fd, bNetwork);
+    CloseFile(fd);
     FillFacts(stx, pFacts);
     return true;
 }
@@ -292,14 +279,13 @@ CRegularFile::CRegularFile(const QByteArray& path)
 CRegularFile::~CRegularFile()
 {
     if (m_fd >= 0)
-        CloseFile(m_fd, m_bNetwork);
+        CloseFile(m_fd);
 }
 
 int CRegularFile::ReadHead(char* pBuffer, int nBytes)
 {
     if (m_fd < 0)
         return -1;
-    const CWaitingForFiles waiting(m_bNetwork);
     // Nothing is asked past the end the opening saw.
     nBytes = int(std::min<qint64>(nBytes, m_facts.nSize));
     int nRead = 0;
@@ -420,7 +406,6 @@ EPathKind PathKind(const QByteArray& path)
         return EPathKind::Missing;
     // The type the look up brought; a broken link is listed like a file.
     const int nKind = InFolderOf(path, [](int nDir, const char* pszName, bool bNetwork) {
-        const CWaitingForFiles waiting(bNetwork);
         struct statx stx;
         if (::statx(nDir, pszName, AT_STATX_DONT_SYNC, STATX_TYPE, &stx) == 0)
             return S_ISDIR(stx.stx_mode) ? int(EPathKind::Directory) : int(EPathKind::Other);

@@ -1,5 +1,5 @@
-#include "count/core/PageCounter.h"
-#include "filelist/core/FileFacts.h"
+#include "tiff/PageCounter.h"
+#include "fs/FileFacts.h"
 #include "support/Seeds.h"
 #include "support/TempDir.h"
 #include "support/TiffBytes.h"

@@ -1,7 +1,7 @@
 // POSIX look at a file that could not be read.
 #include "FileProblem.h"
 
-#include "filelist/core/FileFacts.h"
+#include "fs/FileFacts.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "filelist/core/PageProfile.h"
+#include "tiff/PageProfile.h"
 
 #include <gtest/gtest.h>
 

@@ -156,7 +156,6 @@ void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNo
     std::shared_ptr<CDirectory> pDir;
     bool bNetwork = place.bNetwork;
     {
-        const CWaitingForFiles waiting(place.bNetwork);
         const int fd = place.OpenAt(O_RDONLY | O_DIRECTORY | O_NOCTTY);
         if (fd < 0) {
             nOpenErrno = errno;

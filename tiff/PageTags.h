@@ -2,7 +2,7 @@
 // every page of the main chain.
 #pragma once
 
-#include "filelist/core/PageProfile.h"
+#include "tiff/PageProfile.h"
 
 #include <tiffio.h>
 

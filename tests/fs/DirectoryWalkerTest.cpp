@@ -1,5 +1,5 @@
-#include "filelist/core/DirectoryWalker.h"
-#include "filelist/core/FileFacts.h"
+#include "fs/DirectoryWalker.h"
+#include "fs/FileFacts.h"
 #include "support/TempDir.h"
 
 #include <QDir>

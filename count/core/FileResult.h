@@ -2,9 +2,9 @@
 // report and standard error say it.
 #pragma once
 
-#include "count/core/PageCounter.h"
-#include "filelist/core/FileFacts.h"
-#include "filelist/core/PageProfile.h"
+#include "tiff/PageCounter.h"
+#include "fs/FileFacts.h"
+#include "tiff/PageProfile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -32,12 +32,15 @@ struct SFileResult {
     qint32 nPages = PAGES_READ_ERROR;
     EShortCount eShort = EShortCount::None;
     QString strShortClause;     // "counted 4 pages, damaged after page 4: ..."
+    QString strShortReason;     // libtiff's words for why the count fell short
     QStringList messages;       // libtiff's other messages on the file
     bool bHasFacts = false;     // size, times
     SFileFacts facts;
     QVector<SPageRecord> pages;     // what each page counted is
 
     bool IsShort() const { return eShort != EShortCount::None; }
+    // The count as the counter gave it, for the words that say why it fell short.
+    SPageCount Count() const;
     // Pages written in the report: the count, or -1 for none.
     qint64 ReportedPages() const { return eOutcome == EOutcome::Counted && nPages >= 0 ? nPages : -1; }
 };

@@ -79,8 +79,10 @@ QByteArray CountItem(const QByteArray& item)
     result.facts = facts;
     result.eShort = count.eShort;
     result.pages = count.pages;
-    if (count.IsShort())
+    if (count.IsShort()) {
         result.strShortClause = ShortCountClause(count);
+        result.strShortReason = count.strReason;
+    }
     // The message that cut a count short stands in the line that says so.
     for (const QString& strMessage : count.messages) {
         if (!count.IsShort() || strMessage != count.strReason)
@@ -95,7 +97,7 @@ QByteArray SerializeResult(const SFileResult& r)
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out << qint8(r.eOutcome) << r.nPages << qint8(r.eShort) << r.strShortClause << r.messages << r.bHasFacts
         << r.facts.nSize << r.facts.nCreated << r.facts.nModified << r.facts.nDevice << r.facts.nInode
-        << EncodePageRecords(r.pages);
+        << EncodePageRecords(r.pages) << r.strShortReason;
     return bytes;
 }
 
@@ -107,10 +109,19 @@ bool DeserializeResult(const QByteArray& bytes, SFileResult* pResult)
     SFileResult& r = *pResult;
     QByteArray pages;
     in >> nOutcome >> r.nPages >> nShort >> r.strShortClause >> r.messages >> r.bHasFacts >> r.facts.nSize >>
-        r.facts.nCreated >> r.facts.nModified >> r.facts.nDevice >> r.facts.nInode >> pages;
+        r.facts.nCreated >> r.facts.nModified >> r.facts.nDevice >> r.facts.nInode >> pages >> r.strShortReason;
     r.eOutcome = SFileResult::EOutcome(nOutcome);
     r.eShort = EShortCount(nShort);
     return in.status() == QDataStream::Ok && DecodePageRecords(pages, &r.pages);
+}
+
+SPageCount SFileResult::Count() const
+{
+    SPageCount count;
+    count.nPages = nPages;
+    count.eShort = eShort;
+    count.strReason = strShortReason;
+    return count;
 }
 
 SFileResult LostResult(const QByteArray& path)
