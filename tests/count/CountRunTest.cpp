@@ -513,7 +513,8 @@ TEST_F(CountRun, AFileListedTwiceIsMarkedInEachOfItsRows)
                       ? name.data(Qt::ToolTipRole).toString().section(u'\n', 1)
                       : QString());
     }
-    EXPECT_EQ(marks, QStringList({"Also listed in row 3", "", "Also listed in row 1", "Also listed in row 1", ""}));
+    EXPECT_EQ(marks, QStringList({"Also listed as " + dir.Path(QStringLiteral("link-to-a.tif")), "",
+                                  "Also listed as " + strA, "Also listed in another row", ""}));
     EXPECT_EQ(dlg.PagesTotal(), 9);
     ASSERT_EQ(boxes.Seen().size(), 1);
     EXPECT_EQ(boxes.Seen()[0].strInformative,
