@@ -404,7 +404,7 @@ int GuiScan(int argc, char** argv, const QString& strDir)
         int nPaintsAtStart = 0;
         CModalWatch watch([&](QWidget* pModal) {
             if (auto* pChooser = qobject_cast<CFolderDialog*>(pModal)) {
-                pChooser->findChild<QLineEdit*>(QString::number(IDC_FOLDER_EDIT))->setText(strDir);
+                pChooser->findChild<QLineEdit*>(QStringLiteral("folderEdit"))->setText(strDir);
                 nPaintsAtStart = paints.nPaints;
                 t.start();
                 pChooser->accept();

@@ -94,10 +94,6 @@ const SCommandEntry kMessageMap[] = {
 const int kLongOperationCommands[] = {IDC_COUNT_FILES, ID_FILE_SCANDIRECTORIES, ID_FILE_LOADLIST,
                                       ID_FILE_APPENDLIST, ID_FILTER_REMOVENONTIF};
 
-
-// The main window's help context: its template's id above the dialogs' base.
-constexpr quint32 kMainWindowHelpContext = kHelpContextDialogBase + IDD_PAGECOUNT_DIALOG;
-
 template <size_t N>
 bool Contains(const int (&ids)[N], int nId)
 {
@@ -572,7 +568,7 @@ void CPageCountDlg::OnSysCommand()
 
 void CPageCountDlg::OnHelpWebsite()
 {
-    RunHelpWebsite(m_linkWebsite);
+    RunHelpWebsite();
 }
 
 void CPageCountDlg::OnHelpEmail()
@@ -582,7 +578,7 @@ void CPageCountDlg::OnHelpEmail()
 
 void CPageCountDlg::OnHelp()
 {
-    RunHtmlHelp(this, kMainWindowHelpContext);
+    RunHtmlHelp(this);
 }
 
 void CPageCountDlg::OnFileLoadList()

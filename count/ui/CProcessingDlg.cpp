@@ -1,13 +1,18 @@
 #include "CProcessingDlg.h"
 
-#include "common/ui/DialogBuilder.h"
-#include "res/resource.h"
-
 #include <QProgressBar>
 
-CProcessingDlg::CProcessingDlg(QWidget* pParent) : CStopDlg(IDD_PROCESSING, IDC_PROCESSING_FILE, pParent)
+#include <algorithm>
+
+CProcessingDlg::CProcessingDlg(QWidget* pParent) : CStopDlg(QStringLiteral("Processing..."), QStringLiteral("File:"), 37, pParent)
 {
-    m_progress = FindControlAs<QProgressBar>(this, IDC_PROCESSING_PROGRESS);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setAccessibleName(QStringLiteral("Progress"));
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+    AddLine(m_progress);
 }
 
 void CProcessingDlg::SetProgress(int nDone, int nTotal)

@@ -11,7 +11,8 @@
 #include "support/core/Addresses.h"
 #include "support/ui/CHelpWindow.h"
 #include "support/ui/CHyperLink.h"
-#include "common/ui/CStopDlg.h"
+#include "count/ui/CProcessingDlg.h"
+#include "filelist/ui/CScanDlg.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -513,13 +514,13 @@ TEST_F(MainWindow, BottomRowStaysReadableAtEverySize)
 TEST_F(MainWindow, ProcessingWindowLabelStandsOnItsFieldsLine)
 {
     // The File: label of the Processing window and the Directory: label of the Scan window.
-    for (const int nTemplate : {IDD_PROCESSING, IDD_SCAN}) {
-        CStopDlg box(nTemplate, nTemplate == IDD_PROCESSING ? IDC_PROCESSING_FILE : IDC_SCAN_DIRECTORY, &dlg);
-        auto* pLabel = box.findChild<QLabel*>();
-        auto* pField = box.findChild<QLineEdit*>();
+    for (CStopDlg* pBox : std::initializer_list<CStopDlg*>{new CProcessingDlg(&dlg), new CScanDlg(&dlg)}) {
+        auto* pLabel = pBox->findChild<QLabel*>();
+        auto* pField = pBox->findChild<QLineEdit*>();
         ASSERT_TRUE(pLabel && pField);
-        EXPECT_EQ(pLabel->geometry().center().y(), pField->geometry().center().y()) << nTemplate;
+        EXPECT_EQ(pLabel->geometry().center().y(), pField->geometry().center().y()) << qPrintable(pBox->windowTitle());
         EXPECT_TRUE(pLabel->alignment() & Qt::AlignVCenter);
+        delete pBox;
     }
 }
 

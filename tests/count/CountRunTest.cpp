@@ -5,6 +5,7 @@
 #include "filelist/core/CFileListModel.h"
 #include "res/resource.h"
 #include "support/ModalBox.h"
+#include "support/Named.h"
 #include "support/TempDir.h"
 #include "support/TiffBytes.h"
 #include "support/TiffFiles.h"
@@ -280,7 +281,7 @@ TEST_F(CountRun, StopEndsTheRunAtOnceInsideALongFile)
     CWhen stop([&] { return CountingNow(LongTiff(), 2) && Text(3, COL_STATUS) == QLatin1String("Done"); },
                [&] {
                    sinceStop.start();
-                   QTest::mouseClick(FindControl(Processing(), IDC_STOP), Qt::LeftButton);
+                   QTest::mouseClick(Named(Processing(), "stopButton"), Qt::LeftButton);
                });
     CModalBoxes boxes;      // no "Done." box after Stop
     Count();

@@ -5,6 +5,7 @@
 #include "filelist/ui/CScanDlg.h"
 #include "res/resource.h"
 #include "support/ModalBox.h"
+#include "support/Named.h"
 #include "support/TempDir.h"
 #include "support/TiffFiles.h"
 #include "support/Waiting.h"
@@ -39,9 +40,9 @@ SExpectedBox RemovedBox(int n)
 std::function<void(QWidget*)> Choose(const QString& strFolder)
 {
     return [strFolder](QWidget* pChooser) {
-        auto* pEdit = pChooser->findChild<QLineEdit*>(QString::number(IDC_FOLDER_EDIT));
+        auto* pEdit = Named<QLineEdit>(pChooser, "folderEdit");
         pEdit->setText(strFolder);
-        QTest::mouseClick(pChooser->findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
+        QTest::mouseClick(Named<QPushButton>(pChooser, "okButton"), Qt::LeftButton);
     };
 }
 
@@ -238,7 +239,7 @@ TEST_F(AddFiles, StopEndsTheScanAtOnceKeepingTheRowsAndTheQuestionStillComes)
                [&] {
                    bScanWindowShowedADirectory = ScanWindow()->GetDirectory().startsWith(dir.Path() + QStringLiteral("/big"));
                    sinceStop.start();
-                   QTest::mouseClick(FindControl(ScanWindow(), IDC_STOP), Qt::LeftButton);
+                   QTest::mouseClick(Named(ScanWindow(), "stopButton"), Qt::LeftButton);
                });
     CModalBoxes boxes;
     boxes.ExpectDialog(kChooser, Choose(dir.Path(QStringLiteral("big"))));
