@@ -30,7 +30,6 @@
 //                                         all, per row, and the process's resident size
 #include "BenchWindow.h"
 #include "app/ui/CPageCountDlg.h"
-#include "common/ui/DialogBuilder.h"
 #include "support/ui/CFolderDialog.h"
 #include "common/core/FileName.h"
 #include "common/core/WorkerPool.h"
@@ -40,7 +39,6 @@
 #include "filelist/core/CFileListModel.h"
 #include "filelist/core/DirectoryWalker.h"
 #include "filelist/core/FileFacts.h"
-#include "res/resource.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -386,7 +384,7 @@ int GuiCount(int argc, char** argv, const QString& strList)
             }
         });
         t.start();
-        dlg.OnCommand(IDC_COUNT_FILES);
+        Trigger(dlg, "actionCountFiles");
         RunUntil([&] { return nDoneAt >= 0; });
         std::printf("%.6f %lld\n", double(nDoneAt) / 1e9, dlg.PagesTotal());
         return nDoneAt < 0 ? 1 : 0;
@@ -396,7 +394,7 @@ int GuiCount(int argc, char** argv, const QString& strList)
 int GuiScan(int argc, char** argv, const QString& strDir)
 {
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
-        FindControlAs<QCheckBox>(dlg.GetClient(), IDC_SUB_FOLDERS)->setChecked(true);
+        dlg.findChild<QCheckBox*>(QStringLiteral("subFolders"))->setChecked(true);
         CPaintCounter paints;
         dlg.GetListView()->viewport()->installEventFilter(&paints);
         QElapsedTimer t;
@@ -413,7 +411,7 @@ int GuiScan(int argc, char** argv, const QString& strDir)
                 pBox->button(QMessageBox::No)->click();
             }
         });
-        dlg.OnCommand(ID_FILE_SCANDIRECTORIES);
+        Trigger(dlg, "actionScanDirectories");
         RunUntil([&] { return nDoneAt >= 0; });
         const double dSeconds = double(nDoneAt) / 1e9;
         std::printf("%.6f %d rows, %.1f repaints/s\n", dSeconds, dlg.GetModel()->GetRowCount(),
@@ -445,7 +443,7 @@ int GuiFilter(int argc, char** argv, const QString& strDir)
             }
         });
         t.start();
-        dlg.OnCommand(ID_FILTER_REMOVENONTIF);
+        Trigger(dlg, "actionRemoveNonTiff");
         RunUntil([&] { return nDoneAt >= 0; });
         std::printf("%.6f %d of %d rows kept\n", double(nDoneAt) / 1e9, dlg.GetModel()->GetRowCount(), nRows);
         return nDoneAt < 0 ? 1 : 0;
@@ -501,7 +499,7 @@ int Screenshot(int argc, char** argv, const QString& strDir, const QString& strO
                 bDone = true;
             }
         });
-        dlg.OnCommand(IDC_COUNT_FILES);
+        Trigger(dlg, "actionCountFiles");
         RunUntil([&] { return bDone; });
         dlg.GetListView()->selectRow(3);
         QCoreApplication::processEvents();
@@ -520,7 +518,7 @@ int StopLatency(int argc, char** argv, const QString& strFile)
 {
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
         dlg.AppendFileRow(QFile::encodeName(strFile), true);
-        dlg.OnCommand(IDC_COUNT_FILES);
+        Trigger(dlg, "actionCountFiles");
         QElapsedTimer sinceStart;
         sinceStart.start();
         RunUntil([&] { return sinceStart.elapsed() > 1000; });
@@ -547,7 +545,7 @@ int CloseLatency(int argc, char** argv, const QString& strFile)
     {
         CPageCountDlg dlg(nullptr, false);
         dlg.AppendFileRow(QFile::encodeName(strFile), true);
-        QTimer::singleShot(0, &dlg, [&dlg] { dlg.OnCommand(IDC_COUNT_FILES); });
+        QTimer::singleShot(0, &dlg, [&dlg] { Trigger(dlg, "actionCountFiles"); });
         QTimer::singleShot(1000, &dlg, [&dlg] {
             timespec now;
             ::clock_gettime(CLOCK_MONOTONIC, &now);
@@ -599,14 +597,14 @@ int GuiEdit(int argc, char** argv, const QString& strDir)
             std::printf("%s %.6f %d\n", pszName, dSeconds, paints.nPaints - nPaintsBefore);
         };
         model.AppendRows(rows);
-        timed("select-all", [&] { dlg.OnCommand(ID_ACTION_SELECTALL); });
-        const int kSorts[] = {ID_SORT_USE, ID_SORT_FILENAME, ID_SORT_FILESIZE, ID_SORT_STATUS, ID_SORT_PAGECOUNT,
-                              ID_SORT_CREATED, ID_SORT_MODIFIED};
+        timed("select-all", [&] { Trigger(dlg, "actionSelectAll"); });
+        const char* const kSorts[] = {"actionSortByUse", "actionSortByFilename", "actionSortByFilesize", "actionSortByStatus", "actionSortByPageCount",
+                              "actionSortByCreated", "actionSortByModified"};
         const char* kSortNames[] = {"sort-use", "sort-filename", "sort-filesize", "sort-status", "sort-pages",
                                     "sort-created", "sort-modified"};
         for (int k = 0; k < 7; ++k)
-            timed(kSortNames[k], [&] { dlg.OnCommand(kSorts[k]); });
-        timed("reset-all", [&] { dlg.OnCommand(ID_ACTION_RESETALL); });
+            timed(kSortNames[k], [&] { Trigger(dlg, kSorts[k]); });
+        timed("reset-all", [&] { Trigger(dlg, "actionResetAllCounts"); });
         // Every second row selected, as a user's clicks would leave it.
         QItemSelection every2nd;
         for (int r = 0; r < nRows; r += 2)
@@ -614,8 +612,8 @@ int GuiEdit(int argc, char** argv, const QString& strDir)
         // (Cleared first: Qt compares a new selection with the old one range by range.)
         dlg.GetListView()->selectionModel()->clearSelection();
         dlg.GetListView()->selectionModel()->select(every2nd, QItemSelectionModel::Select);
-        timed("delete-every-second", [&] { dlg.OnCommand(ID_ACTION_DELETE); });
-        timed("clear-all", [&] { dlg.OnCommand(ID_ACTION_CLEARALL); });
+        timed("delete-every-second", [&] { Trigger(dlg, "actionDelete"); });
+        timed("clear-all", [&] { Trigger(dlg, "actionClearAll"); });
         return model.GetRowCount() == 0 ? 0 : 1;
     });
 }

@@ -5,12 +5,10 @@ target_sources(pagewick_core PRIVATE
 )
 target_sources(pagewick_ui PRIVATE
   common/ui/AppMessageBox.h common/ui/AppMessageBox.cpp
-  common/ui/DialogBuilder.h common/ui/DialogBuilder.cpp
   common/ui/CStopDlg.h common/ui/CStopDlg.cpp
   common/ui/CLongOperations.h common/ui/CLongOperations.cpp
   common/ui/CPacedCall.h common/ui/CPacedCall.cpp
   common/ui/CRowBatchRun.h common/ui/CRowBatchRun.cpp
   common/ui/ListHost.h
   common/ui/CFillColumn.h common/ui/CFillColumn.cpp
-  common/ui/AccessibleMenuItem.h common/ui/AccessibleMenuItem.cpp
 )

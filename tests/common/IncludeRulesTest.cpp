@@ -24,7 +24,7 @@ const QHash<QString, int> kLevels = {
 };
 
 // The folder a path of the tree belongs to: "filelist/ui" for "filelist/ui/AddFiles.cpp", "res" for
-// "res/Menus.h", "app" for "app/main.cpp".
+// "res/Version.h", "app" for "app/main.cpp".
 QString FolderOf(const QString& strPath)
 {
     const QStringList parts = strPath.split(u'/');

@@ -1,9 +1,7 @@
 #include "app/ui/CPageCountDlg.h"
-#include "common/ui/DialogBuilder.h"
 #include "count/ui/CProcessingDlg.h"
 #include "count/ui/CountRun.h"
 #include "filelist/core/CFileListModel.h"
-#include "res/resource.h"
 #include "support/ModalBox.h"
 #include "support/Named.h"
 #include "support/TempDir.h"
@@ -14,7 +12,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -66,8 +63,8 @@ protected:
     }
     CFileListModel& Model() { return *dlg.GetModel(); }
     QString Text(int nRow, int nColumn) { return Model().GetText(nRow, nColumn); }
-    QString PagesField() { return FindControlAs<QLineEdit>(dlg.GetClient(), IDC_PAGES)->text(); }
-    void Count() { QTest::mouseClick(FindControl(dlg.GetClient(), IDC_COUNT_FILES), Qt::LeftButton); }
+    QString PagesField() { return Named<QLineEdit>(&dlg, "pagesField")->text(); }
+    void Count() { QTest::mouseClick(Named(&dlg, "countButton"), Qt::LeftButton); }
     CProcessingDlg* Processing() { return ProcessingDialogOf(RunningCountRun(&dlg)); }
     // True while the run waits for libtiff on this file, with its path on screen.
     bool CountingNow(const QString& strPath, int nRow)
@@ -309,9 +306,9 @@ TEST_F(CountRun, SecondPressDuringARunStartsNothingAndTheButtonIsDisabledMeanwhi
     bool bDisabled = false;
     CWhen again([&] { return CountingNow(strSlow, 0); },
                 [&] {
-                    bDisabled = !FindControl(dlg.GetClient(), IDC_COUNT_FILES)->isEnabled() &&
-                                !dlg.GetMenuBar()->findChild<QAction*>(QString::number(ID_FILE_SCANDIRECTORIES))->isEnabled();
-                    dlg.OnCommand(IDC_COUNT_FILES);
+                    bDisabled = !Named(&dlg, "countButton")->isEnabled() &&
+                                !Named<QAction>(&dlg, "actionScanDirectories")->isEnabled();
+                    RunCountFiles(dlg.Host());
                 });
     CModalBoxes boxes;
     boxes.Expect(kDoneBox, QMessageBox::Ok);
@@ -321,7 +318,7 @@ TEST_F(CountRun, SecondPressDuringARunStartsNothingAndTheButtonIsDisabledMeanwhi
     EXPECT_TRUE(bDisabled);
     EXPECT_EQ(boxes.Seen().size(), 1);
     EXPECT_EQ(dlg.PagesTotal(), 60001);
-    EXPECT_TRUE(FindControl(dlg.GetClient(), IDC_COUNT_FILES)->isEnabled());
+    EXPECT_TRUE(Named(&dlg, "countButton")->isEnabled());
 }
 
 enum class EEdit { RemoveRowAbove, RemoveCountedRow, RemoveRowAfter, ClearList, AppendAtEnd, SortReversed, MoveUp };
@@ -449,11 +446,11 @@ TEST_P(CountRunReset, TheTotalIsWhatTheResetLeftPlusWhatCameAfter)
     CWhen reset([&] { return CountingNow(strSlow, 1) && Text(2, COL_STATUS) == QLatin1String("Done"); },
                 [&] {
                     if (GetParam() == EReset::All) {
-                        dlg.OnCommand(ID_ACTION_RESETALL);
+                        Named<QAction>(&dlg, "actionResetAllCounts")->trigger();
                         return;
                     }
                     dlg.GetListView()->selectRow(2);
-                    dlg.OnCommand(ID_ACTION_RESETCOUNT);
+                    Named<QAction>(&dlg, "actionResetCount")->trigger();
                 });
     CModalBoxes boxes;
     boxes.Expect(kDoneBox, QMessageBox::Ok);

@@ -1,6 +1,7 @@
 // A window's parts by their object names, as tests find the controls and actions they use.
 #pragma once
 
+#include <QAction>
 #include <QObject>
 #include <QWidget>
 
