@@ -44,6 +44,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
 #include <QDir>
@@ -489,7 +490,9 @@ int Screenshot(int argc, char** argv, const QString& strDir, const QString& strO
         WriteFile(paths.last(), bytes.left(bytes.size() * 5 / 9));
     }
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
-        dlg.resize(760, 330);
+        // As wide as every column needs, as tall as the rows need.
+        QTableView* pList = dlg.GetListView();
+        dlg.resize(dlg.width() - pList->viewport()->width() + pList->horizontalHeader()->length(), 330);
         for (const QString& strPath : paths)
             dlg.AppendFileRow(QFile::encodeName(strPath), true);
         bool bDone = false;

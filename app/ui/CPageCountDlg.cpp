@@ -46,13 +46,11 @@ double AverageCharWidth(const QFont& font)
            52;
 }
 
-// The list's column widths were drawn for an 8-point font; a larger font widens them alike, so
-// that a date still fits its column.
+// The list's column widths were drawn for the original's 8-point font, whose letters average 6
+// pixels; a wider font widens them alike, so that a date still fits its column.
 int ScaledColumnWidth(int nColumn, const QFont& font)
 {
-    QFont at8(font);
-    at8.setPointSizeF(8);
-    return qRound(FileColumnWidth(nColumn) * AverageCharWidth(font) / AverageCharWidth(at8));
+    return qRound(FileColumnWidth(nColumn) * AverageCharWidth(font) / 6);
 }
 
 constexpr int kSplashTimerInterval = 1;
@@ -162,6 +160,7 @@ void CPageCountDlg::BuildControls()
     for (QWidget* pPart : std::initializer_list<QWidget*>{pItemsLabel, m_editItems, pPagesLabel, m_editPages})
         pTotals->addWidget(pPart);
     pTotals->insertSpacing(2, fontMetrics().averageCharWidth() * 2);
+    pTotals->addStretch();
     auto* pBottom = new QGridLayout;
     pBottom->addLayout(pTotals, 0, 0, Qt::AlignLeft);
     pBottom->addWidget(m_btnCount, 0, 1);

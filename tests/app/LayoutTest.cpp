@@ -85,9 +85,10 @@ SMeasures LayOut(int nPoints)
         m.nRow = dlg.GetListView()->verticalHeader()->defaultSectionSize();
         for (int c = 0; c < FILE_COLUMN_COUNT; ++c)
             m.columns << dlg.GetListView()->columnWidth(c);
-        // A date fits its column, as the original's did.
-        const int cxDate = dlg.GetListView()->fontMetrics().horizontalAdvance(QStringLiteral("2026-12-08 18:59:58"));
-        EXPECT_LT(cxDate, m.columns[COL_CREATED]) << qPrintable(strAt);
+        // A date fits its column whole, as the original's did.
+        dlg.AppendFileRow(QCoreApplication::applicationFilePath().toUtf8(), true);
+        for (const int nColumn : {COL_CREATED, COL_MODIFIED})
+            EXPECT_LE(static_cast<QAbstractItemView*>(dlg.GetListView())->sizeHintForColumn(nColumn), m.columns[nColumn]) << qPrintable(strAt);
         for (const QSize size : {dlg.size(), dlg.minimumSize(), QSize(1000, 700)}) {
             dlg.resize(size);
             QCoreApplication::processEvents();
@@ -117,12 +118,14 @@ TEST(Layout, WindowsFollowTheDesktopsFont)
     EXPECT_GT(large.nStopButton, small.nStopButton);
     EXPECT_GT(large.nOkButton, small.nOkButton);
     EXPECT_TRUE(large.window.width() >= small.window.width() && large.window.height() > small.window.height());
-    // The original's column widths at 8 points, and all wider alike at 14.
-    EXPECT_EQ(small.columns, QList<int>({45, 260, 70, 90, 75, 120, 120}));
-    const double dScale = double(large.columns[COL_FILENAME]) / small.columns[COL_FILENAME];
-    EXPECT_GT(dScale, 1.5);
-    for (int c = 0; c < FILE_COLUMN_COUNT; ++c)
-        EXPECT_NEAR(large.columns[c], small.columns[c] * dScale, 1.5) << c;
+    // The original's column widths, in proportion to the font, so all wider alike at 14 points.
+    const int kOriginal[] = {45, 260, 70, 90, 75, 120, 120};
+    for (const SMeasures* pAt : {&small, &large}) {
+        const double dScale = double(pAt->columns[COL_FILENAME]) / kOriginal[COL_FILENAME];
+        for (int c = 0; c < FILE_COLUMN_COUNT; ++c)
+            EXPECT_NEAR(pAt->columns[c], kOriginal[c] * dScale, 1) << c;
+    }
+    EXPECT_GT(double(large.columns[COL_FILENAME]) / small.columns[COL_FILENAME], 1.5);
 }
 
 }  // namespace

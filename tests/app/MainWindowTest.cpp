@@ -411,7 +411,7 @@ TEST_F(MainWindow, FilenameColumnTakesTheWidthOfAWiderWindow)
     grow(QSize(1400, 600));
     QList<int> wide = widths();
     EXPECT_EQ(pHeader->length(), pList->viewport()->width()) << "neither empty space nor a hidden column";
-    EXPECT_GT(wide[COL_FILENAME], base[COL_FILENAME] + 500);
+    EXPECT_GT(wide[COL_FILENAME], base[COL_FILENAME] + 300);
     wide[COL_FILENAME] = base[COL_FILENAME];
     EXPECT_EQ(wide, base);
     grow(dlg.minimumSize());
