@@ -173,70 +173,67 @@ void CPageCountDlg::BuildControls()
 
 void CPageCountDlg::BuildMenus()
 {
-    const QKeySequence none;
     const auto sortBy = [this](int nColumn) { return [this, nColumn] { SortRows(m_host, nColumn); }; };
     const auto report = [this](void (*run)(const SListHost&)) { return [this, run] { run(m_host); }; };
 
-    QAction* pCount = AddCommand("actionCountFiles", "&Count files in list", "", [this] { RunCountFiles(m_host); }, none);
+    QAction* pCount = AddCommand("actionCountFiles", "&Count files in list", "", [this] { RunCountFiles(m_host); });
     QAction* pScan = AddCommand("actionScanDirectories", "&Scan Directories for Files", "Scan directories for Files",
-                                [this] { RunScanDirectories(m_host, [this] { return SubFolders(); }); }, none);
+                                [this] { RunScanDirectories(m_host, [this] { return SubFolders(); }); });
     QAction* pLoad = AddCommand("actionLoadList", "Load File List", "Load a file list",
-                                [this] { RunLoadList(m_host, false); }, none);
+                                [this] { RunLoadList(m_host, false); });
     QAction* pAppend = AddCommand("actionAppendList", "Append File List", "Append a file list",
-                                  [this] { RunLoadList(m_host, true); }, none);
+                                  [this] { RunLoadList(m_host, true); });
     QAction* pSave = AddCommand("actionSaveList", "Save File List", "Save the file list",
-                                [this] { RunSaveList(m_host, false); }, none);
+                                [this] { RunSaveList(m_host, false); });
     QAction* pSaveAs = AddCommand("actionSaveListAs", "SaveAs File List", "Save the file list under a new name",
-                                  [this] { RunSaveList(m_host, true); }, none);
-    QAction* pExit = AddCommand("actionExit", "&Exit", "Exit the program", [this] { done(QDialog::Accepted); }, none);
+                                  [this] { RunSaveList(m_host, true); });
+    QAction* pExit = AddCommand("actionExit", "&Exit", "Exit the program", [this] { done(QDialog::Accepted); });
     QAction* pFilter = AddCommand("actionRemoveNonTiff", "Remove Non TIF Files From List",
-                                  "Remove non TIF files from the list", [this] { RunRemoveNonTiffFiles(m_host); }, none);
+                                  "Remove non TIF files from the list", [this] { RunRemoveNonTiffFiles(m_host); });
     QAction* pSelectAll = AddCommand("actionSelectAll", "&Select All", "Select all files in the list",
-                                     [this] { SelectAllRows(m_host); }, none);
+                                     [this] { SelectAllRows(m_host); });
     QAction* pClearAll = AddCommand("actionClearAll", "&Clear All", "Remove all files from the list",
-                                    [this] { ClearAllRows(m_host); }, none);
+                                    [this] { ClearAllRows(m_host); });
     QAction* pResetAll = AddCommand("actionResetAllCounts", "Reset All Page Counts", "Reset All Page Counts",
-                                    [this] { ResetAllPageCounts(m_host); }, none);
+                                    [this] { ResetAllPageCounts(m_host); });
     QAction* pResetCount = AddCommand("actionResetCount", "&Reset Count (Selected)",
                                       "Reset the page count of the selected files",
-                                      [this] { ResetSelectedCounts(m_host); }, none);
+                                      [this] { ResetSelectedCounts(m_host); });
     QAction* pDelete = AddCommand("actionDelete", "&Delete (Selected)", "Delete the selected files from the list",
                                   [this] { DeleteSelectedRows(m_host); }, QKeySequence(Qt::Key_Delete));
-    QAction* pOpen = AddCommand("actionOpen", "&Open", "Open the selected files", [this] { OpenSelectedFiles(m_host); },
-                                none);
+    QAction* pOpen = AddCommand("actionOpen", "&Open", "Open the selected files", [this] { OpenSelectedFiles(m_host); });
     // Ctrl+A moves a row up, as it always has; Select All has no key.
     QAction* pMoveUp = AddCommand("actionMoveUp", "Move Up", "Move the selected file up",
                                   [this] { MoveSelectedRow(m_host, -1); }, QKeySequence(Qt::CTRL | Qt::Key_A));
     QAction* pMoveDown = AddCommand("actionMoveDown", "Move Down", "Move the selected file down",
                                     [this] { MoveSelectedRow(m_host, +1); }, QKeySequence(Qt::CTRL | Qt::Key_Z));
     const QList<QAction*> sorts = {
-        AddCommand("actionSortByUse", "Sort By Use", "Sort the list by use", sortBy(COL_USE), none),
-        AddCommand("actionSortByFilename", "Sort By Filename", "Sort the list by file name", sortBy(COL_FILENAME), none),
-        AddCommand("actionSortByFilesize", "Sort By Filesize", "Sort the list by file size", sortBy(COL_FILESIZE), none),
-        AddCommand("actionSortByStatus", "&Sort By Status", "Sort the list by status", sortBy(COL_STATUS), none),
-        AddCommand("actionSortByPageCount", "Sort By Page Count", "Sort the list by page count", sortBy(COL_PAGES), none),
-        AddCommand("actionSortByCreated", "Sort By Created Date", "Sort the list by created date", sortBy(COL_CREATED),
-                   none),
+        AddCommand("actionSortByUse", "Sort By Use", "Sort the list by use", sortBy(COL_USE)),
+        AddCommand("actionSortByFilename", "Sort By Filename", "Sort the list by file name", sortBy(COL_FILENAME)),
+        AddCommand("actionSortByFilesize", "Sort By Filesize", "Sort the list by file size", sortBy(COL_FILESIZE)),
+        AddCommand("actionSortByStatus", "&Sort By Status", "Sort the list by status", sortBy(COL_STATUS)),
+        AddCommand("actionSortByPageCount", "Sort By Page Count", "Sort the list by page count", sortBy(COL_PAGES)),
+        AddCommand("actionSortByCreated", "Sort By Created Date", "Sort the list by created date", sortBy(COL_CREATED)),
         AddCommand("actionSortByModified", "Sort By Modified Date", "Sort the list by modified date",
-                   sortBy(COL_MODIFIED), none),
+                   sortBy(COL_MODIFIED)),
     };
     QAction* pCsv = AddCommand("actionCsvReport", "&Generate CSV Report", "Export the list as a CSV report",
-                               report(RunCsvReport), none);
+                               report(RunCsvReport));
     QAction* pText = AddCommand("actionTextReport", "&Generate Text Report", "Export the list as a text report",
-                                report(RunTextReport), none);
+                                report(RunTextReport));
     QAction* pProfile = AddCommand("actionProfileReport", "Generate &Page Profile Report",
                                    "Export the pages of the list by paper, colour and resolution as a CSV report",
-                                   report(RunProfileReport), none);
+                                   report(RunProfileReport));
     QAction* pProfileWindow = AddCommand("actionPageProfile", "Page Pro&file",
                                          "Show the pages of the list by paper, colour and resolution",
-                                         report(RunPageProfile), none);
+                                         report(RunPageProfile));
     QAction* pWebsite = AddCommand("actionWebsite", "Go to Website Homepage", "Go to the website homepage",
-                                   [] { RunHelpWebsite(); }, none);
+                                   [] { RunHelpWebsite(); });
     QAction* pHelp = AddCommand("actionHtmlHelp", "&HTML Help", "Show the help", [this] { RunHtmlHelp(this); },
                                 QKeySequence::HelpContents);
     QAction* pEmail = AddCommand("actionSupportEmail", "Email Bug/Suggestion/Comments",
-                                 "Email a bug report, suggestion or comment", [this] { RunSupportEmail(this); }, none);
-    QAction* pAbout = AddCommand("actionAbout", "&About Pagewick...", "", [this] { RunAboutBox(this); }, none);
+                                 "Email a bug report, suggestion or comment", [this] { RunSupportEmail(this); });
+    QAction* pAbout = AddCommand("actionAbout", "&About Pagewick...", "", [this] { RunAboutBox(this); });
 
     const auto addMenu = [this](const char* pszName, const char* pszText, const QList<QAction*>& items) {
         QMenu* pMenu = m_pMenuBar->addMenu(QString::fromUtf8(pszText));
@@ -327,7 +324,6 @@ void CPageCountDlg::FollowFont()
     // gives a line, less those letters, plus the digits.
     for (QLineEdit* pEdit : {m_editItems, m_editPages}) {
         const QFontMetrics fm = pEdit->fontMetrics();
-        pEdit->setMinimumWidth(0);
         pEdit->setFixedWidth(pEdit->sizeHint().width() - 17 * fm.horizontalAdvance(u'x') +
                              8 * fm.horizontalAdvance(u'0'));
     }

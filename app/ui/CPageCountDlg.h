@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QDialog>
+#include <QKeySequence>
 #include <QList>
 
 #include <functional>
@@ -15,7 +16,6 @@
 class CFileListModel;
 class QAction;
 class QCheckBox;
-class QKeySequence;
 class QLineEdit;
 class QMenu;
 class QMenuBar;
@@ -63,7 +63,7 @@ protected:
 private:
     // A command: its action, with object name, text, status tip and shortcut, runs run.
     QAction* AddCommand(const char* pszName, const char* pszText, const char* pszStatusTip,
-                        const std::function<void()>& run, const QKeySequence& shortcut);
+                        const std::function<void()>& run, const QKeySequence& shortcut = QKeySequence());
     void BuildMenus();
     void BuildControls();
     void SetupListView();
