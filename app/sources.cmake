@@ -1,5 +1,4 @@
 target_sources(pagewick_core PRIVATE
-  app/core/MainLayout.h app/core/MainLayout.cpp
   app/core/CommandLine.h app/core/CommandLine.cpp app/core/CommandLine_posix.cpp
 )
 target_sources(pagewick_ui PRIVATE

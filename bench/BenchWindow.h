@@ -5,6 +5,7 @@
 
 #include "app/ui/CPageCountDlg.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -22,6 +23,12 @@ inline int WithWindow(int argc, char** argv, const std::function<int(CPageCountD
     CPageCountDlg dlg(nullptr, false);
     dlg.show();
     return body(dlg);
+}
+
+// Runs a command of the window, as its menu item or key does, by its action's object name.
+inline void Trigger(CPageCountDlg& dlg, const char* pszAction)
+{
+    dlg.findChild<QAction*>(QLatin1String(pszAction))->trigger();
 }
 
 // Runs the window's event loop until done() says so (or a minute has passed). It sleeps while

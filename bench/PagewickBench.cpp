@@ -30,7 +30,6 @@
 //                                         all, per row, and the process's resident size
 #include "BenchWindow.h"
 #include "app/ui/CPageCountDlg.h"
-#include "common/ui/DialogBuilder.h"
 #include "support/ui/CFolderDialog.h"
 #include "common/core/FileName.h"
 #include "common/core/TaskPool.h"
@@ -42,12 +41,12 @@
 #include "filelist/core/CFileListModel.h"
 #include "fs/DirectoryWalker.h"
 #include "fs/FileFacts.h"
-#include "res/resource.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
 #include <QDir>
@@ -388,7 +387,7 @@ int GuiCount(int argc, char** argv, const QString& strList)
             }
         });
         t.start();
-        dlg.OnCommand(IDC_COUNT_FILES);
+        Trigger(dlg, "actionCountFiles");
         RunUntil([&] { return nDoneAt >= 0; });
         std::printf("%.6f %lld\n", double(nDoneAt) / 1e9, dlg.PagesTotal());
         return nDoneAt < 0 ? 1 : 0;
@@ -398,7 +397,7 @@ int GuiCount(int argc, char** argv, const QString& strList)
 int GuiScan(int argc, char** argv, const QString& strDir)
 {
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
-        FindControlAs<QCheckBox>(dlg.GetClient(), IDC_SUB_FOLDERS)->setChecked(true);
+        dlg.findChild<QCheckBox*>(QStringLiteral("subFolders"))->setChecked(true);
         CPaintCounter paints;
         dlg.GetListView()->viewport()->installEventFilter(&paints);
         QElapsedTimer t;
@@ -406,7 +405,7 @@ int GuiScan(int argc, char** argv, const QString& strDir)
         int nPaintsAtStart = 0;
         CModalWatch watch([&](QWidget* pModal) {
             if (auto* pChooser = qobject_cast<CFolderDialog*>(pModal)) {
-                pChooser->findChild<QLineEdit*>(QString::number(IDC_FOLDER_EDIT))->setText(strDir);
+                pChooser->findChild<QLineEdit*>(QStringLiteral("folderEdit"))->setText(strDir);
                 nPaintsAtStart = paints.nPaints;
                 t.start();
                 pChooser->accept();
@@ -415,7 +414,7 @@ int GuiScan(int argc, char** argv, const QString& strDir)
                 pBox->button(QMessageBox::No)->click();
             }
         });
-        dlg.OnCommand(ID_FILE_SCANDIRECTORIES);
+        Trigger(dlg, "actionScanDirectories");
         RunUntil([&] { return nDoneAt >= 0; });
         const double dSeconds = double(nDoneAt) / 1e9;
         std::printf("%.6f %d rows, %.1f repaints/s\n", dSeconds, dlg.GetModel()->GetRowCount(),
@@ -447,7 +446,7 @@ int GuiFilter(int argc, char** argv, const QString& strDir)
             }
         });
         t.start();
-        dlg.OnCommand(ID_FILTER_REMOVENONTIF);
+        Trigger(dlg, "actionRemoveNonTiff");
         RunUntil([&] { return nDoneAt >= 0; });
         std::printf("%.6f %d of %d rows kept\n", double(nDoneAt) / 1e9, dlg.GetModel()->GetRowCount(), nRows);
         return nDoneAt < 0 ? 1 : 0;
@@ -493,7 +492,9 @@ int Screenshot(int argc, char** argv, const QString& strDir, const QString& strO
         WriteFile(paths.last(), bytes.left(bytes.size() * 5 / 9));
     }
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
-        dlg.resize(760, 330);
+        // As wide as every column needs, as tall as the rows need.
+        QTableView* pList = dlg.GetListView();
+        dlg.resize(dlg.width() - pList->viewport()->width() + pList->horizontalHeader()->length(), 330);
         for (const QString& strPath : paths)
             dlg.AppendFileRow(QFile::encodeName(strPath), true);
         bool bDone = false;
@@ -503,7 +504,7 @@ int Screenshot(int argc, char** argv, const QString& strDir, const QString& strO
                 bDone = true;
             }
         });
-        dlg.OnCommand(IDC_COUNT_FILES);
+        Trigger(dlg, "actionCountFiles");
         RunUntil([&] { return bDone; });
         dlg.GetListView()->selectRow(3);
         QCoreApplication::processEvents();
@@ -522,7 +523,7 @@ int StopLatency(int argc, char** argv, const QString& strFile)
 {
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
         dlg.AppendFileRow(QFile::encodeName(strFile), true);
-        dlg.OnCommand(IDC_COUNT_FILES);
+        Trigger(dlg, "actionCountFiles");
         QElapsedTimer sinceStart;
         sinceStart.start();
         RunUntil([&] { return sinceStart.elapsed() > 1000; });
@@ -550,7 +551,7 @@ int CloseLatency(int argc, char** argv, const QString& strFile)
     {
         CPageCountDlg dlg(nullptr, false);
         dlg.AppendFileRow(QFile::encodeName(strFile), true);
-        QTimer::singleShot(0, &dlg, [&dlg] { dlg.OnCommand(IDC_COUNT_FILES); });
+        QTimer::singleShot(0, &dlg, [&dlg] { Trigger(dlg, "actionCountFiles"); });
         QTimer::singleShot(1000, &dlg, [&dlg] {
             timespec now;
             ::clock_gettime(CLOCK_MONOTONIC, &now);
@@ -602,14 +603,14 @@ int GuiEdit(int argc, char** argv, const QString& strDir)
             std::printf("%s %.6f %d\n", pszName, dSeconds, paints.nPaints - nPaintsBefore);
         };
         model.AppendRows(rows);
-        timed("select-all", [&] { dlg.OnCommand(ID_ACTION_SELECTALL); });
-        const int kSorts[] = {ID_SORT_USE, ID_SORT_FILENAME, ID_SORT_FILESIZE, ID_SORT_STATUS, ID_SORT_PAGECOUNT,
-                              ID_SORT_CREATED, ID_SORT_MODIFIED};
+        timed("select-all", [&] { Trigger(dlg, "actionSelectAll"); });
+        const char* const kSorts[] = {"actionSortByUse", "actionSortByFilename", "actionSortByFilesize", "actionSortByStatus", "actionSortByPageCount",
+                              "actionSortByCreated", "actionSortByModified"};
         const char* kSortNames[] = {"sort-use", "sort-filename", "sort-filesize", "sort-status", "sort-pages",
                                     "sort-created", "sort-modified"};
         for (int k = 0; k < 7; ++k)
-            timed(kSortNames[k], [&] { dlg.OnCommand(kSorts[k]); });
-        timed("reset-all", [&] { dlg.OnCommand(ID_ACTION_RESETALL); });
+            timed(kSortNames[k], [&] { Trigger(dlg, kSorts[k]); });
+        timed("reset-all", [&] { Trigger(dlg, "actionResetAllCounts"); });
         // Every second row selected, as a user's clicks would leave it.
         QItemSelection every2nd;
         for (int r = 0; r < nRows; r += 2)
@@ -617,8 +618,8 @@ int GuiEdit(int argc, char** argv, const QString& strDir)
         // (Cleared first: Qt compares a new selection with the old one range by range.)
         dlg.GetListView()->selectionModel()->clearSelection();
         dlg.GetListView()->selectionModel()->select(every2nd, QItemSelectionModel::Select);
-        timed("delete-every-second", [&] { dlg.OnCommand(ID_ACTION_DELETE); });
-        timed("clear-all", [&] { dlg.OnCommand(ID_ACTION_CLEARALL); });
+        timed("delete-every-second", [&] { Trigger(dlg, "actionDelete"); });
+        timed("clear-all", [&] { Trigger(dlg, "actionClearAll"); });
         return model.GetRowCount() == 0 ? 0 : 1;
     });
 }

@@ -15,7 +15,6 @@
 #include "filelist/core/CFileListModel.h"
 #include "fs/DirectoryWalker.h"
 #include "persist/core/ListFile.h"
-#include "res/resource.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -73,10 +72,11 @@ int StatList(const QString& strList)
     return 0;
 }
 
-// The window's command nCommand with its file dialog answered strTarget, its questions Yes (but the
-// one to open the file), timed from the dialog's OK to the box whose caption or text is strEnd, or
-// (with an empty strEnd) to the end of the long operation with nRows rows in the list.
-int TimeCommand(int argc, char** argv, const QString& strList, int nCommand, const QString& strTarget,
+// The window's command (its action pszAction) with its file dialog answered strTarget, its
+// questions Yes (but the one to open the file), timed from the dialog's OK to the box whose
+// caption or text is strEnd, or (with an empty strEnd) to the end of the long operation with nRows
+// rows in the list.
+int TimeCommand(int argc, char** argv, const QString& strList, const char* pszAction, const QString& strTarget,
                 const QString& strEnd)
 {
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
@@ -116,7 +116,7 @@ int TimeCommand(int argc, char** argv, const QString& strList, int nCommand, con
             if (strEnd.isEmpty() && eNow == ELongOperation::None && t.isValid() && nDoneAt < 0)
                 nDoneAt = t.nsecsElapsed();
         });
-        QTimer::singleShot(0, &dlg, [&] { dlg.OnCommand(nCommand); });
+        QTimer::singleShot(0, &dlg, [&] { Trigger(dlg, pszAction); });
         RunUntil([&] { return nDoneAt >= 0; });
         const double dSeconds = double(nDoneAt) / 1e9;
         std::printf("%.6f %d rows, %.1f repaints/s\n", dSeconds, dlg.GetModel()->GetRowCount(),
@@ -138,19 +138,19 @@ int PersistBench(int argc, char** argv)
     if (mode == "stat-list")
         return StatList(strArg);
     if (mode == "gui-load")
-        return TimeCommand(argc, argv, strArg, ID_FILE_LOADLIST, strArg, QString());
+        return TimeCommand(argc, argv, strArg, "actionLoadList", strArg, QString());
     // The target is new each time: no question whether to replace it.
     const struct {
         const char* pszMode;
-        int nCommand;
+        const char* pszAction;
         const char* pszEnd;
-    } kWrites[] = {{"gui-save", ID_FILE_SAVELISTAS, "List File Saved OK"},
-                   {"gui-csv", ID_REPORTS_CSV, "Done"},
-                   {"gui-text", ID_REPORTS_TEXT, "Done"}};
+    } kWrites[] = {{"gui-save", "actionSaveListAs", "List File Saved OK"},
+                   {"gui-csv", "actionCsvReport", "Done"},
+                   {"gui-text", "actionTextReport", "Done"}};
     for (const auto& w : kWrites) {
         if (mode == w.pszMode && argc > 3) {
             QFile::remove(strOut);
-            return TimeCommand(argc, argv, strArg, w.nCommand, strOut, QString::fromLatin1(w.pszEnd));
+            return TimeCommand(argc, argv, strArg, w.pszAction, strOut, QString::fromLatin1(w.pszEnd));
         }
     }
     return -1;

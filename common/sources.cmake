@@ -7,7 +7,6 @@ target_sources(pagewick_core PRIVATE
 )
 target_sources(pagewick_ui PRIVATE
   common/ui/AppMessageBox.h common/ui/AppMessageBox.cpp
-  common/ui/DialogBuilder.h common/ui/DialogBuilder.cpp
   common/ui/CStopDlg.h common/ui/CStopDlg.cpp
   common/ui/CProcessingDlg.h common/ui/CProcessingDlg.cpp
   common/ui/CLongOperations.h common/ui/CLongOperations.cpp
@@ -15,5 +14,4 @@ target_sources(pagewick_ui PRIVATE
   common/ui/CJobRun.h common/ui/CJobRun.cpp
   common/ui/ListHost.h
   common/ui/CFillColumn.h common/ui/CFillColumn.cpp
-  common/ui/AccessibleMenuItem.h common/ui/AccessibleMenuItem.cpp
 )

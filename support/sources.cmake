@@ -1,8 +1,6 @@
 target_sources(pagewick_core PRIVATE
   support/core/Addresses.h
   support/core/FolderPath.h support/core/FolderPath.cpp
-  support/core/LaunchErrors.h support/core/LaunchErrors.cpp
-  support/core/BrowserFallback.h support/core/BrowserFallback.cpp
   support/core/SystemInfo.h support/core/SystemInfo.cpp
   support/core/SupportMail.h support/core/SupportMail.cpp
   support/core/HelpFile.h support/core/HelpFile.cpp

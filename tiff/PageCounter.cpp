@@ -186,14 +186,15 @@ struct SMessages {
         va_copy(copy, ap);
         std::vsnprintf(sz, sizeof sz, pszFormat, copy);
         va_end(copy);
-        // As libtiff's default handlers print them, but for a module that is only the file's
-        // name again: whoever shows the message names the file already.
+        // As libtiff's default handlers print them, but without the file's name, which libtiff
+        // gives as the module or writes into the text ("<name>: Can not read TIFF directory
+        // count"): whoever shows the message names the file already.
         QString strMessage;
         if (pszModule && name != pszModule)
             strMessage = QString::fromUtf8(pszModule) + QLatin1String(": ");
         if (!bError)
             strMessage += QLatin1String("Warning, ");
-        strMessage += QString::fromUtf8(sz);
+        strMessage += QString::fromUtf8(QByteArray(sz).replace(name + ": ", QByteArray()));
         all.append(strMessage);
         // The first complaint tells the cause; what follows it is mostly its consequence.
         if (strSinceRead.isEmpty() || (bError && !bErrorSinceRead)) {

@@ -1,12 +1,8 @@
 #include "CPageCountDlg.h"
 
 #include "CSplashDlg.h"
-#include "app/core/MainLayout.h"
 #include "common/core/FileName.h"
-#include "common/ui/AccessibleMenuItem.h"
-#include "common/ui/AppMessageBox.h"
 #include "common/ui/CFillColumn.h"
-#include "common/ui/DialogBuilder.h"
 #include "count/core/FileEngine.h"
 #include "count/ui/CountRun.h"
 #include "filelist/core/CFileListModel.h"
@@ -16,19 +12,19 @@
 #include "persist/ui/CPageProfileDlg.h"
 #include "persist/ui/ListFiles.h"
 #include "persist/ui/Reports.h"
-#include "res/Menus.h"
 #include "res/Version.h"
-#include "res/resource.h"
 #include "support/core/Addresses.h"
-#include "support/core/HelpFile.h"
 #include "support/ui/CHyperLink.h"
 #include "support/ui/HelpCommands.h"
 
-#include <QApplication>
+#include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
@@ -37,206 +33,253 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
-#include <QShortcut>
+#include <QScreen>
 #include <QTableView>
+#include <QVBoxLayout>
 #include <QWindow>
-
-#include <algorithm>
-#include <iterator>
 
 namespace {
 
-struct SCommandEntry {
-    int nId;
-    void (CPageCountDlg::*pfnHandler)();
-};
-
-const SCommandEntry kMessageMap[] = {
-    {IDM_ABOUTBOX, &CPageCountDlg::OnSysCommand},
-    {IDC_COUNT_FILES, &CPageCountDlg::OnCountFiles},
-    {ID_FILE_EXIT, &CPageCountDlg::OnExit},
-    {IDC_CLOSE, &CPageCountDlg::OnExit},
-    {ID_FILE_SCANDIRECTORIES, &CPageCountDlg::OnFileScanDirectories},
-    {ID_ACTION_OPEN, &CPageCountDlg::OpenSelected},
-    {ID_ACTION_DELETE, &CPageCountDlg::DeleteSelected},
-    {ID_ACCEL_DELETE, &CPageCountDlg::DeleteSelected},
-    {ID_ACTION_SELECTALL, &CPageCountDlg::SelectAll},
-    {ID_ACTION_CLEARALL, &CPageCountDlg::ClearAll},
-    {ID_ACTION_RESETCOUNT, &CPageCountDlg::ResetCountSelected},
-    {ID_ACTION_RESETALL, &CPageCountDlg::ResetAllCounts},
-    {ID_ROW_MOVEUP, &CPageCountDlg::MoveSelectedUp},
-    {ID_ROW_MOVEDOWN, &CPageCountDlg::MoveSelectedDown},
-    {ID_ACTION_MOVEUP, &CPageCountDlg::MoveSelectedUp},
-    {ID_ACTION_MOVEDOWN, &CPageCountDlg::MoveSelectedDown},
-    {ID_ACCEL_MOVEUP, &CPageCountDlg::MoveSelectedUp},
-    {ID_ACCEL_MOVEDOWN, &CPageCountDlg::MoveSelectedDown},
-    {ID_FILTER_REMOVENONTIF, &CPageCountDlg::RemoveNonTiffFiles},
-    {ID_SORT_FILENAME, &CPageCountDlg::OnSortByFilename},
-    {ID_SORT_FILESIZE, &CPageCountDlg::OnSortByFilesize},
-    {ID_SORT_STATUS, &CPageCountDlg::OnSortByStatus},
-    {ID_SORT_PAGECOUNT, &CPageCountDlg::OnSortByPageCount},
-    {ID_SORT_USE, &CPageCountDlg::OnSortByUse},
-    {ID_SORT_CREATED, &CPageCountDlg::OnSortByCreated},
-    {ID_SORT_MODIFIED, &CPageCountDlg::OnSortByModified},
-    {ID_FILE_LOADLIST, &CPageCountDlg::OnFileLoadList},
-    {ID_FILE_APPENDLIST, &CPageCountDlg::OnFileAppendList},
-    {ID_FILE_SAVELIST, &CPageCountDlg::OnFileSaveList},
-    {ID_FILE_SAVELISTAS, &CPageCountDlg::OnFileSaveListAs},
-    {ID_HELP_WEBSITE, &CPageCountDlg::OnHelpWebsite},
-    {ID_HELP_EMAIL, &CPageCountDlg::OnHelpEmail},
-    {ID_REPORTS_CSV, &CPageCountDlg::OnReportsCsv},
-    {ID_REPORTS_TEXT, &CPageCountDlg::OnReportsText},
-    {ID_REPORTS_PROFILE, &CPageCountDlg::OnReportsProfile},
-    {ID_REPORTS_PROFILEWINDOW, &CPageCountDlg::OnReportsProfileWindow},
-    {ID_HELP_HTMLHELP, &CPageCountDlg::OnHelp},
-};
-
-// The long operations, and the commands that would start one inside another: disabled while one runs.
-const int kLongOperationCommands[] = {IDC_COUNT_FILES, ID_FILE_SCANDIRECTORIES, ID_FILE_LOADLIST,
-                                      ID_FILE_APPENDLIST, ID_FILTER_REMOVENONTIF};
-
-
-// The main window's help context: its template's id above the dialogs' base.
-constexpr quint32 kMainWindowHelpContext = kHelpContextDialogBase + IDD_PAGECOUNT_DIALOG;
-
-template <size_t N>
-bool Contains(const int (&ids)[N], int nId)
+// The average width of a letter, as the platform the window was first drawn for measured it.
+double AverageCharWidth(const QFont& font)
 {
-    return std::find(std::begin(ids), std::end(ids), nId) != std::end(ids);
+    return QFontMetricsF(font).horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+           52;
+}
+
+// The list's column widths were drawn for the original's 8-point font, whose letters average 6
+// pixels; a wider font widens them alike, so that a date still fits its column.
+int ScaledColumnWidth(int nColumn, const QFont& font)
+{
+    return qRound(FileColumnWidth(nColumn) * AverageCharWidth(font) / 6);
 }
 
 constexpr int kSplashTimerInterval = 1;
 
 }  // namespace
 
-CPageCountDlg::CPageCountDlg(QWidget* pParent, bool bShowSplash) : QDialog(pParent), m_bShowSplash(bShowSplash)
+CPageCountDlg::CPageCountDlg(QWidget* pParent, bool bShowSplash) : QDialog(pParent)
 {
-    const SDialogTemplate* pTemplate = FindDialogTemplate(IDD_PAGECOUNT_DIALOG);
-    setObjectName(QString::number(IDD_PAGECOUNT_DIALOG));
-    setWindowTitle(QString::fromUtf8(pTemplate->pszCaption));
+    setWindowTitle(QStringLiteral("Pagewick v" PAGEWICK_VERSION "  -= By Quorbel =-"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/images/pagewick.png")));
+    setAcceptDrops(true);
 
     m_pModel = new CFileListModel(this);
-    m_pMenuBar = new QMenuBar(this);
-    m_pMenuBar->setObjectName(QString::number(IDR_MENU_MAIN));
-    m_pMenuBar->setNativeMenuBar(false);
-    m_pClient = new QWidget(this);
-    m_pClient->setObjectName(QStringLiteral("client"));
-
-    QHash<int, ControlFactory> factories;
-    factories.insert(IDC_WEBSITE, [](const SControlTemplate& c, QWidget* pParent) -> QWidget* {
-        return new CHyperLink(QString::fromUtf8(c.pszText), pParent);
-    });
-    BuildDialogControls(m_pClient, *pTemplate, factories);
-
-    m_btnCount = FindControlAs<QPushButton>(m_pClient, IDC_COUNT_FILES);
-    m_list = FindControlAs<QTableView>(m_pClient, IDC_FILE_LIST);
-    m_checkSubFolders = FindControlAs<QCheckBox>(m_pClient, IDC_SUB_FOLDERS);
-    m_btnClose = FindControlAs<QPushButton>(m_pClient, IDC_CLOSE);
-    m_editItems = FindControlAs<QLineEdit>(m_pClient, IDC_ITEMS);
-    m_editPages = FindControlAs<QLineEdit>(m_pClient, IDC_PAGES);
-    m_linkWebsite = FindControlAs<CHyperLink>(m_pClient, IDC_WEBSITE);
-
-    BuildMenuBar();
-    // The template's size is the smallest the window gets: below it the count button would slide
-    // under the Pages field.
-    const QSize client = DialogClientSize(*pTemplate);
-    resize(client.width(), client.height() + m_pMenuBar->sizeHint().height());
-    setMinimumSize(size());
-
     m_host.pModel = m_pModel;
-    m_host.pView = m_list;
     m_host.pOwner = this;
     m_host.pOperations = &m_operations;
     m_host.pListPath = this;
     m_host.pWork = &CFileEngine::Instance();
-    connect(m_pModel, &CFileListModel::pagesTotalChanged, this, [this](qint64 nPages) {
-        m_nPages = nPages;
-        UpdateData(false);
-    });
-    connect(&m_operations, &CLongOperations::changed, this, &CPageCountDlg::UpdateCommandStates);
 
-    OnInitDialog();
+    BuildControls();
+    BuildMenus();
+    SetupListView();
+    FollowFont();
+    ShowTotals();
+
+    // The first size is the original window's: 359 x 175 dialog units below the menu, a unit being
+    // a quarter of the font's average letter wide and an eighth of its height high.
+    const QSize first(qRound(359 * AverageCharWidth(font()) / 4),
+                      qRound(175 * QFontMetricsF(font()).height() / 8) + m_pMenuBar->sizeHint().height());
+    QSize room = first;
+    if (const QScreen* pScreen = screen())
+        room = pScreen->availableGeometry().size();
+    resize(first.boundedTo(room).expandedTo(minimumSizeHint()));
+
+    if (bShowSplash)
+        m_nSplashTimer = startTimer(kSplashTimerInterval);
 }
 
 CPageCountDlg::~CPageCountDlg() = default;
 
-void CPageCountDlg::OnInitDialog()
+QAction* CPageCountDlg::AddCommand(const char* pszName, const char* pszText, const char* pszStatusTip,
+                                   const std::function<void()>& run, const QKeySequence& shortcut)
 {
-    UpdateData(false);
-
-    int nAccelerators = 0;
-    const SAccelerator* pAccelerators = Accelerators(&nAccelerators);
-    for (int i = 0; i < nAccelerators; ++i) {
-        const SAccelerator& a = pAccelerators[i];
-        auto* pShortcut = new QShortcut(QKeySequence(a.eModifiers | a.eKey), this);
-        pShortcut->setObjectName(QString::number(a.nCommand));
-        pShortcut->setContext(Qt::WindowShortcut);
-        const int nCommand = a.nCommand;
-        connect(pShortcut, &QShortcut::activated, this, [this, nCommand] { OnCommand(nCommand); });
-    }
-    // F1 asks for the window's help, as the help key does in every dialog of the platform.
-    auto* pHelpKey = new QShortcut(QKeySequence::HelpContents, this);
-    pHelpKey->setObjectName(QStringLiteral("help"));
-    connect(pHelpKey, &QShortcut::activated, this, [this] { OnCommand(ID_HELP_HTMLHELP); });
-
-    SetupListView();
-    setAcceptDrops(true);
-
-    m_linkWebsite->SetLinkUrl(QString::fromLatin1(kHomePageUrl));
-    m_linkWebsite->SetUnderlined(true);
-    // The layout lets the Items field reach into the link's line; the link stays on top, readable.
-    m_linkWebsite->raise();
-    // The labels stand on the text line of their fields.
-    for (int nLabel : {IDC_ITEMS_LABEL, IDC_PAGES_LABEL}) {
-        if (auto* pLabel = FindControlAs<QLabel>(m_pClient, nLabel))
-            pLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    }
-    UpdateCommandStates();
-
-    connect(m_btnCount, &QPushButton::clicked, this, [this] { OnCommand(IDC_COUNT_FILES); });
-    connect(m_btnClose, &QPushButton::clicked, this, [this] { OnCommand(IDC_CLOSE); });
-
-    if (m_bShowSplash)
-        m_nSplashTimer = startTimer(kSplashTimerInterval);
+    auto* pAction = new QAction(QString::fromUtf8(pszText), this);
+    pAction->setObjectName(QLatin1String(pszName));
+    pAction->setStatusTip(QString::fromUtf8(pszStatusTip));
+    pAction->setShortcut(shortcut);
+    connect(pAction, &QAction::triggered, this, run);
+    // Its key works wherever the focus is in the window.
+    addAction(pAction);
+    return pAction;
 }
 
-void CPageCountDlg::BuildMenuBar()
+void CPageCountDlg::BuildControls()
 {
-    // Items show their shortcut after a tab; assistive technologies say the name and the key apart.
-    InstallMenuItemAccessibility();
-    const SMenu* pMenu = FindMenu(IDR_MENU_MAIN);
-    for (int p = 0; p < pMenu->nPopups; ++p) {
-        const SMenuPopup& popup = pMenu->pPopups[p];
-        QMenu* pPopup = m_pMenuBar->addMenu(QString::fromUtf8(popup.pszText));
-        pPopup->setObjectName(StripMnemonic(QString::fromUtf8(popup.pszText)));
-        for (int i = 0; i < popup.nItems; ++i) {
-            const SMenuItem& item = popup.pItems[i];
-            if (!item.pszText) {
-                pPopup->addSeparator();
-                continue;
-            }
-            QAction* pAction = pPopup->addAction(QString::fromUtf8(item.pszText));
-            pAction->setObjectName(QString::number(item.nId));
-            pAction->setData(item.nId);
-            pAction->setStatusTip(LoadString(item.nId));
-            const int nId = item.nId;
-            connect(pAction, &QAction::triggered, this, [this, nId] { OnCommand(nId); });
+    // In the original's order, which is the order of the Tab key. Neither button is the default:
+    // Enter presses the one that has the focus.
+    m_btnCount = new QPushButton(QStringLiteral("&Count files in list"), this);
+    m_btnCount->setObjectName(QStringLiteral("countButton"));
+    m_list = new QTableView(this);
+    m_list->setObjectName(QStringLiteral("fileList"));
+    m_list->setAccessibleName(QStringLiteral("File list"));
+    m_host.pView = m_list;
+    auto* pDrop = new QLabel(QStringLiteral("Drag & Drop files into list below"), this);
+    m_checkSubFolders = new QCheckBox(QStringLiteral("Scan Includes Sub Folders"), this);
+    m_checkSubFolders->setObjectName(QStringLiteral("subFolders"));
+    m_checkSubFolders->setLayoutDirection(Qt::RightToLeft);    // the text left of the box
+    m_btnClose = new QPushButton(QStringLiteral("&Close"), this);
+    m_btnClose->setObjectName(QStringLiteral("closeButton"));
+    for (QPushButton* pButton : {m_btnCount, m_btnClose})
+        pButton->setAutoDefault(false);
+    m_editItems = new QLineEdit(this);
+    m_editItems->setObjectName(QStringLiteral("itemsField"));
+    m_editItems->setAccessibleName(QStringLiteral("Items"));
+    auto* pItemsLabel = new QLabel(QStringLiteral("Items:"), this);
+    pItemsLabel->setBuddy(m_editItems);
+    auto* pPagesLabel = new QLabel(QStringLiteral("Pages:"), this);
+    m_editPages = new QLineEdit(this);
+    m_editPages->setObjectName(QStringLiteral("pagesField"));
+    m_editPages->setAccessibleName(QStringLiteral("Pages"));
+    pPagesLabel->setBuddy(m_editPages);
+    for (QLineEdit* pEdit : {m_editItems, m_editPages})
+        pEdit->setReadOnly(true);
+    auto* pLink = new CHyperLink(QStringLiteral("Go to Quorbel Website"), this);
+    pLink->setObjectName(QStringLiteral("websiteLink"));
+    pLink->SetLinkUrl(QString::fromLatin1(kHomePageUrl));
+    pLink->SetUnderlined(true);
+
+    // The hint stands in the middle above the list, the box at its right; below the list the
+    // totals at the left, the count button in the middle, Close at the right, and the link under
+    // the totals, on a line of its own.
+    auto* pLayout = new QVBoxLayout(this);
+    m_pMenuBar = new QMenuBar(this);
+    m_pMenuBar->setObjectName(QStringLiteral("menuBar"));
+    m_pMenuBar->setNativeMenuBar(false);
+    pLayout->setMenuBar(m_pMenuBar);
+    auto* pTop = new QGridLayout;
+    pTop->addWidget(pDrop, 0, 1, Qt::AlignCenter);
+    pTop->addWidget(m_checkSubFolders, 0, 2, Qt::AlignRight);
+    pTop->setColumnStretch(0, 1);
+    pTop->setColumnStretch(2, 1);
+    pLayout->addLayout(pTop);
+    pLayout->addWidget(m_list, 1);
+    auto* pTotals = new QHBoxLayout;
+    for (QWidget* pPart : std::initializer_list<QWidget*>{pItemsLabel, m_editItems, pPagesLabel, m_editPages})
+        pTotals->addWidget(pPart);
+    pTotals->insertSpacing(2, fontMetrics().averageCharWidth() * 2);
+    pTotals->addStretch();
+    auto* pBottom = new QGridLayout;
+    pBottom->addLayout(pTotals, 0, 0, Qt::AlignLeft);
+    pBottom->addWidget(m_btnCount, 0, 1);
+    pBottom->addWidget(m_btnClose, 0, 2, Qt::AlignRight);
+    pBottom->addWidget(pLink, 1, 0, 1, 3, Qt::AlignLeft);
+    pBottom->setColumnStretch(0, 1);
+    pBottom->setColumnStretch(2, 1);
+    pLayout->addLayout(pBottom);
+}
+
+void CPageCountDlg::BuildMenus()
+{
+    const auto sortBy = [this](int nColumn) { return [this, nColumn] { SortRows(m_host, nColumn); }; };
+    const auto report = [this](void (*run)(const SListHost&)) { return [this, run] { run(m_host); }; };
+
+    QAction* pCount = AddCommand("actionCountFiles", "&Count files in list", "", [this] { RunCountFiles(m_host); });
+    QAction* pScan = AddCommand("actionScanDirectories", "&Scan Directories for Files", "Scan directories for Files",
+                                [this] { RunScanDirectories(m_host, [this] { return SubFolders(); }); });
+    QAction* pLoad = AddCommand("actionLoadList", "Load File List", "Load a file list",
+                                [this] { RunLoadList(m_host, false); });
+    QAction* pAppend = AddCommand("actionAppendList", "Append File List", "Append a file list",
+                                  [this] { RunLoadList(m_host, true); });
+    QAction* pSave = AddCommand("actionSaveList", "Save File List", "Save the file list",
+                                [this] { RunSaveList(m_host, false); });
+    QAction* pSaveAs = AddCommand("actionSaveListAs", "SaveAs File List", "Save the file list under a new name",
+                                  [this] { RunSaveList(m_host, true); });
+    QAction* pExit = AddCommand("actionExit", "&Exit", "Exit the program", [this] { done(QDialog::Accepted); });
+    QAction* pFilter = AddCommand("actionRemoveNonTiff", "Remove Non TIF Files From List",
+                                  "Remove non TIF files from the list", [this] { RunRemoveNonTiffFiles(m_host); });
+    QAction* pSelectAll = AddCommand("actionSelectAll", "&Select All", "Select all files in the list",
+                                     [this] { SelectAllRows(m_host); });
+    QAction* pClearAll = AddCommand("actionClearAll", "&Clear All", "Remove all files from the list",
+                                    [this] { ClearAllRows(m_host); });
+    QAction* pResetAll = AddCommand("actionResetAllCounts", "Reset All Page Counts", "Reset All Page Counts",
+                                    [this] { ResetAllPageCounts(m_host); });
+    QAction* pResetCount = AddCommand("actionResetCount", "&Reset Count (Selected)",
+                                      "Reset the page count of the selected files",
+                                      [this] { ResetSelectedCounts(m_host); });
+    QAction* pDelete = AddCommand("actionDelete", "&Delete (Selected)", "Delete the selected files from the list",
+                                  [this] { DeleteSelectedRows(m_host); }, QKeySequence(Qt::Key_Delete));
+    QAction* pOpen = AddCommand("actionOpen", "&Open", "Open the selected files", [this] { OpenSelectedFiles(m_host); });
+    // Ctrl+A moves a row up, as it always has; Select All has no key.
+    QAction* pMoveUp = AddCommand("actionMoveUp", "Move Up", "Move the selected file up",
+                                  [this] { MoveSelectedRow(m_host, -1); }, QKeySequence(Qt::CTRL | Qt::Key_A));
+    QAction* pMoveDown = AddCommand("actionMoveDown", "Move Down", "Move the selected file down",
+                                    [this] { MoveSelectedRow(m_host, +1); }, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    const QList<QAction*> sorts = {
+        AddCommand("actionSortByUse", "Sort By Use", "Sort the list by use", sortBy(COL_USE)),
+        AddCommand("actionSortByFilename", "Sort By Filename", "Sort the list by file name", sortBy(COL_FILENAME)),
+        AddCommand("actionSortByFilesize", "Sort By Filesize", "Sort the list by file size", sortBy(COL_FILESIZE)),
+        AddCommand("actionSortByStatus", "&Sort By Status", "Sort the list by status", sortBy(COL_STATUS)),
+        AddCommand("actionSortByPageCount", "Sort By Page Count", "Sort the list by page count", sortBy(COL_PAGES)),
+        AddCommand("actionSortByCreated", "Sort By Created Date", "Sort the list by created date", sortBy(COL_CREATED)),
+        AddCommand("actionSortByModified", "Sort By Modified Date", "Sort the list by modified date",
+                   sortBy(COL_MODIFIED)),
+    };
+    QAction* pCsv = AddCommand("actionCsvReport", "&Generate CSV Report", "Export the list as a CSV report",
+                               report(RunCsvReport));
+    QAction* pText = AddCommand("actionTextReport", "&Generate Text Report", "Export the list as a text report",
+                                report(RunTextReport));
+    QAction* pProfile = AddCommand("actionProfileReport", "Generate &Page Profile Report",
+                                   "Export the pages of the list by paper, colour and resolution as a CSV report",
+                                   report(RunProfileReport));
+    QAction* pProfileWindow = AddCommand("actionPageProfile", "Page Pro&file",
+                                         "Show the pages of the list by paper, colour and resolution",
+                                         report(RunPageProfile));
+    QAction* pWebsite = AddCommand("actionWebsite", "Go to Website Homepage", "Go to the website homepage",
+                                   [] { RunHelpWebsite(); });
+    QAction* pHelp = AddCommand("actionHtmlHelp", "&HTML Help", "Show the help", [this] { RunHtmlHelp(this); },
+                                QKeySequence::HelpContents);
+    QAction* pEmail = AddCommand("actionSupportEmail", "Email Bug/Suggestion/Comments",
+                                 "Email a bug report, suggestion or comment", [this] { RunSupportEmail(this); });
+    QAction* pAbout = AddCommand("actionAbout", "&About Pagewick...", "", [this] { RunAboutBox(this); });
+
+    const auto addMenu = [this](const char* pszName, const char* pszText, const QList<QAction*>& items) {
+        QMenu* pMenu = m_pMenuBar->addMenu(QString::fromUtf8(pszText));
+        pMenu->setObjectName(QLatin1String(pszName));
+        for (QAction* pItem : items) {
+            if (pItem)
+                pMenu->addAction(pItem);
+            else
+                pMenu->addSeparator();
         }
+    };
+    addMenu("menuFile", "&File", {pScan, nullptr, pLoad, pAppend, nullptr, pSave, pSaveAs, nullptr, pExit});
+    addMenu("menuFilter", "F&ilter", {pFilter});
+    addMenu("menuAction", "&Action",
+            {pSelectAll, pClearAll, pResetAll, nullptr, pResetCount, pDelete, nullptr, pOpen, nullptr, pMoveUp, pMoveDown});
+    addMenu("menuSort", "&Sort", sorts);
+    addMenu("menuReports", "&Reports", {pCsv, pText, pProfile, nullptr, pProfileWindow});
+    // This platform has no window menu of its own to extend: About ends the Help menu.
+    addMenu("menuHelp", "&Help", {pWebsite, pHelp, nullptr, pEmail, nullptr, pAbout});
+
+    // The row menu says the commands in words of its own.
+    m_pRowMenu = new QMenu(QStringLiteral("Options"), this);
+    m_pRowMenu->setObjectName(QStringLiteral("rowMenu"));
+    const std::pair<const char*, QAction*> rowItems[] = {
+        {"&Move Up", pMoveUp}, {"Move Down", pMoveDown}, {nullptr, nullptr}, {"&Open", pOpen},
+        {nullptr, nullptr},    {"&Reset Count", pResetCount}, {"&Delete", pDelete},
+    };
+    for (const auto& [pszText, pCommand] : rowItems) {
+        if (pszText)
+            connect(m_pRowMenu->addAction(QString::fromUtf8(pszText)), &QAction::triggered, pCommand, &QAction::trigger);
+        else
+            m_pRowMenu->addSeparator();
     }
-    // This platform has no window menu of its own to extend: the About item ends the Help menu.
-    const QString strAbout = LoadString(IDS_ABOUTBOX);
-    const QList<QAction*> popups = m_pMenuBar->actions();
-    if (!strAbout.isEmpty() && !popups.isEmpty() && popups.last()->menu()) {
-        QMenu* pHelp = popups.last()->menu();
-        pHelp->addSeparator();
-        QAction* pAbout = pHelp->addAction(strAbout);
-        pAbout->setObjectName(QString::number(IDM_ABOUTBOX));
-        pAbout->setData(IDM_ABOUTBOX);
-        connect(pAbout, &QAction::triggered, this, [this] { OnCommand(IDM_ABOUTBOX); });
-    }
+
+    // The long operations, and the commands that would start one inside another, wait while one runs.
+    auto* pLongOperations = new QActionGroup(this);
+    pLongOperations->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    for (QAction* pAction : {pCount, pScan, pLoad, pAppend, pFilter})
+        pLongOperations->addAction(pAction);
+    connect(&m_operations, &CLongOperations::changed, pLongOperations,
+            [pLongOperations](ELongOperation eNow) { pLongOperations->setEnabled(eNow == ELongOperation::None); });
+
+    connect(m_btnCount, &QPushButton::clicked, pCount, &QAction::trigger);
+    connect(pCount, &QAction::enabledChanged, m_btnCount, &QPushButton::setEnabled);
+    connect(m_btnClose, &QPushButton::clicked, pExit, &QAction::trigger);
 }
 
 void CPageCountDlg::SetupListView()
@@ -255,7 +298,6 @@ void CPageCountDlg::SetupListView()
     m_list->verticalHeader()->hide();
     // Fixed row heights: a view that measured its rows would pass over all of them per change.
     m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 4);
     QHeaderView* pHeader = m_list->horizontalHeader();
     pHeader->setSectionsMovable(true);
     pHeader->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -263,32 +305,63 @@ void CPageCountDlg::SetupListView()
     pHeader->setStretchLastSection(false);
     pHeader->setSectionsClickable(true);
     pHeader->setHighlightSections(false);
-    for (int c = 0; c < m_pModel->columnCount(); ++c)
-        m_list->setColumnWidth(c, FileColumnWidth(c));
-    // A window wider than its template shows more of the file names instead of empty space.
-    new CFillColumn(m_list, COL_FILENAME, FileColumnWidth(COL_FILENAME));
+    for (int c = 0; c < FILE_COLUMN_COUNT; ++c)
+        m_list->setColumnWidth(c, ScaledColumnWidth(c, m_list->font()));
+    // A window wider than its first size shows more of the file names instead of empty space.
+    new CFillColumn(m_list, COL_FILENAME, m_list->columnWidth(COL_FILENAME));
 
-    connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &CPageCountDlg::OnListInsertItem);
-    connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, &CPageCountDlg::OnListDeleteItem);
-    connect(m_pModel, &QAbstractItemModel::modelReset, this, &CPageCountDlg::OnListDeleteItem);
-    connect(m_list, &QAbstractItemView::doubleClicked, this, &CPageCountDlg::ToggleUse);
-    connect(m_list, &QWidget::customContextMenuRequested, this, &CPageCountDlg::ShowRowMenu);
-    connect(pHeader, &QHeaderView::sectionClicked, this, &CPageCountDlg::SortByColumn);
+    connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &CPageCountDlg::ShowTotals);
+    connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, &CPageCountDlg::ShowTotals);
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, &CPageCountDlg::ShowTotals);
+    connect(m_pModel, &CFileListModel::pagesTotalChanged, this, &CPageCountDlg::ShowTotals);
+    connect(m_list, &QAbstractItemView::doubleClicked, this, [this] { ToggleRowUse(m_host); });
+    connect(m_list, &QWidget::customContextMenuRequested, this, [this] { ShowRowMenu(m_host, m_pRowMenu); });
+    connect(pHeader, &QHeaderView::sectionClicked, this, [this](int nColumn) { SortRows(m_host, nColumn); });
 }
 
-void CPageCountDlg::UpdateData(bool bSaveAndValidate)
+void CPageCountDlg::FollowFont()
 {
-    if (bSaveAndValidate) {
-        m_bSubFolders = m_checkSubFolders->isChecked() ? 1 : 0;
-        m_nItems = m_editItems->text().toInt();
-        return;
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 4);
+    // The totals' fields hold eight digits: their width is the field's own for the 17 letters Qt
+    // gives a line, less those letters, plus the digits.
+    for (QLineEdit* pEdit : {m_editItems, m_editPages}) {
+        const QFontMetrics fm = pEdit->fontMetrics();
+        pEdit->setFixedWidth(pEdit->sizeHint().width() - 17 * fm.horizontalAdvance(u'x') +
+                             8 * fm.horizontalAdvance(u'0'));
     }
+}
+
+void CPageCountDlg::changeEvent(QEvent* pEvent)
+{
+    QDialog::changeEvent(pEvent);
+    // A font chosen on the desktop while the window is open.
+    if (pEvent->type() == QEvent::FontChange && m_list)
+        FollowFont();
+}
+
+int CPageCountDlg::ItemsTotal() const
+{
+    return m_pModel->GetRowCount();
+}
+
+qint64 CPageCountDlg::PagesTotal() const
+{
+    return m_pModel->PagesTotal();
+}
+
+void CPageCountDlg::ShowTotals()
+{
     // A field is written only when its text changes: long operations show their totals often.
-    for (const auto& [pEdit, strText] : {std::pair{m_editItems, QString::number(m_nItems)},
-                                         std::pair{m_editPages, QString::number(m_nPages)}}) {
+    for (const auto& [pEdit, strText] : {std::pair{m_editItems, QString::number(ItemsTotal())},
+                                         std::pair{m_editPages, QString::number(PagesTotal())}}) {
         if (pEdit->text() != strText)
             pEdit->setText(strText);
     }
+}
+
+bool CPageCountDlg::SubFolders() const
+{
+    return m_checkSubFolders->isChecked();
 }
 
 void CPageCountDlg::UpdateListTitle()
@@ -306,72 +379,39 @@ void CPageCountDlg::AddStartFiles(const QList<QByteArray>& paths)
     AddDroppedPaths(m_host, paths);
 }
 
-QList<int> CPageCountDlg::CommandIds()
+void CPageCountDlg::done(int nResult)
 {
-    QList<int> ids;
-    for (const SCommandEntry& e : kMessageMap)
-        ids.append(e.nId);
-    return ids;
+    // A running operation stops now, asking nothing; its workers are not waited for.
+    m_operations.Close();
+    QDialog::done(nResult);
 }
 
-void CPageCountDlg::UpdateCommandStates()
+void CPageCountDlg::keyPressEvent(QKeyEvent* pEvent)
 {
-    const bool bIdle = !m_operations.IsBusy();
-    const auto enabled = [bIdle](int nId) { return bIdle || !Contains(kLongOperationCommands, nId); };
-    for (QAction* pAction : m_pMenuBar->findChildren<QAction*>()) {
-        bool bIsId = false;
-        const int nId = pAction->data().toInt(&bIsId);
-        if (bIsId && nId != 0)
-            pAction->setEnabled(enabled(nId));
+    // Neither Enter nor Esc ends this window, which would throw the list away: Enter presses the
+    // button that has the focus, and Esc does nothing.
+    const Qt::KeyboardModifiers eModifiers = pEvent->modifiers() & ~Qt::KeypadModifier;
+    if (eModifiers == Qt::NoModifier && (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter)) {
+        if (auto* pButton = qobject_cast<QPushButton*>(focusWidget()))
+            pButton->click();
+        return;
     }
-    for (QShortcut* pShortcut : findChildren<QShortcut*>()) {
-        bool bIsId = false;
-        const int nId = pShortcut->objectName().toInt(&bIsId);
-        if (bIsId)
-            pShortcut->setEnabled(enabled(nId));
+    if (pEvent->matches(QKeySequence::Cancel)) {
+        pEvent->ignore();
+        return;
     }
-    m_btnCount->setEnabled(enabled(IDC_COUNT_FILES));
+    QDialog::keyPressEvent(pEvent);
 }
 
-bool CPageCountDlg::OnCommand(int nId)
+void CPageCountDlg::closeEvent(QCloseEvent* pEvent)
 {
-    for (const SCommandEntry& e : kMessageMap) {
-        if (e.nId == nId) {
-            emit commandDispatched(nId);
-            (this->*e.pfnHandler)();
-            return true;
-        }
-    }
-    return false;
+    done(QDialog::Accepted);
+    pEvent->accept();
 }
 
-void CPageCountDlg::OnListInsertItem()
+void CPageCountDlg::timerEvent(QTimerEvent* pEvent)
 {
-    m_nItems = m_pModel->GetRowCount();
-    UpdateData(false);
-}
-
-void CPageCountDlg::OnListDeleteItem()
-{
-    m_nItems = m_pModel->GetRowCount();
-    UpdateData(false);
-}
-
-void CPageCountDlg::OnSize()
-{
-    const int nMenuHeight = m_pMenuBar->sizeHint().height();
-    m_pMenuBar->setGeometry(0, 0, width(), nMenuHeight);
-    m_pClient->setGeometry(0, nMenuHeight, width(), std::max(0, height() - nMenuHeight));
-    const int nLinkHeight = m_linkWebsite->fontMetrics().height() + 2;
-    for (const SControlPlace& place : MainWindowLayout(m_pClient->width(), m_pClient->height(), nLinkHeight)) {
-        if (QWidget* pControl = FindControl(m_pClient, place.nId))
-            pControl->setGeometry(place.rc);
-    }
-}
-
-void CPageCountDlg::OnTimer(int nIdEvent)
-{
-    if (nIdEvent != m_nSplashTimer)
+    if (pEvent->timerId() != m_nSplashTimer)
         return;
     // The splash belongs over a window the user can already see.
     if (!windowHandle() || !windowHandle()->isExposed())
@@ -382,57 +422,6 @@ void CPageCountDlg::OnTimer(int nIdEvent)
         return;
     CSplashDlg splash(this);
     splash.exec();
-}
-
-void CPageCountDlg::OnExit()
-{
-    done(QDialog::Accepted);
-}
-
-void CPageCountDlg::accept()
-{
-    UpdateData(true);
-    QDialog::accept();
-}
-
-void CPageCountDlg::done(int nResult)
-{
-    // A running operation stops now, asking nothing; its workers are not waited for.
-    m_operations.Close();
-    QDialog::done(nResult);
-}
-
-void CPageCountDlg::resizeEvent(QResizeEvent* pEvent)
-{
-    QDialog::resizeEvent(pEvent);
-    OnSize();
-}
-
-void CPageCountDlg::keyPressEvent(QKeyEvent* pEvent)
-{
-    const bool bPlain = pEvent->modifiers() == Qt::NoModifier ||
-                        (pEvent->modifiers() == Qt::KeypadModifier && pEvent->key() == Qt::Key_Enter);
-    if (bPlain && (pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter)) {
-        // A focused push button takes Enter; anywhere else Enter is OK and ends the window.
-        if (auto* pButton = qobject_cast<QPushButton*>(focusWidget())) {
-            pButton->click();
-            return;
-        }
-        accept();
-        return;
-    }
-    QDialog::keyPressEvent(pEvent);
-}
-
-void CPageCountDlg::closeEvent(QCloseEvent* pEvent)
-{
-    OnExit();
-    pEvent->accept();
-}
-
-void CPageCountDlg::timerEvent(QTimerEvent* pEvent)
-{
-    OnTimer(pEvent->timerId());
 }
 
 void CPageCountDlg::dragEnterEvent(QDragEnterEvent* pEvent)
@@ -446,179 +435,5 @@ void CPageCountDlg::dropEvent(QDropEvent* pEvent)
     if (!pEvent->mimeData()->hasUrls())
         return;
     pEvent->acceptProposedAction();
-    OnDropFiles(pEvent->mimeData()->urls());
-}
-
-void CPageCountDlg::OnCountFiles()
-{
-    UpdateData(true);
-    RunCountFiles(m_host);
-}
-
-void CPageCountDlg::OnDropFiles(const QList<QUrl>& urls)
-{
-    RunDropFiles(m_host, urls);
-}
-
-void CPageCountDlg::OnFileScanDirectories()
-{
-    RunScanDirectories(m_host, [this] {
-        UpdateData(true);
-        return m_bSubFolders != 0;
-    });
-}
-
-void CPageCountDlg::RemoveNonTiffFiles()
-{
-    RunRemoveNonTiffFiles(m_host);
-}
-
-void CPageCountDlg::OpenSelected()
-{
-    OpenSelectedFiles(m_host);
-}
-
-void CPageCountDlg::DeleteSelected()
-{
-    DeleteSelectedRows(m_host);
-}
-
-void CPageCountDlg::SelectAll()
-{
-    SelectAllRows(m_host);
-}
-
-void CPageCountDlg::ClearAll()
-{
-    ClearAllRows(m_host);
-}
-
-void CPageCountDlg::ResetCountSelected()
-{
-    ResetSelectedCounts(m_host);
-}
-
-void CPageCountDlg::ResetAllCounts()
-{
-    ResetAllPageCounts(m_host);
-}
-
-void CPageCountDlg::MoveSelectedUp()
-{
-    MoveSelectedRow(m_host, -1);
-}
-
-void CPageCountDlg::MoveSelectedDown()
-{
-    MoveSelectedRow(m_host, +1);
-}
-
-void CPageCountDlg::ToggleUse()
-{
-    ToggleRowUse(m_host);
-}
-
-void CPageCountDlg::ShowRowMenu()
-{
-    ::ShowRowMenu(m_host, [this](int nId) { OnCommand(nId); });
-}
-
-void CPageCountDlg::SortByColumn(int nColumn)
-{
-    SortRows(m_host, nColumn);
-}
-
-void CPageCountDlg::OnSortByUse()
-{
-    SortByColumn(COL_USE);
-}
-
-void CPageCountDlg::OnSortByFilename()
-{
-    SortByColumn(COL_FILENAME);
-}
-
-void CPageCountDlg::OnSortByFilesize()
-{
-    SortByColumn(COL_FILESIZE);
-}
-
-void CPageCountDlg::OnSortByStatus()
-{
-    SortByColumn(COL_STATUS);
-}
-
-void CPageCountDlg::OnSortByPageCount()
-{
-    SortByColumn(COL_PAGES);
-}
-
-void CPageCountDlg::OnSortByCreated()
-{
-    SortByColumn(COL_CREATED);
-}
-
-void CPageCountDlg::OnSortByModified()
-{
-    SortByColumn(COL_MODIFIED);
-}
-
-void CPageCountDlg::OnSysCommand()
-{
-    RunAboutBox(this);
-}
-
-void CPageCountDlg::OnHelpWebsite()
-{
-    RunHelpWebsite(m_linkWebsite);
-}
-
-void CPageCountDlg::OnHelpEmail()
-{
-    RunSupportEmail(this);
-}
-
-void CPageCountDlg::OnHelp()
-{
-    RunHtmlHelp(this, kMainWindowHelpContext);
-}
-
-void CPageCountDlg::OnFileLoadList()
-{
-    RunLoadList(m_host, false);
-}
-
-void CPageCountDlg::OnFileAppendList()
-{
-    RunLoadList(m_host, true);
-}
-
-void CPageCountDlg::OnFileSaveList()
-{
-    RunSaveList(m_host, false);
-}
-
-void CPageCountDlg::OnFileSaveListAs()
-{
-    RunSaveList(m_host, true);
-}
-
-void CPageCountDlg::OnReportsCsv()
-{
-    RunCsvReport(m_host);
-}
-
-void CPageCountDlg::OnReportsText()
-{
-    RunTextReport(m_host);
-}
-
-void CPageCountDlg::OnReportsProfile()
-{
-    RunProfileReport(m_host);
-}
-
-void CPageCountDlg::OnReportsProfileWindow()
-{
-    RunPageProfile(m_host);
+    RunDropFiles(m_host, pEvent->mimeData()->urls());
 }

@@ -1,24 +1,19 @@
 #include "CSplashDlg.h"
 
-#include "common/ui/DialogBuilder.h"
-#include "res/resource.h"
-
 #include <QLabel>
 #include <QTimerEvent>
+#include <QVBoxLayout>
 
 CSplashDlg::CSplashDlg(QWidget* pParent) : QDialog(pParent, Qt::Dialog | Qt::FramelessWindowHint)
 {
-    const SDialogTemplate* pTemplate = FindDialogTemplate(IDD_SPLASH);
-    setObjectName(QString::number(IDD_SPLASH));
     setAccessibleName(QStringLiteral("Pagewick"));
-    BuildDialogControls(this, *pTemplate);
-    // The picture is shown at its own size, and the dialog is exactly as large as the picture.
-    const QPixmap picture(QStringLiteral(":/images/splash.png"));
-    if (auto* pPicture = findChild<QLabel*>()) {
-        pPicture->setPixmap(picture);
-        pPicture->setGeometry(QRect(QPoint(0, 0), picture.size()));
-    }
-    setFixedSize(picture.isNull() ? DialogClientSize(*pTemplate) : picture.size());
+    // The picture at its own size, and the window exactly as large as the picture.
+    auto* pLayout = new QVBoxLayout(this);
+    pLayout->setContentsMargins(0, 0, 0, 0);
+    pLayout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* pPicture = new QLabel(this);
+    pPicture->setPixmap(QPixmap(QStringLiteral(":/images/splash.png")));
+    pLayout->addWidget(pPicture);
     setModal(true);
 }
 

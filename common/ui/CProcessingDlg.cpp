@@ -1,16 +1,19 @@
 #include "CProcessingDlg.h"
 
-#include "DialogBuilder.h"
-#include "res/resource.h"
-
 #include <QProgressBar>
 
+#include <algorithm>
+
 CProcessingDlg::CProcessingDlg(QWidget* pParent, const QString& strCaption)
-    : CStopDlg(IDD_PROCESSING, IDC_PROCESSING_FILE, pParent)
+    : CStopDlg(strCaption.isEmpty() ? QStringLiteral("Processing...") : strCaption, QStringLiteral("File:"), 37, pParent)
 {
-    if (!strCaption.isEmpty())
-        setWindowTitle(strCaption);
-    m_progress = FindControlAs<QProgressBar>(this, IDC_PROCESSING_PROGRESS);
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setAccessibleName(QStringLiteral("Progress"));
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+    AddLine(m_progress);
 }
 
 void CProcessingDlg::SetProgress(int nDone, int nTotal)

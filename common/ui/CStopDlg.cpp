@@ -1,30 +1,41 @@
 #include "CStopDlg.h"
 
-#include "DialogBuilder.h"
-#include "res/resource.h"
-
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-CStopDlg::CStopDlg(int nTemplate, int nTextId, QWidget* pParent)
+CStopDlg::CStopDlg(const QString& strCaption, const QString& strLabel, int nFieldChars, QWidget* pParent)
     : QDialog(pParent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
-    const SDialogTemplate* pTemplate = FindDialogTemplate(nTemplate);
-    setObjectName(QString::number(nTemplate));
-    setWindowTitle(QString::fromUtf8(pTemplate->pszCaption));
-    BuildDialogControls(this, *pTemplate);
-    setFixedSize(DialogClientSize(*pTemplate));
-    m_editText = FindControlAs<QLineEdit>(this, nTextId);
-    // The label stands on the text line of its field, not above it.
-    if (auto* pLabel = findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
-        const QRect field = m_editText->geometry();
-        pLabel->setGeometry(pLabel->x(), field.y(), pLabel->width(), field.height());
-        pLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    }
-    connect(FindControlAs<QPushButton>(this, IDC_STOP), &QPushButton::clicked, this, &CStopDlg::OnStop);
+    setWindowTitle(strCaption);
+    m_pLayout = new QVBoxLayout(this);
+    m_pLayout->setSizeConstraint(QLayout::SetFixedSize);
+
+    auto* pTextLine = new QHBoxLayout;
+    auto* pLabel = new QLabel(strLabel, this);
+    m_editText = new QLineEdit(this);
+    m_editText->setObjectName(QStringLiteral("textField"));
+    m_editText->setReadOnly(true);
+    m_editText->setAccessibleName(QString(strLabel).remove(u':'));
+    m_editText->setMinimumWidth(m_editText->fontMetrics().averageCharWidth() * nFieldChars);
+    pLabel->setBuddy(m_editText);
+    pTextLine->addWidget(pLabel);
+    pTextLine->addWidget(m_editText, 1);
+    m_pLayout->addLayout(pTextLine);
+
+    auto* pStop = new QPushButton(QStringLiteral("&Stop"), this);
+    pStop->setObjectName(QStringLiteral("stopButton"));
+    pStop->setDefault(true);
+    m_pLayout->addWidget(pStop, 0, Qt::AlignHCenter);
+    connect(pStop, &QPushButton::clicked, this, &CStopDlg::OnStop);
     setModal(false);
     show();
+}
+
+void CStopDlg::AddLine(QWidget* pLine)
+{
+    m_pLayout->insertWidget(m_pLayout->count() - 1, pLine);
 }
 
 void CStopDlg::SetText(const QString& strText)

@@ -1,17 +1,18 @@
-// A small modeless window of a long operation: one line of text, and Stop. The Processing and
-// the Scan windows are both of this kind.
+// A small modeless window of a long operation: a labelled line of text, and Stop. The Processing
+// and the Scan windows are both of this kind.
 #pragma once
 
 #include <QDialog>
 
 class QLineEdit;
+class QVBoxLayout;
 
 class CStopDlg : public QDialog {
     Q_OBJECT
 public:
-    // Built from dialog template nTemplate, whose edit nTextId shows the text; modeless over its
-    // owner and shown at once.
-    CStopDlg(int nTemplate, int nTextId, QWidget* pParent);
+    // Titled strCaption, its text labelled strLabel ("File:") in a field about nFieldChars
+    // characters wide; modeless over its owner and shown at once.
+    CStopDlg(const QString& strCaption, const QString& strLabel, int nFieldChars, QWidget* pParent);
 
     void SetText(const QString& strText);
     QString GetText() const;
@@ -33,6 +34,11 @@ public slots:
     void OnStop();
     void reject() override;
 
+protected:
+    // Adds a line between the text and Stop.
+    void AddLine(QWidget* pLine);
+
 private:
+    QVBoxLayout* m_pLayout = nullptr;
     QLineEdit* m_editText = nullptr;
 };

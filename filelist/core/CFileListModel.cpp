@@ -62,7 +62,7 @@ QVariant CFileListModel::data(const QModelIndex& index, int nRole) const
         return index.column() == COL_FILENAME ? ShownPath(rec.path) : FileRecordText(rec, index.column());
     case Qt::ToolTipRole:
         // The whole text of a cell that may not fit; why a short count is short and what the pages
-        // are; where else the file is listed.
+        // are; where else the file is listed, by the path there (rows have no numbers on screen).
         if (index.column() == COL_PAGES)
             return PagesToolTip(rec);
         if (index.column() == COL_STATUS && !rec.StatusNote().isEmpty())
@@ -71,7 +71,9 @@ QVariant CFileListModel::data(const QModelIndex& index, int nRole) const
             const int nOther = AlsoListedIn(index.row());
             if (nOther < 0)
                 return ShownPath(rec.path);
-            return ShownPath(rec.path) + QStringLiteral("\nAlso listed in row %1").arg(nOther + 1);
+            const QByteArray& other = m_rows.at(nOther).path;
+            return ShownPath(rec.path) + (other == rec.path ? QStringLiteral("\nAlso listed in another row")
+                                                            : QStringLiteral("\nAlso listed as ") + ShownPath(other));
         }
         return QVariant();
     case WarningSignRole:

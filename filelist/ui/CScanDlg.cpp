@@ -1,5 +1,3 @@
 #include "CScanDlg.h"
 
-#include "res/resource.h"
-
-CScanDlg::CScanDlg(QWidget* pParent) : CStopDlg(IDD_SCAN, IDC_SCAN_DIRECTORY, pParent) {}
+CScanDlg::CScanDlg(QWidget* pParent) : CStopDlg(QStringLiteral("Scan"), QStringLiteral("Directory:"), 45, pParent) {}

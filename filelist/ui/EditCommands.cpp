@@ -3,8 +3,6 @@
 #include "common/core/FileName.h"
 #include "filelist/core/CFileListModel.h"
 #include "filelist/core/SortOrder.h"
-#include "res/Menus.h"
-#include "res/resource.h"
 
 #include <QCursor>
 #include <QDesktopServices>
@@ -114,28 +112,11 @@ void ToggleRowUse(const SListHost& host)
     host.pModel->SetUse(nRow, !bInUse, bInUse ? EFileStatus::None : EFileStatus::Ready);
 }
 
-void ShowRowMenu(const SListHost& host, const std::function<void(int)>& dispatch)
+void ShowRowMenu(const SListHost& host, QMenu* pMenu)
 {
     if (FirstSelectedRow(host) < 0)
         return;
-    const SMenuPopup& popup = FindMenu(IDR_MENU_ROW)->pPopups[0];
-    QMenu menu(host.pView);
-    menu.setObjectName(QString::number(IDR_MENU_ROW));
-    menu.setTitle(QString::fromUtf8(popup.pszText));
-    for (int i = 0; i < popup.nItems; ++i) {
-        const SMenuItem& item = popup.pItems[i];
-        if (!item.pszText) {
-            menu.addSeparator();
-            continue;
-        }
-        QAction* pAction = menu.addAction(QString::fromUtf8(item.pszText));
-        pAction->setObjectName(QString::number(item.nId));
-        pAction->setData(item.nId);
-    }
-    // The menu returns the chosen command instead of sending it; a dismissed menu chooses nothing.
-    const QAction* pChosen = menu.exec(QCursor::pos());
-    if (pChosen)
-        dispatch(pChosen->data().toInt());
+    pMenu->exec(QCursor::pos());
     host.pView->viewport()->update();
 }
 

@@ -4,7 +4,7 @@
 
 #include "common/ui/ListHost.h"
 
-#include <functional>
+class QMenu;
 
 // Selects every row; the last one gets the focus.
 void SelectAllRows(const SListHost& host);
@@ -24,7 +24,7 @@ void OpenSelectedFiles(const SListHost& host);
 void MoveSelectedRow(const SListHost& host, int nStep);
 // Switches the first selected row between in use ("Ready.") and out of use (empty status).
 void ToggleRowUse(const SListHost& host);
-// With a row selected, shows the row menu at the mouse and hands the chosen command to dispatch.
-void ShowRowMenu(const SListHost& host, const std::function<void(int)>& dispatch);
+// With a row selected, shows the row menu at the mouse; its items run their commands.
+void ShowRowMenu(const SListHost& host, QMenu* pMenu);
 // Sorts the rows by one column's texts; selection and focus go with their rows.
 void SortRows(const SListHost& host, int nColumn);

@@ -1,6 +1,6 @@
 // The page profile as a bureau prices it, as text: the Page Profile report, the per-page lines of
 // the command line, and the tables of the Page Profile window. Classes come in their fixed order
-// (filelist/core/PageProfile.h); CSV lines are quoted as the CSV report quotes them, end in CR LF
+// (tiff/PageProfile.h); CSV lines are quoted as the CSV report quotes them, end in CR LF
 // and take a path's own bytes.
 #pragma once
 

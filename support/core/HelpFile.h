@@ -1,5 +1,4 @@
-// The program's help: the collection's name, where it is looked for, and which topic answers each
-// help context.
+// The program's help: the collection's name, where it is looked for, and its main page.
 #pragma once
 
 #include <QByteArray>
@@ -13,19 +12,7 @@ inline const char kHelpCollectionName[] = "pagewick.qhc";
 inline const char kHelpNamespace[] = "com.quorbel.pagewick";
 inline const char kHelpFolder[] = "doc";
 
-// Help requests: the kind a window passes (a context request), and the viewer's commands.
-constexpr quint32 HELP_CONTEXT = 0x0001;
-constexpr quint32 HH_DISPLAY_TOPIC = 0x0000;
-constexpr quint32 HH_HELP_CONTEXT = 0x000F;
-
-// A window's help context is this base plus its dialog template's id.
-constexpr quint32 kHelpContextDialogBase = 0x20000;
-
-// The page (file name inside the help folder) that answers a help context; the main window's page
-// for a context no page is mapped to.
-QString HelpTopicForContext(quint32 nContext);
-
-// The page shown when the help opens without a context: the main window's.
+// The page of the main window, where the help opens unless a window asks for a page of its own.
 QString MainHelpTopic();
 
 // Where a help file is looked for, in order: an absolute path as it stands; a bare name next to

@@ -24,7 +24,7 @@ CFolderDialog::CFolderDialog(const QString& strCaption, const QString& strPrompt
     pLayout->addWidget(pPrompt);
 
     m_edit = new QLineEdit(this);
-    m_edit->setObjectName(QString::number(IDC_FOLDER_EDIT));
+    m_edit->setObjectName(QStringLiteral("folderEdit"));
     m_edit->setAccessibleName(QStringLiteral("Folder"));
     pLayout->addWidget(m_edit);
 
@@ -32,7 +32,7 @@ CFolderDialog::CFolderDialog(const QString& strCaption, const QString& strPrompt
     m_pModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     m_pModel->setRootPath(QString());
     m_tree = new QTreeView(this);
-    m_tree->setObjectName(QString::number(IDC_FOLDER_TREE));
+    m_tree->setObjectName(QStringLiteral("folderTree"));
     m_tree->setAccessibleName(QStringLiteral("Folders"));
     m_tree->setModel(m_pModel);
     m_tree->setHeaderHidden(true);
@@ -42,8 +42,8 @@ CFolderDialog::CFolderDialog(const QString& strCaption, const QString& strPrompt
     pLayout->addWidget(m_tree, 1);
 
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    m_buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("1"));
-    m_buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("2"));
+    m_buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
+    m_buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
     pLayout->addWidget(m_buttons);
     connect(m_buttons, &QDialogButtonBox::accepted, this, &CFolderDialog::accept);
     connect(m_buttons, &QDialogButtonBox::rejected, this, &CFolderDialog::reject);
@@ -66,7 +66,8 @@ CFolderDialog::CFolderDialog(const QString& strCaption, const QString& strPrompt
     }
     OnEditChange();
     m_edit->setFocus();
-    resize(420, 460);
+    // Room for a long path, and for a tree several levels deep.
+    resize(fontMetrics().averageCharWidth() * 60, fontMetrics().lineSpacing() * 28);
 }
 
 int CFolderDialog::DoModal()

@@ -10,10 +10,6 @@ class QFileSystemModel;
 class QLineEdit;
 class QTreeView;
 
-// Control ids of the chooser, as tests and screen readers find them.
-constexpr int IDC_FOLDER_TREE = 14145;
-constexpr int IDC_FOLDER_EDIT = 14148;
-
 class CFolderDialog : public QDialog {
     Q_OBJECT
 public:

@@ -102,16 +102,8 @@ bool CHtmlHelpLoader::Bind(const QString& strFile)
     return false;
 }
 
-CHelpWindow* CHtmlHelpLoader::HtmlHelp(QWidget* pOwner, const QString& strFile, quint32 nCommand, quintptr nData)
+CHelpWindow* CHtmlHelpLoader::HtmlHelp(QWidget* pOwner, const QString& strFile, const QString& strTopic)
 {
-    QString strTopic;
-    if (nCommand == HH_HELP_CONTEXT)
-        strTopic = HelpTopicForContext(quint32(nData));
-    else if (nCommand == HH_DISPLAY_TOPIC)
-        strTopic = MainHelpTopic();
-    else
-        return nullptr;
-
     if (m_eBinding == BIND_NOT_TRIED)
         m_eBinding = Bind(strFile) ? BIND_DONE : BIND_FAILED;
     if (m_eBinding == BIND_DONE && !m_pWindow) {
@@ -126,7 +118,7 @@ CHelpWindow* CHtmlHelpLoader::HtmlHelp(QWidget* pOwner, const QString& strFile, 
                       QMessageBox::Warning, QMessageBox::NoButton, m_strFailure);
         return nullptr;
     }
-    m_pWindow->ShowTopic(strTopic);
+    m_pWindow->ShowTopic(strTopic.isEmpty() ? MainHelpTopic() : strTopic);
     m_pWindow->show();
     m_pWindow->raise();
     m_pWindow->activateWindow();

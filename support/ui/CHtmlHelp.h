@@ -5,7 +5,6 @@
 
 #include <QPointer>
 #include <QString>
-#include <QtGlobal>
 
 class CHelpWindow;
 class QWidget;
@@ -18,10 +17,10 @@ public:
     explicit CHtmlHelpLoader(const QString& strExeDir = QString(), const QString& strCurrentDir = QString(),
                              const QString& strCopyDir = QString());
 
-    // Shows the help file: HH_HELP_CONTEXT opens the topic of the context nData, HH_DISPLAY_TOPIC
-    // the main topic. Returns the help window, or null when there is no help (a box over pOwner
-    // says so and why) or the command is not one of these.
-    CHelpWindow* HtmlHelp(QWidget* pOwner, const QString& strFile, quint32 nCommand, quintptr nData);
+    // Shows the help file at a page of its help folder ("counting.html"; the main page when
+    // empty). Returns the help window, or null when there is no help (a box over pOwner says so
+    // and why).
+    CHelpWindow* HtmlHelp(QWidget* pOwner, const QString& strFile, const QString& strTopic = QString());
 
     int BindAttempts() const { return m_nBindAttempts; }
     // The collection the help window opens (the user's copy), and why there is none.

@@ -2,14 +2,14 @@
 
 #include "ReadableColours.h"
 #include "common/ui/AppMessageBox.h"
-#include "support/core/BrowserFallback.h"
-#include "support/core/LaunchErrors.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMouseEvent>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 namespace {
@@ -66,6 +66,7 @@ CHyperLink::CHyperLink(const QString& strText, QWidget* pParent) : QLabel(strTex
     }();
     Q_UNUSED(bAccessible);
     setTextFormat(Qt::PlainText);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
     m_strUrl = strText;
     setToolTip(m_strUrl);
@@ -78,7 +79,6 @@ void CHyperLink::SetLinkUrl(const QString& strUrl)
     m_strUrl = strUrl;
     if (text().isEmpty())
         setText(strUrl);
-    FitToText();
     setToolTip(strUrl);
 }
 
@@ -96,58 +96,45 @@ void CHyperLink::SetUnderlined(bool bUnderlined)
     update();
 }
 
-void CHyperLink::FitToText()
+QSize CHyperLink::sizeHint() const
 {
-    if (!parentWidget())
-        return;
-    QRect rc = geometry();
     const QFontMetrics fm(font());
-    const int cxText = fm.horizontalAdvance(text());
-    const int cyText = fm.height();
-    const Qt::Alignment align = alignment();
-    if (align & Qt::AlignVCenter) {
-        const int dy = (rc.height() - cyText) / 2;
-        rc.adjust(0, dy, 0, -dy);
-    } else {
-        rc.setHeight(cyText);
-    }
-    if (align & Qt::AlignHCenter) {
-        const int dx = (rc.width() - cxText) / 2;
-        rc.adjust(dx, 0, -dx, 0);
-    } else if (align & Qt::AlignRight) {
-        rc.setLeft(rc.x() + rc.width() - cxText);
-    } else {
-        rc.setWidth(cxText);
-    }
-    setGeometry(rc);
+    return QSize(fm.horizontalAdvance(text()), fm.height());
 }
 
-int CHyperLink::OpenUrl(const QString& strUrl) const
+CHyperLink::ELaunch CHyperLink::OpenUrl(const QString& strUrl)
 {
     QUrl url(strUrl, QUrl::TolerantMode);
     if (url.scheme().isEmpty())
         url = QUrl::fromUserInput(strUrl);
     if (!url.isValid() || url.isEmpty())
-        return LAUNCH_FILE_NOT_FOUND;
+        return ELaunch::NotFound;
     if (QDesktopServices::openUrl(url))
-        return LAUNCH_SUCCEEDED;
-    // The desktop found nothing to open it with; that is the failure to report unless the
-    // registered web browser can take it.
-    return OpenWithRegisteredBrowser(url.toString(QUrl::FullyEncoded), LAUNCH_NO_ASSOC);
+        return ELaunch::Opened;
+    // A desktop without an opener of its own (no xdg-open) may still have a web browser.
+    const QString strBrowser = QStandardPaths::findExecutable(QStringLiteral("sensible-browser"));
+    const bool bWebPage = url.scheme() == u"http" || url.scheme() == u"https";
+    if (bWebPage && !strBrowser.isEmpty() && QProcess::startDetached(strBrowser, {url.toString(QUrl::FullyEncoded)}))
+        return ELaunch::Opened;
+    return ELaunch::NoProgram;
 }
 
-void CHyperLink::ShowLaunchError(int nCode)
+void CHyperLink::ShowLaunchError(ELaunch eFailure)
 {
-    AppMessageBox(window(), LaunchErrorMessage(nCode), QString(), QMessageBox::Ok, QMessageBox::Warning);
+    const QString strWhy = eFailure == ELaunch::NotFound
+                               ? QStringLiteral("The specified file was not found.")
+                               : QStringLiteral("There is no application associated\nwith the given filename extension.");
+    AppMessageBox(window(), QStringLiteral("Unable to open hyperlink:\n\n") + strWhy, QString(), QMessageBox::Ok,
+                  QMessageBox::Warning);
 }
 
 void CHyperLink::Activate()
 {
-    const int nResult = OpenUrl(m_strUrl);
-    SetVisitedState(LaunchSucceeded(nResult));
+    const ELaunch eResult = OpenUrl(m_strUrl);
+    SetVisitedState(eResult == ELaunch::Opened);
     if (!m_bVisited) {
         QApplication::beep();
-        ShowLaunchError(nResult);
+        ShowLaunchError(eResult);
     }
 }
 

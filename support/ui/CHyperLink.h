@@ -18,14 +18,19 @@ public:
     bool GetVisitedState() const { return m_bVisited; }
     void SetUnderlined(bool bUnderlined);
 
-    // Shrinks the control to its text, keeping the edge or centre its alignment names.
-    void FitToText();
+    // What became of a request to open an address.
+    enum class ELaunch { Opened, NotFound, NoProgram };
+    // Asks the desktop to open an address; a web page the desktop cannot open goes to the browser
+    // Debian's sensible-browser chooses.
+    static ELaunch OpenUrl(const QString& strUrl);
+    // The box of a launch that failed, over this link's window: "Unable to open hyperlink:", a
+    // blank line and why.
+    void ShowLaunchError(ELaunch eFailure);
 
-    // Asks the desktop to open an address, then the registered web browser. Above 32 on
-    // success, else the code of the failure (see LaunchErrors.h).
-    int OpenUrl(const QString& strUrl) const;
-    // The launch-error box for a failure code, over this link's window.
-    void ShowLaunchError(int nCode);
+    // The link is as large as its text, so that only the text is a link; a layout puts it at the
+    // edge or centre its alignment there names.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
     // Opens the target as a click does (also the press action of assistive technologies).
     void Activate();

@@ -12,10 +12,9 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-void RunHelpWebsite(CHyperLink* pLink)
+void RunHelpWebsite()
 {
-    if (pLink)
-        pLink->OpenUrl(QString::fromLatin1(kHomePageUrl));
+    CHyperLink::OpenUrl(QString::fromLatin1(kHomePageUrl));
 }
 
 void RunSupportEmail(QWidget* pOwner)
@@ -28,9 +27,9 @@ void RunSupportEmail(QWidget* pOwner)
     QDesktopServices::openUrl(QUrl(strUrl, QUrl::TolerantMode));
 }
 
-void RunHtmlHelp(QWidget* pOwner, quint32 nContext)
+void RunHtmlHelp(QWidget* pOwner, const QString& strTopic)
 {
-    CHtmlHelpLoader::Instance().HtmlHelp(pOwner, QString::fromLatin1(kHelpCollectionName), HH_HELP_CONTEXT, nContext);
+    CHtmlHelpLoader::Instance().HtmlHelp(pOwner, QString::fromLatin1(kHelpCollectionName), strTopic);
 }
 
 void RunAboutBox(QWidget* pOwner)

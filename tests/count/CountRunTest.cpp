@@ -3,13 +3,12 @@
 #include "app/ui/CPageCountDlg.h"
 #include "common/ui/CJobRun.h"
 #include "common/ui/CProcessingDlg.h"
-#include "common/ui/DialogBuilder.h"
 #include "count/core/FileEngine.h"
 #include "count/core/FileRequests.h"
 #include "count/ui/CountRun.h"
 #include "filelist/core/CFileListModel.h"
-#include "res/resource.h"
 #include "support/ModalBox.h"
+#include "support/Named.h"
 #include "support/TempDir.h"
 #include "support/TiffBytes.h"
 #include "support/TiffFiles.h"
@@ -75,8 +74,8 @@ protected:
     }
     CFileListModel& Model() { return *dlg.GetModel(); }
     QString Text(int nRow, int nColumn) { return Model().GetText(nRow, nColumn); }
-    QString PagesField() { return FindControlAs<QLineEdit>(dlg.GetClient(), IDC_PAGES)->text(); }
-    void Count() { QTest::mouseClick(FindControl(dlg.GetClient(), IDC_COUNT_FILES), Qt::LeftButton); }
+    QString PagesField() { return Named<QLineEdit>(&dlg, "pagesField")->text(); }
+    void Count() { QTest::mouseClick(Named(&dlg, "countButton"), Qt::LeftButton); }
     CProcessingDlg* Processing()
     {
         CJobRun* pRun = RunningCountRun(&dlg);
@@ -263,7 +262,7 @@ TEST_F(CountRun, StopEndsTheRunAtOnceInsideALongFile)
     CWhen stop([&] { return CountingNow(LongTiff(), 2) && Text(3, COL_STATUS) == QLatin1String("Done"); },
                [&] {
                    sinceStop.start();
-                   QTest::mouseClick(FindControl(Processing(), IDC_STOP), Qt::LeftButton);
+                   QTest::mouseClick(Named(Processing(), "stopButton"), Qt::LeftButton);
                });
     CModalBoxes boxes;      // no "Done." box after Stop
     Count();
@@ -291,9 +290,9 @@ TEST_F(CountRun, SecondPressDuringARunStartsNothingAndTheButtonIsDisabledMeanwhi
     bool bDisabled = false;
     CWhen again([&] { return CountingNow(strSlow, 0); },
                 [&] {
-                    bDisabled = !FindControl(dlg.GetClient(), IDC_COUNT_FILES)->isEnabled() &&
-                                !dlg.GetMenuBar()->findChild<QAction*>(QString::number(ID_FILE_SCANDIRECTORIES))->isEnabled();
-                    dlg.OnCommand(IDC_COUNT_FILES);
+                    bDisabled = !Named(&dlg, "countButton")->isEnabled() &&
+                                !Named<QAction>(&dlg, "actionScanDirectories")->isEnabled();
+                    RunCountFiles(dlg.Host());
                 });
     CModalBoxes boxes;
     boxes.Expect(kDoneBox, QMessageBox::Ok);
@@ -303,7 +302,7 @@ TEST_F(CountRun, SecondPressDuringARunStartsNothingAndTheButtonIsDisabledMeanwhi
     EXPECT_TRUE(bDisabled);
     EXPECT_EQ(boxes.Seen().size(), 1);
     EXPECT_EQ(dlg.PagesTotal(), 60001);
-    EXPECT_TRUE(FindControl(dlg.GetClient(), IDC_COUNT_FILES)->isEnabled());
+    EXPECT_TRUE(Named(&dlg, "countButton")->isEnabled());
 }
 
 TEST_F(CountRun, ClosingTheWindowEndsTheRunAtOnce)

@@ -1,10 +1,11 @@
 #include "app/ui/CPageCountApp.h"
 #include "app/ui/CPageCountDlg.h"
-#include "common/ui/DialogBuilder.h"
+#include "count/ui/CountRun.h"
 #include "filelist/core/CFileListModel.h"
+#include "filelist/ui/AddFiles.h"
 #include "filelist/ui/CScanDlg.h"
-#include "res/resource.h"
 #include "support/ModalBox.h"
+#include "support/Named.h"
 #include "support/TempDir.h"
 #include "support/TiffFiles.h"
 #include "support/Waiting.h"
@@ -12,7 +13,6 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTableView>
@@ -39,9 +39,9 @@ SExpectedBox RemovedBox(int n)
 std::function<void(QWidget*)> Choose(const QString& strFolder)
 {
     return [strFolder](QWidget* pChooser) {
-        auto* pEdit = pChooser->findChild<QLineEdit*>(QString::number(IDC_FOLDER_EDIT));
+        auto* pEdit = Named<QLineEdit>(pChooser, "folderEdit");
         pEdit->setText(strFolder);
-        QTest::mouseClick(pChooser->findChild<QPushButton*>(QStringLiteral("1")), Qt::LeftButton);
+        QTest::mouseClick(Named<QPushButton>(pChooser, "okButton"), Qt::LeftButton);
     };
 }
 
@@ -62,7 +62,7 @@ protected:
     {
         return WaitUntil([&] { return boxes.AllAnswered() && !dlg.Operations().IsBusy(); });
     }
-    QAction* Action(int nId) { return dlg.GetMenuBar()->findChild<QAction*>(QString::number(nId)); }
+    QAction* Action(const char* pszName) { return Named<QAction>(&dlg, pszName); }
     // A tree big enough that a scan is still going when its first rows show.
     void MakeBigTree(const char* pszSuffix)
     {
@@ -83,8 +83,8 @@ protected:
         QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(pTarget, &drop);
     }
-    void SetSubFolders(bool b) { FindControlAs<QCheckBox>(dlg.GetClient(), IDC_SUB_FOLDERS)->setChecked(b); }
-    void Scan() { dlg.GetMenuBar()->findChild<QAction*>(QString::number(ID_FILE_SCANDIRECTORIES))->trigger(); }
+    void SetSubFolders(bool b) { Named<QCheckBox>(&dlg, "subFolders")->setChecked(b); }
+    void Scan() { Action("actionScanDirectories")->trigger(); }
     // A tree with the names a scan must cope with.
     void MakeTree()
     {
@@ -179,7 +179,7 @@ TEST_F(AddFiles, TheBoxCountsAsItStandsWhenTheChooserReturns)
     EXPECT_EQ(Names(), QStringList({"tree/.hidden.tif", "tree/b page, two.tif", "tree/sub dir/c.tif",
                                     "tree/Zürich scan.tif"}));
     // Adding rows writes the totals, never the box back.
-    EXPECT_TRUE(FindControlAs<QCheckBox>(dlg.GetClient(), IDC_SUB_FOLDERS)->isChecked());
+    EXPECT_TRUE(Named<QCheckBox>(&dlg, "subFolders")->isChecked());
 }
 
 TEST_F(AddFiles, TheRootFolderGivesNoDoubledSeparator)
@@ -241,7 +241,7 @@ TEST_F(AddFiles, StopEndsTheScanAtOnceKeepingTheRowsAndTheQuestionStillComes)
                [&] {
                    bScanWindowShowedADirectory = ScanWindow()->GetDirectory().startsWith(dir.Path() + QStringLiteral("/big"));
                    sinceStop.start();
-                   QTest::mouseClick(FindControl(ScanWindow(), IDC_STOP), Qt::LeftButton);
+                   QTest::mouseClick(Named(ScanWindow(), "stopButton"), Qt::LeftButton);
                });
     CModalBoxes boxes;
     boxes.ExpectDialog(kChooser, Choose(dir.Path(QStringLiteral("big"))));
@@ -296,7 +296,7 @@ TEST_F(AddFiles, FilterRemovesEveryRowThatFailsTheSignatureTest)
     dlg.GetModel()->SetCounted(0, 25, QString(), nullptr, CPageSummary());
     CModalBoxes boxes;
     boxes.Expect(RemovedBox(6), QMessageBox::Ok);
-    Action(ID_FILTER_REMOVENONTIF)->trigger();
+    Action("actionRemoveNonTiff")->trigger();
     EXPECT_TRUE(WaitDone(boxes));
     EXPECT_EQ(Names(), QStringList({"le.tif", "mm-anything.tif", "mm-only.tif", "le.tif"}));
     EXPECT_EQ(dlg.GetModel()->GetText(1, COL_USE), QStringLiteral("No"));
@@ -304,7 +304,7 @@ TEST_F(AddFiles, FilterRemovesEveryRowThatFailsTheSignatureTest)
     EXPECT_EQ(dlg.PagesTotal(), 25);
     // Only TIFF files left: the message says 0.
     boxes.Expect(RemovedBox(0), QMessageBox::Ok);
-    dlg.RemoveNonTiffFiles();
+    Action("actionRemoveNonTiff")->trigger();
     EXPECT_TRUE(WaitDone(boxes));
 }
 
@@ -312,18 +312,18 @@ TEST_F(AddFiles, NoSecondLongOperationStartsInsideAScanAndItsCommandsAreDisabled
 {
     MakeBigTree("txt");
     SetSubFolders(true);
-    const int kLongCommands[] = {ID_FILE_SCANDIRECTORIES, ID_FILE_LOADLIST, ID_FILE_APPENDLIST, ID_FILTER_REMOVENONTIF};
+    const char* const kLongCommands[] = {"actionScanDirectories", "actionLoadList", "actionAppendList", "actionRemoveNonTiff"};
     bool bDisabled = false;
     CWhen inside([this] { return ScanWindow() && dlg.GetModel()->GetRowCount() > 0; },
                  [&] {
-                     bDisabled = !FindControl(dlg.GetClient(), IDC_COUNT_FILES)->isEnabled();
-                     for (int nId : kLongCommands)
-                         bDisabled = bDisabled && !Action(nId)->isEnabled();
+                     bDisabled = !Named(&dlg, "countButton")->isEnabled();
+                     for (const char* pszName : kLongCommands)
+                         bDisabled = bDisabled && !Action(pszName)->isEnabled();
                      // Called another way, neither a second scan, nor a count run, nor the filter
                      // opens anything now.
-                     dlg.OnCommand(ID_FILE_SCANDIRECTORIES);
-                     dlg.OnCommand(IDC_COUNT_FILES);
-                     dlg.OnCommand(ID_FILTER_REMOVENONTIF);
+                     RunScanDirectories(dlg.Host(), [] { return true; });
+                     RunCountFiles(dlg.Host());
+                     RunRemoveNonTiffFiles(dlg.Host());
                      // Rows removed during the scan leave a consistent list.
                      dlg.GetModel()->removeRows(0, 1);
                  });
@@ -338,9 +338,9 @@ TEST_F(AddFiles, NoSecondLongOperationStartsInsideAScanAndItsCommandsAreDisabled
     EXPECT_EQ(dlg.GetModel()->GetRowCount(), 19999);
     EXPECT_EQ(dlg.ItemsTotal(), 19999);
     // Enabled again after it.
-    EXPECT_TRUE(FindControl(dlg.GetClient(), IDC_COUNT_FILES)->isEnabled());
-    EXPECT_TRUE(Action(ID_FILE_SCANDIRECTORIES)->isEnabled());
-    EXPECT_TRUE(Action(ID_FILTER_REMOVENONTIF)->isEnabled());
+    EXPECT_TRUE(Named(&dlg, "countButton")->isEnabled());
+    EXPECT_TRUE(Action("actionScanDirectories")->isEnabled());
+    EXPECT_TRUE(Action("actionRemoveNonTiff")->isEnabled());
 }
 
 TEST_F(AddFiles, ClosingTheWindowStopsTheScanAtOnce)

@@ -1,9 +1,9 @@
 #include "app/ui/CPageCountDlg.h"
-#include "common/ui/DialogBuilder.h"
 #include "count/ui/CountRun.h"
 #include "filelist/core/CFileListModel.h"
-#include "res/resource.h"
+#include "filelist/ui/CFileListDelegate.h"
 #include "support/ModalBox.h"
+#include "support/Named.h"
 #include "support/TempDir.h"
 #include "support/TiffBytes.h"
 #include "support/UrlCatcher.h"
@@ -14,15 +14,39 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QTableView>
 #include <QTest>
 #include <QFileInfo>
 #include <QTimer>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// Answers the row menu once it is up: the item with the chosen text, or none to dismiss it; the
+// menu's texts are put in pSeen.
+void AnswerRowMenu(const char* pszChoose, QStringList* pSeen = nullptr)
+{
+    QTimer::singleShot(50, qApp, [pszChoose, pSeen] {
+        auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!pMenu)
+            return;
+        QAction* pChosen = nullptr;
+        for (QAction* pAction : pMenu->actions()) {
+            if (pSeen)
+                *pSeen << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
+            if (pszChoose && pAction->text() == QLatin1String(pszChoose))
+                pChosen = pAction;
+        }
+        if (!pChosen) {
+            pMenu->close();
+            return;
+        }
+        pMenu->setActiveAction(pChosen);
+        QTest::keyClick(pMenu, Qt::Key_Return);
+    });
+}
 
 class EditCommands : public testing::Test {
 protected:
@@ -69,7 +93,9 @@ protected:
         std::sort(rows.begin(), rows.end());
         return rows;
     }
-    void Trigger(int nId) { dlg.GetMenuBar()->findChild<QAction*>(QString::number(nId))->trigger(); }
+    void Trigger(const char* pszAction) { Named<QAction>(&dlg, pszAction)->trigger(); }
+    // Right-clicks the list where a row is selected: the row menu comes up.
+    void RequestRowMenu() { emit View()->customContextMenuRequested(QPoint()); }
 
     CPageCountDlg dlg;
 };
@@ -99,10 +125,10 @@ TEST_P(EditMoves, TheFirstSelectedRowMovesOnePlace)
         View()->selectionModel()->select(Model().index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     switch (c.eMove) {
     case EMove::MenuUp:
-        Trigger(ID_ACTION_MOVEUP);
+        Trigger("actionMoveUp");
         break;
     case EMove::MenuDown:
-        Trigger(ID_ACTION_MOVEDOWN);
+        Trigger("actionMoveDown");
         break;
     case EMove::KeyUp:
         QTest::keyClick(View(), Qt::Key_A, Qt::ControlModifier);
@@ -111,10 +137,12 @@ TEST_P(EditMoves, TheFirstSelectedRowMovesOnePlace)
         QTest::keyClick(View(), Qt::Key_Z, Qt::ControlModifier);
         break;
     case EMove::RowMenuUp:
-        dlg.OnCommand(ID_ROW_MOVEUP);
+        AnswerRowMenu("&Move Up");
+        RequestRowMenu();
         break;
     case EMove::RowMenuDown:
-        dlg.OnCommand(ID_ROW_MOVEDOWN);
+        AnswerRowMenu("Move Down");
+        RequestRowMenu();
         break;
     }
     EXPECT_EQ(Order(), QLatin1String(c.pszOrder));
@@ -165,13 +193,13 @@ TEST_F(EditCommands, ResetsLowerThePagesTotalAndKeepTheStatuses)
     Model().SetCounted(2, 5, QString(), nullptr, CPageSummary());
     EXPECT_EQ(dlg.PagesTotal(), 17);
     Select({0, 1});
-    Trigger(ID_ACTION_RESETCOUNT);
+    Trigger("actionResetCount");
     EXPECT_EQ(dlg.PagesTotal(), 5);     // 12 and an empty cell (0) went
     EXPECT_EQ(Model().GetText(0, COL_PAGES), QString());
     EXPECT_EQ(Model().GetText(0, COL_STATUS), QStringLiteral("Done"));
     EXPECT_EQ(Model().GetText(2, COL_PAGES), QStringLiteral("5"));
-    EXPECT_EQ(FindControlAs<QLineEdit>(dlg.GetClient(), IDC_PAGES)->text(), QStringLiteral("5"));
-    Trigger(ID_ACTION_RESETALL);
+    EXPECT_EQ(Named<QLineEdit>(&dlg, "pagesField")->text(), QStringLiteral("5"));
+    Trigger("actionResetAllCounts");
     EXPECT_EQ(dlg.PagesTotal(), 0);
     EXPECT_EQ(Model().GetText(2, COL_PAGES), QString());
     EXPECT_EQ(Model().GetText(2, COL_STATUS), QStringLiteral("Done"));
@@ -182,7 +210,7 @@ TEST_F(EditCommands, DeleteRemovesTheSelectedRowsAndKeepsTheOthersInOrder)
     Rows(QStringLiteral("abcdefg"));
     Model().SetCounted(1, 4, QString(), nullptr, CPageSummary());
     Select({1, 4});
-    Trigger(ID_ACTION_DELETE);
+    Trigger("actionDelete");
     EXPECT_EQ(Order(), QStringLiteral("acdfg"));
     EXPECT_EQ(dlg.ItemsTotal(), 5);
     EXPECT_EQ(dlg.PagesTotal(), 4);
@@ -200,7 +228,7 @@ TEST_F(EditCommands, DeleteRemovesTheSelectedRowsAndKeepsTheOthersInOrder)
     QString strKept;
     for (int i = 1; i < strBefore.size(); i += 2)
         strKept += strBefore[i];
-    Trigger(ID_ACTION_DELETE);
+    Trigger("actionDelete");
     EXPECT_EQ(Order(), strKept);
 }
 
@@ -208,14 +236,14 @@ TEST_F(EditCommands, SelectAllFocusesTheLastRowAndClearAllKeepsThePages)
 {
     Rows(QStringLiteral("abcd"));
     Model().SetCounted(2, 9, QString(), nullptr, CPageSummary());
-    Trigger(ID_ACTION_SELECTALL);
+    Trigger("actionSelectAll");
     EXPECT_EQ(SelectedRows(), QList<int>({0, 1, 2, 3}));
     EXPECT_EQ(View()->selectionModel()->currentIndex().row(), 3);
-    Trigger(ID_ACTION_CLEARALL);
+    Trigger("actionClearAll");
     EXPECT_EQ(Model().GetRowCount(), 0);
     EXPECT_EQ(dlg.ItemsTotal(), 0);
     EXPECT_EQ(dlg.PagesTotal(), 9);
-    Trigger(ID_ACTION_CLEARALL);    // an empty list: nothing happens
+    Trigger("actionClearAll");    // an empty list: nothing happens
     EXPECT_EQ(Model().GetRowCount(), 0);
 }
 
@@ -227,35 +255,17 @@ TEST_F(EditCommands, OpenAsksTheDesktopForEachSelectedFileTopmostFirst)
     Model().AppendRow(odd);
     CUrlCatcher catcher;
     Select({4, 1, 3});
-    Trigger(ID_ACTION_OPEN);
+    Trigger("actionOpen");
     ASSERT_EQ(catcher.Urls().size(), 3);
     EXPECT_EQ(catcher.Urls()[0].path(), QStringLiteral("/scans/b"));
     EXPECT_EQ(catcher.Urls()[1].path(), QStringLiteral("/scans/d"));
     // The file's own bytes, percent-encoded.
     EXPECT_EQ(catcher.Urls()[2].toEncoded(), QByteArray("file:///scans/caf%E9%20%231.tif"));
     Select({});
-    Trigger(ID_ACTION_OPEN);
+    Trigger("actionOpen");
     EXPECT_EQ(catcher.Urls().size(), 3);
 }
 
-// Answers the row menu once it is up: the chosen item's id, or 0 to dismiss it.
-void AnswerRowMenu(int nChoose, QStringList* pSeen)
-{
-    QTimer::singleShot(50, qApp, [nChoose, pSeen] {
-        auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!pMenu)
-            return;
-        for (QAction* pAction : pMenu->actions())
-            *pSeen << (pAction->isSeparator() ? QStringLiteral("-") : pAction->text());
-        QAction* pChosen = pMenu->findChild<QAction*>(QString::number(nChoose));
-        if (!pChosen) {
-            pMenu->close();
-            return;
-        }
-        pMenu->setActiveAction(pChosen);
-        QTest::keyClick(pMenu, Qt::Key_Return);
-    });
-}
 
 TEST_F(EditCommands, RightClickShowsTheRowMenuAndRunsTheChosenCommand)
 {
@@ -263,21 +273,21 @@ TEST_F(EditCommands, RightClickShowsTheRowMenuAndRunsTheChosenCommand)
     QStringList seen;
     // No row selected: no menu.
     View()->selectionModel()->clearSelection();
-    dlg.ShowRowMenu();
+    RequestRowMenu();
     EXPECT_TRUE(seen.isEmpty());
     // A right click selects the row under the mouse, and the menu it shows deletes it.
     const QPoint at = View()->visualRect(Model().index(1, 1)).center();
-    AnswerRowMenu(ID_ACTION_DELETE, &seen);
+    AnswerRowMenu("&Delete", &seen);
     QTest::mouseClick(View()->viewport(), Qt::RightButton, Qt::NoModifier, at);
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, View()->viewport()->mapToGlobal(at));
     QApplication::sendEvent(View()->viewport(), &event);
-    EXPECT_EQ(seen, QStringList({"&Move Up\ta", "Move Down\tz", "-", "&Open", "-", "&Reset Count", "&Delete"}));
+    EXPECT_EQ(seen, QStringList({"&Move Up", "Move Down", "-", "&Open", "-", "&Reset Count", "&Delete"}));
     EXPECT_EQ(Order(), QStringLiteral("ac"));
     // A dismissed menu does nothing.
     Select({0});
     seen.clear();
-    AnswerRowMenu(0, &seen);
-    dlg.ShowRowMenu();
+    AnswerRowMenu(nullptr, &seen);
+    RequestRowMenu();
     EXPECT_FALSE(seen.isEmpty());
     EXPECT_EQ(Order(), QStringLiteral("ac"));
 }
@@ -302,9 +312,9 @@ TEST_F(EditCommands, HeaderClickSortsByTheColumnsOwnIndexAndSelectionTravels)
     QTest::mouseClick(pHeader->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, 5));
     EXPECT_EQ(Order(), QStringLiteral("abcd"));
     // The Sort menu by file name.
-    Trigger(ID_SORT_FILENAME);
+    Trigger("actionSortByFilename");
     EXPECT_EQ(Order(), QStringLiteral("abcd"));
-    Trigger(ID_SORT_PAGECOUNT);
+    Trigger("actionSortByPageCount");
     EXPECT_EQ(Order(), QStringLiteral("abcd"));
     EXPECT_FALSE(pHeader->isSortIndicatorShown());     // no arrow: there is no sort state
 }
@@ -316,6 +326,17 @@ TEST_F(EditCommands, LongPathsKeepTheirFileNameInSight)
     Model().AppendRow(rec);
     EXPECT_EQ(View()->textElideMode(), Qt::ElideMiddle);
     EXPECT_EQ(Model().index(0, COL_FILENAME).data(Qt::ToolTipRole).toString(), QString::fromUtf8(rec.path));
+    // The tool tip the user sees comes in lines no wider than the limit.
+    const QPoint at = View()->visualRect(Model().index(0, COL_FILENAME)).center();
+    QHelpEvent help(QEvent::ToolTip, at, View()->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(View()->viewport(), &help);
+    ASSERT_TRUE(QToolTip::isVisible());
+    const QStringList lines = QToolTip::text().split(u'\n');
+    EXPECT_GT(lines.size(), 1);
+    EXPECT_EQ(lines.join(QString()), QString::fromUtf8(rec.path));
+    for (const QString& strLine : lines)
+        EXPECT_LE(QFontMetrics(QToolTip::font()).horizontalAdvance(strLine.trimmed()), CFileListDelegate::kMaxToolTipWidth);
+    QToolTip::hideText();
 }
 
 TEST_F(EditCommands, DeletingAndSortingDuringACountRunCountEachWaitingRowOnce)
@@ -334,13 +355,13 @@ TEST_F(EditCommands, DeletingAndSortingDuringACountRunCountEachWaitingRowOnce)
     CWhen edit([&] { return Model().GetText(2, COL_STATUS) == QLatin1String("Processing"); },
                [&] {
                    Select({3});        // d.tif, counted by then: its pages stay in the total
-                   Trigger(ID_ACTION_DELETE);
-                   Trigger(ID_SORT_FILENAME);
+                   Trigger("actionDelete");
+                   Trigger("actionSortByFilename");
                });
     CModalBoxes boxes;
     boxes.Expect({QStringLiteral("Pagewick"), QStringLiteral("Done."), QMessageBox::Ok, QMessageBox::Warning},
                  QMessageBox::Ok);
-    dlg.OnCommand(IDC_COUNT_FILES);
+    Trigger("actionCountFiles");
     ASSERT_TRUE(WaitUntil([&] { return boxes.AllAnswered() && !RunningCountRun(&dlg); }, 60000));
     ASSERT_TRUE(edit.Done());
     QStringList rows;

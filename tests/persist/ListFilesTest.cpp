@@ -1,5 +1,5 @@
 #include "PersistTesting.h"
-#include "res/resource.h"
+#include "persist/ui/ListFiles.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -41,7 +41,7 @@ TEST_F(ListFiles, LoadReplacesTheListAndAppendAddsBelow)
     dlg.GetModel()->SetCounted(0, 7, QString(), nullptr, CPageSummary());
     CModalBoxes boxes;
     boxes.ExpectDialog(kOpen, TypeName(strList));
-    Run(ID_FILE_LOADLIST, boxes);
+    Run("actionLoadList", boxes);
     EXPECT_EQ(Rows(), QList<QByteArray>({"Yes " + a, "No " + b}));
     EXPECT_EQ(dlg.GetModel()->GetText(0, COL_FILESIZE), QStringLiteral("4"));
     EXPECT_EQ(dlg.GetModel()->GetText(1, COL_STATUS), QStringLiteral("Ready."));
@@ -50,7 +50,7 @@ TEST_F(ListFiles, LoadReplacesTheListAndAppendAddsBelow)
     EXPECT_EQ(dlg.windowTitle(), TitleWith(strList));
 
     boxes.ExpectDialog(kOpen, TypeName(strMore));
-    Run(ID_FILE_APPENDLIST, boxes);
+    Run("actionAppendList", boxes);
     EXPECT_EQ(Rows(), QList<QByteArray>({"Yes " + a, "No " + b, "Yes " + a}));
     EXPECT_EQ(dlg.windowTitle(), TitleWith(strMore));
 }
@@ -61,14 +61,14 @@ TEST_F(ListFiles, SaveWritesDefaultLstInTheCurrentDirectoryWhenThereAreRows)
     ASSERT_TRUE(QDir::setCurrent(dir.Path()));
     CModalBoxes boxes;
     boxes.Expect(kNoFiles, QMessageBox::Ok);
-    Run(ID_FILE_SAVELIST, boxes);
+    Run("actionSaveList", boxes);
     boxes.Expect(kNoFiles, QMessageBox::Ok);
-    Run(ID_FILE_SAVELISTAS, boxes);     // and no dialog
+    Run("actionSaveListAs", boxes);     // and no dialog
     EXPECT_EQ(dlg.windowTitle(), strFirstTitle);
     dlg.AppendFileRow("/s/a.tif", true);
     dlg.AppendFileRow("~/b.tif", false);
     boxes.Expect(OkBox(QStringLiteral("List File Saved OK"), QStringLiteral("default.lst")), QMessageBox::Ok);
-    Run(ID_FILE_SAVELIST, boxes);
+    Run("actionSaveList", boxes);
     QDir::setCurrent(strHome);
     EXPECT_EQ(ReadAll(dir.Path(QStringLiteral("default.lst"))), "/s/a.tif\r\r\n~~/b.tif\r\r\n");
     EXPECT_EQ(dlg.windowTitle(), TitleWith(QStringLiteral("default.lst")));
@@ -85,11 +85,11 @@ TEST_F(ListFiles, SaveAsAndLoadKeepEveryByteOfEveryPath)
     CModalBoxes boxes;
     boxes.ExpectDialog(kSave, TypeName(dir.Path(QStringLiteral("saved"))));   // the extension comes by itself
     boxes.Expect(OkBox(QStringLiteral("List File Saved OK"), strList), QMessageBox::Ok);
-    Run(ID_FILE_SAVELISTAS, boxes);
+    Run("actionSaveListAs", boxes);
     EXPECT_EQ(ReadAll(strList), paths[0] + "\r\r\n~" + paths[1] + "\r\r\n" + paths[2] + "\r\r\n");
     EXPECT_EQ(dlg.windowTitle(), TitleWith(strList));
     boxes.ExpectDialog(kOpen, TypeName(strList));
-    Run(ID_FILE_LOADLIST, boxes);
+    Run("actionLoadList", boxes);
     EXPECT_EQ(Rows(), rows);
     // Replacing the file is asked first; No goes back to the dialog.
     boxes.ExpectDialog(kSave, TypeName(strList));
@@ -97,12 +97,12 @@ TEST_F(ListFiles, SaveAsAndLoadKeepEveryByteOfEveryPath)
                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning},
                  QMessageBox::No);
     boxes.ExpectDialog(kSave, CancelDialog);
-    Run(ID_FILE_SAVELISTAS, boxes);
+    Run("actionSaveListAs", boxes);
 }
 
 struct SDialogCase {
     const char* pszName;
-    int nCommand;
+    const char* pszAction;
     QString strDialog;
     QString strSuffix;
 };
@@ -123,7 +123,7 @@ TEST_P(ListFilesDialog, FiltersOnItsExtensionAndCancelKeepsEverything)
         strSuffix = static_cast<QFileDialog*>(pDialog)->defaultSuffix();
         CancelDialog(pDialog);
     });
-    Run(GetParam().nCommand, boxes);
+    Run(GetParam().pszAction, boxes);
     EXPECT_EQ(filters, QStringList({"*." + GetParam().strSuffix, "All Files *.*"}));
     EXPECT_EQ(strSuffix, GetParam().strSuffix);
     EXPECT_EQ(Rows(), QList<QByteArray>({"Yes /s/a.tif"}));
@@ -133,11 +133,11 @@ TEST_P(ListFilesDialog, FiltersOnItsExtensionAndCancelKeepsEverything)
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, ListFilesDialog,
-                         testing::Values(SDialogCase{"Load", ID_FILE_LOADLIST, kOpen, "lst"},
-                                         SDialogCase{"Append", ID_FILE_APPENDLIST, kOpen, "lst"},
-                                         SDialogCase{"SaveAs", ID_FILE_SAVELISTAS, kSave, "lst"},
-                                         SDialogCase{"CsvReport", ID_REPORTS_CSV, "Export Files to CSV file", "csv"},
-                                         SDialogCase{"TextReport", ID_REPORTS_TEXT, "Export Files to TXT file", "txt"}),
+                         testing::Values(SDialogCase{"Load", "actionLoadList", kOpen, "lst"},
+                                         SDialogCase{"Append", "actionAppendList", kOpen, "lst"},
+                                         SDialogCase{"SaveAs", "actionSaveListAs", kSave, "lst"},
+                                         SDialogCase{"CsvReport", "actionCsvReport", "Export Files to CSV file", "csv"},
+                                         SDialogCase{"TextReport", "actionTextReport", "Export Files to TXT file", "txt"}),
                          [](const testing::TestParamInfo<SDialogCase>& info) { return info.param.pszName; });
 
 TEST_F(ListFiles, FilesThatCannotBeReadOrWrittenAreNamedInTheTitleAndTheBox)
@@ -150,13 +150,13 @@ TEST_F(ListFiles, FilesThatCannotBeReadOrWrittenAreNamedInTheTitleAndTheBox)
     CModalBoxes boxes;
     boxes.ExpectDialog(kOpen, TypeName(strFifo));
     boxes.Expect(FailureBox(QStringLiteral("Can't read list file."), strFifo), QMessageBox::Ok);
-    Run(ID_FILE_APPENDLIST, boxes);
+    Run("actionAppendList", boxes);
     EXPECT_EQ(Rows(), QList<QByteArray>({"Yes /s/a.tif"}));
     EXPECT_EQ(dlg.windowTitle(), TitleWith(strFifo));
     boxes.ExpectDialog(kSave, TypeName(strNowhere));
     // Never "Saved OK".
     boxes.Expect(FailureBox(QStringLiteral("Can't write to lst file."), strNowhere), QMessageBox::Ok);
-    Run(ID_FILE_SAVELISTAS, boxes);
+    Run("actionSaveListAs", boxes);
     EXPECT_EQ(dlg.windowTitle(), TitleWith(strNowhere));
     // Chosen, then gone before it is opened.
     boxes.ExpectDialog(kOpen, [&](QWidget* pDialog) {
@@ -164,7 +164,7 @@ TEST_F(ListFiles, FilesThatCannotBeReadOrWrittenAreNamedInTheTitleAndTheBox)
         QFile::remove(strGone);
     });
     boxes.Expect(FailureBox(QStringLiteral("Can't read list file."), strGone), QMessageBox::Ok);
-    Run(ID_FILE_LOADLIST, boxes);
+    Run("actionLoadList", boxes);
     EXPECT_TRUE(Rows().isEmpty());
     EXPECT_EQ(Informatives(boxes), QStringList({"Not a regular file", "Not a directory", "No such file or directory"}));
 }
@@ -191,16 +191,16 @@ TEST_F(ListFiles, RowsWhosePathsCannotStandInALineAreLeftOutAndCounted)
     const SExpectedBox leftOut = {QStringLiteral("Rows Not Saved"), "4 rows were not saved in " + strList + '.',
                                   QMessageBox::Ok, QMessageBox::Warning};
     boxes.Expect(leftOut, QMessageBox::Ok);
-    Run(ID_FILE_SAVELISTAS, boxes);
+    Run("actionSaveListAs", boxes);
     EXPECT_EQ(ReadAll(strList), "~/s/plain.tif\r\r\n~/s/caf\xe9 \xff.tif\r\r\n/s/\xEF\xBB\xBFmark.tif\r\r\n");
     EXPECT_EQ(dlg.windowTitle(), TitleWith(strList));
     boxes.ExpectDialog(kOpen, TypeName(strList));
-    Run(ID_FILE_LOADLIST, boxes);
+    Run("actionLoadList", boxes);
     EXPECT_EQ(Rows(), kept);
     dlg.AppendFileRow("/s/tab\tand\rcr.tif", true);
     boxes.Expect({leftOut.strCaption, "1 row was not saved in " + strList + '.', QMessageBox::Ok, QMessageBox::Warning},
                  QMessageBox::Ok);
-    Run(ID_FILE_SAVELIST, boxes);
+    Run("actionSaveList", boxes);
     const QString strWhy = QStringLiteral("A list file holds one path per line, and a path with a line break (CR or "
                                           "LF) or the byte 0x1A cannot stand in a line.\nThe first: ");
     EXPECT_EQ(Informatives(boxes),
@@ -215,12 +215,12 @@ TEST_F(ListFiles, ALongListLoadsInTheWindowsLoop)
     bool bBlocked = false;
     CWhen inside([&] { return dlg.GetModel()->GetRowCount() > 0; },
                  [&] {
-                     bBlocked = !Action(ID_FILE_APPENDLIST)->isEnabled() && !Action(ID_FILE_SCANDIRECTORIES)->isEnabled();
-                     dlg.OnCommand(ID_FILE_LOADLIST);     // refused: no dialog
+                     bBlocked = !Action("actionAppendList")->isEnabled() && !Action("actionScanDirectories")->isEnabled();
+                     RunLoadList(dlg.Host(), false);     // refused: no dialog
                  });
     CModalBoxes boxes;
     boxes.ExpectDialog(kOpen, TypeName(strList));
-    Run(ID_FILE_LOADLIST, boxes);
+    Run("actionLoadList", boxes);
     EXPECT_TRUE(inside.Done() && bBlocked);
     EXPECT_EQ(dlg.GetModel()->GetRowCount(), 100000);
     EXPECT_EQ(dlg.GetModel()->GetText(99999, COL_USE), QStringLiteral("No"));
@@ -239,7 +239,7 @@ TEST_F(ListFiles, ClosingTheWindowStopsTheLoadAtOnce)
                 });
     CModalBoxes boxes;
     boxes.ExpectDialog(kOpen, TypeName(strList));
-    Run(ID_FILE_LOADLIST, boxes);
+    Run("actionLoadList", boxes);
     EXPECT_LT(sinceClose.elapsed(), 200);
     EXPECT_EQ(boxes.Seen().size(), 1);
     // The rows read stay; a file not looked at by then is shown as one that cannot be read.
@@ -257,7 +257,7 @@ TEST_F(ListFiles, AHugeLineLoadsAsOnePath)
     huge[huge.size() / 3] = '\xff';
     CModalBoxes boxes;
     boxes.ExpectDialog(kOpen, TypeName(dir.Write(QStringLiteral("huge.lst"), huge + "\r\r\n/b\r\r\n")));
-    Run(ID_FILE_LOADLIST, boxes);
+    Run("actionLoadList", boxes);
     ASSERT_EQ(dlg.GetModel()->GetRowCount(), 2);
     EXPECT_TRUE(dlg.GetModel()->GetRecord(0).path == huge);
 }

@@ -1,17 +1,17 @@
 // What the tests of list files and reports share: a disk that fills up, file dialogs answered as a
-// user answers them, and a shown window whose commands run from their menu items.
+// user answers them, and a shown window whose commands run from their actions.
 #pragma once
 
 #include "app/ui/CPageCountDlg.h"
 #include "filelist/core/CFileListModel.h"
 #include "support/ModalBox.h"
+#include "support/Named.h"
 #include "support/TempDir.h"
 #include "support/Waiting.h"
 
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
-#include <QMenuBar>
 
 #include <sys/resource.h>
 
@@ -91,11 +91,11 @@ class CWindowTest : public testing::Test {
 protected:
     CWindowTest() : dlg(nullptr, false), strFirstTitle(dlg.windowTitle()) { dlg.show(); }
 
-    QAction* Action(int nId) { return dlg.GetMenuBar()->findChild<QAction*>(QString::number(nId)); }
-    // Runs a command from its menu item; waits until it and every box it brought are through.
-    void Run(int nId, CModalBoxes& boxes)
+    QAction* Action(const char* pszName) { return Named<QAction>(&dlg, pszName); }
+    // Runs a command from its action; waits until it and every box it brought are through.
+    void Run(const char* pszAction, CModalBoxes& boxes)
     {
-        Action(nId)->trigger();
+        Action(pszAction)->trigger();
         EXPECT_TRUE(WaitUntil([&] { return boxes.AllAnswered() && !dlg.Operations().IsBusy(); }));
     }
     // Each row as its Use text, a blank and its path's bytes.

@@ -1,7 +1,6 @@
 #include "PersistTesting.h"
 #include "persist/core/ProfileReport.h"
 #include "persist/ui/CPageProfileDlg.h"
-#include "res/resource.h"
 #include "support/UrlCatcher.h"
 
 #include <QApplication>
@@ -121,14 +120,14 @@ TEST_F(ProfileWindow, TheReportAsksNothingButWhereToAndWhetherToOpenIt)
                   QMessageBox::Yes | QMessageBox::No, QMessageBox::NoIcon},
                  QMessageBox::No);
     CUrlCatcher urls;
-    Run(ID_REPORTS_PROFILE, boxes);
+    Run("actionProfileReport", boxes);
     EXPECT_EQ(ReadAll(dir.Path(QStringLiteral("profile.csv"))), kReport);
     EXPECT_TRUE(urls.Urls().isEmpty());
     // A file that cannot be written gets the reports' failure box.
     const QString strNowhere = dir.Write(QStringLiteral("file"), "x") + QStringLiteral("/profile.csv");
     boxes.ExpectDialog(QStringLiteral("Export Page Profile to CSV file"), TypeName(strNowhere));
     boxes.Expect(FailureBox(QStringLiteral("File Report Error"), "Can't write to " + strNowhere), QMessageBox::Ok);
-    Run(ID_REPORTS_PROFILE, boxes);
+    Run("actionProfileReport", boxes);
     EXPECT_EQ(boxes.Seen().last().strInformative, QStringLiteral("Not a directory"));
 }
 
@@ -158,7 +157,7 @@ TEST_F(ProfileWindow, ShowsTheTablesCopiesThemAndSavesThemAsPdf)
     const QString strNowhere = dir.Write(QStringLiteral("file"), "x") + QStringLiteral("/profile.pdf");
     boxes.ExpectDialog(QStringLiteral("Save Page Profile as PDF"), TypeName(strNowhere));
     boxes.Expect(FailureBox(QStringLiteral("File Report Error"), "Can't write to " + strNowhere), QMessageBox::Ok);
-    Run(ID_REPORTS_PROFILEWINDOW, boxes);
+    Run("actionPageProfile", boxes);
     EXPECT_EQ(paperRows, QStringList({"A3 2", "A4 13", "Unknown 1", "Total 16"}));
     EXPECT_EQ(strCounted, QStringLiteral("16 pages in 3 counted files."));
     EXPECT_EQ(strLeftOut, QStringLiteral("Left out: 1 row not in use, 1 row in use but not counted."));

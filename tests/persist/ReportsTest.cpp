@@ -1,6 +1,5 @@
 #include "PersistTesting.h"
 #include "common/core/FileName.h"
-#include "res/resource.h"
 #include "support/UrlCatcher.h"
 
 #include <QAbstractButton>
@@ -43,7 +42,7 @@ protected:
 
 struct SReportCase {
     const char* pszName;
-    int nCommand;
+    const char* pszAction;
     bool bHeader;
     bool bTotal;
     QByteArray bytes;
@@ -56,7 +55,7 @@ TEST_P(ReportsAnswers, GiveTheirBytes)
     // In use and counted; never counted; counted but not in use; more pages than 32 bits hold.
     dlg.GetModel()->AppendRows({Row("/s/a.tif", true, 1024, 12), Row("/s/b, \"c\".tif", true, 10, -1),
                                 Row("/s/d.tif", false, 30, 5), Row("/s/Z\xc3\xbc.tif", true, 20, 3000000000LL)});
-    const bool bCsv = GetParam().nCommand == ID_REPORTS_CSV;
+    const bool bCsv = qstrcmp(GetParam().pszAction, "actionCsvReport") == 0;
     const auto answer = [](bool bYes) { return bYes ? QMessageBox::Yes : QMessageBox::No; };
     CModalBoxes boxes;
     boxes.ExpectDialog(bCsv ? kCsvDialog : QStringLiteral("Export Files to TXT file"),
@@ -69,7 +68,7 @@ TEST_P(ReportsAnswers, GiveTheirBytes)
                           "Open File"),
                  QMessageBox::No);
     CUrlCatcher urls;
-    Run(GetParam().nCommand, boxes);
+    Run(GetParam().pszAction, boxes);
     EXPECT_EQ(ReadAll(dir.Path(bCsv ? QStringLiteral("report.csv") : QStringLiteral("report.txt"))), GetParam().bytes);
     EXPECT_TRUE(urls.Urls().isEmpty());
 }
@@ -84,12 +83,12 @@ const QByteArray kTextTotal = "\r\n3000000012" + Blanks(60) + "\r\n";
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ReportsAnswers,
     testing::Values(
-        SReportCase{"CsvHeaderAndTotal", ID_REPORTS_CSV, true, true,
+        SReportCase{"CsvHeaderAndTotal", "actionCsvReport", true, true,
                     "Filename,File Bytes,Created Time,Modified Time,Pages\r\n" + kCsvRows + ",,,,3000000012\r\n"},
-        SReportCase{"CsvRowsOnly", ID_REPORTS_CSV, false, false, kCsvRows},
-        SReportCase{"TextHeaderAndTotal", ID_REPORTS_TEXT, true, true,
+        SReportCase{"CsvRowsOnly", "actionCsvReport", false, false, kCsvRows},
+        SReportCase{"TextHeaderAndTotal", "actionTextReport", true, true,
                     "Pages" + Blanks(5) + "Filename" + Blanks(52) + "\r\n" + kTextRows + kTextTotal},
-        SReportCase{"TextTotalOnly", ID_REPORTS_TEXT, false, true, kTextRows + kTextTotal}),
+        SReportCase{"TextTotalOnly", "actionTextReport", false, true, kTextRows + kTextTotal}),
     [](const testing::TestParamInfo<SReportCase>& info) { return info.param.pszName; });
 
 TEST_F(Reports, AnOlderReportStaysWholeUntilTheNewOneIsAndOpensOnYes)
@@ -109,7 +108,7 @@ TEST_F(Reports, AnOlderReportStaysWholeUntilTheNewOneIsAndOpensOnYes)
     boxes.Expect(kDone, QMessageBox::Ok);
     boxes.Expect(Question("Do you want to open file now in excel ?", "Open File"), QMessageBox::Yes);
     CUrlCatcher urls;
-    Run(ID_REPORTS_CSV, boxes);
+    Run("actionCsvReport", boxes);
     EXPECT_EQ(atQuestion, "old report");
     // An empty list still gives the header and the total.
     EXPECT_EQ(ReadAll(strFile), "Filename,File Bytes,Created Time,Modified Time,Pages\r\n,,,,0\r\n");
@@ -123,7 +122,7 @@ TEST_F(Reports, AFileThatCannotBeWrittenSaysWhyAndNeverDone)
     CModalBoxes boxes;
     boxes.ExpectDialog(kCsvDialog, TypeName(strNowhere));
     boxes.Expect(FailureBox(QStringLiteral("File Report Error"), "Can't write to " + strNowhere), QMessageBox::Ok);
-    Run(ID_REPORTS_CSV, boxes);     // and no question after it
+    Run("actionCsvReport", boxes);     // and no question after it
     // The disk fills up while the rows are written: the older report of that name stays whole.
     dlg.GetModel()->AppendRows(QVector<FileRecord>(20000, Row("/scans/a-page-of-a-long-list.tif", true, 100, 1)));
     const QString strFull = dir.Write(QStringLiteral("full.txt"), "old report");
@@ -136,7 +135,7 @@ TEST_F(Reports, AFileThatCannotBeWrittenSaysWhyAndNeverDone)
     boxes.Expect(Question("Do you want to include a description header ?", "Text Report"), QMessageBox::Yes);
     boxes.Expect(kTotalQuestion, QMessageBox::Yes);
     boxes.Expect(FailureBox(QStringLiteral("File Report Error"), "Can't write to " + strFull), QMessageBox::Ok);
-    Run(ID_REPORTS_TEXT, boxes);
+    Run("actionTextReport", boxes);
     EXPECT_EQ(boxes.Seen().size(), 7);
     EXPECT_EQ(Informatives(boxes), QStringList({"Not a directory", "", "", "", "File too large"}));
     EXPECT_EQ(ReadAll(strFull), "old report");

@@ -1,4 +1,5 @@
 #include "support/ModalBox.h"
+#include "support/Named.h"
 #include "support/TempDir.h"
 #include "support/core/FolderPath.h"
 #include "support/ui/CFolderDialog.h"
@@ -16,12 +17,12 @@ namespace {
 
 QLineEdit* Edit(QWidget* pChooser)
 {
-    return pChooser->findChild<QLineEdit*>(QString::number(IDC_FOLDER_EDIT));
+    return Named<QLineEdit>(pChooser, "folderEdit");
 }
 
 QPushButton* OkButton(QWidget* pChooser)
 {
-    return pChooser->findChild<QPushButton*>(QStringLiteral("1"));
+    return Named<QPushButton>(pChooser, "okButton");
 }
 
 // Types a folder into the chooser's edit box and presses OK.
@@ -37,7 +38,7 @@ std::function<void(QWidget*)> TypeAndOk(const QString& strFolder)
 
 std::function<void(QWidget*)> Cancel()
 {
-    return [](QWidget* pChooser) { QTest::mouseClick(pChooser->findChild<QPushButton*>(QStringLiteral("2")), Qt::LeftButton); };
+    return [](QWidget* pChooser) { QTest::mouseClick(Named<QPushButton>(pChooser, "cancelButton"), Qt::LeftButton); };
 }
 
 SExpectedBox InvalidBox(const QString& strFolder)
@@ -84,7 +85,7 @@ TEST(FolderDialog, OkFollowsTheEditBoxAndTheTreeFillsIt)
     Edit(&chooser)->clear();
     EXPECT_FALSE(OkButton(&chooser)->isEnabled());
 
-    auto* pTree = chooser.findChild<QTreeView*>(QString::number(IDC_FOLDER_TREE));
+    auto* pTree = Named<QTreeView>(&chooser, "folderTree");
     auto* pModel = qobject_cast<QFileSystemModel*>(pTree->model());
     pTree->setCurrentIndex(pModel->index(dir.Path()));
     EXPECT_EQ(Edit(&chooser)->text(), dir.Path());

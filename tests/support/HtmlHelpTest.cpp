@@ -84,7 +84,7 @@ TEST(HtmlHelp, WithoutHelpABoxSaysWhy)
             boxes.Expect({QStringLiteral("Pagewick"), QStringLiteral("The help cannot be shown."), QMessageBox::Ok,
                           QMessageBox::Warning},
                          QMessageBox::Ok);
-            EXPECT_EQ(loader.HtmlHelp(&owner, kFile, HH_HELP_CONTEXT, 0x20066), nullptr) << c.pszCase;
+            EXPECT_EQ(loader.HtmlHelp(&owner, kFile), nullptr) << c.pszCase;
         }
         EXPECT_TRUE(boxes.AllAnswered()) << c.pszCase;
         ASSERT_EQ(boxes.Seen().size(), 2) << c.pszCase;
@@ -110,7 +110,7 @@ TEST(HtmlHelp, TheUserCopyFollowsTheInstalledCollection)
     const auto open = [&](const CTempDir& prefix) {
         CHtmlHelpLoader loader(prefix.Path(QStringLiteral("bin")), prefix.Path(QStringLiteral("bin")), strCopyDir);
         QWidget owner;
-        CHelpWindow* pWindow = loader.HtmlHelp(&owner, kFile, HH_DISPLAY_TOPIC, 0);
+        CHelpWindow* pWindow = loader.HtmlHelp(&owner, kFile);
         EXPECT_TRUE(pWindow && PageOf(pWindow) == MainHelpTopic());
         EXPECT_EQ(loader.CollectionPath(), strCopyDir + u'/' + kFile);
         return Bytes(strCopyDir + QStringLiteral("/copied-from"));
@@ -138,23 +138,22 @@ TEST(HtmlHelp, TheUserCopyFollowsTheInstalledCollection)
     EXPECT_TRUE(open(second).startsWith(second.Path(QStringLiteral("share/pagewick/")).toUtf8()));
 }
 
-TEST(HtmlHelp, FoundInTheDataFolderAndOpenedAtTheContextsTopic)
+TEST(HtmlHelp, FoundInTheDataFolderAndOpenedAtTheWindowsTopic)
 {
     CTempDir prefix;
     CopyBuiltHelp(prefix, QStringLiteral("share/pagewick"));
     CTempDir cache;
     CHtmlHelpLoader loader(prefix.Path(QStringLiteral("bin")), prefix.Path(QStringLiteral("bin")), cache.Path());
     auto* pOwner = new QWidget;
-    QPointer<CHelpWindow> pWindow = loader.HtmlHelp(pOwner, kFile, HH_HELP_CONTEXT, 0x20066);
+    QPointer<CHelpWindow> pWindow = loader.HtmlHelp(pOwner, kFile);
     ASSERT_TRUE(pWindow);
     EXPECT_TRUE(pWindow->isVisible());
     EXPECT_EQ(pWindow->CurrentUrl(), CHelpWindow::TopicUrl(QStringLiteral("main-window.html")));
     // The same window answers later requests, each at its topic.
-    EXPECT_EQ(loader.HtmlHelp(pOwner, kFile, HH_HELP_CONTEXT, 0x20083), pWindow);
+    EXPECT_EQ(loader.HtmlHelp(pOwner, kFile, QStringLiteral("counting.html")), pWindow);
     EXPECT_EQ(PageOf(pWindow), QStringLiteral("counting.html"));
-    EXPECT_EQ(loader.HtmlHelp(pOwner, kFile, HH_DISPLAY_TOPIC, 0), pWindow);
+    EXPECT_EQ(loader.HtmlHelp(pOwner, kFile), pWindow);
     EXPECT_EQ(PageOf(pWindow), QStringLiteral("main-window.html"));
-    EXPECT_EQ(loader.HtmlHelp(pOwner, kFile, 0x0012, 0), nullptr);
     // It closes with the window that owns it.
     delete pOwner;
     EXPECT_FALSE(pWindow);
