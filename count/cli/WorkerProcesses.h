@@ -69,9 +69,12 @@ public:
     // Works on every item of the queue until it is closed and empty, calling onResult(i, item,
     // result) for the i-th item taken, in order of i, as soon as the results up to i are in;
     // onResult returns false to stop everything at once. tick is called now and then (at least
-    // every tenth of a second) while work goes on. Returns false when onResult stopped the run.
+    // every tenth of a second) while work goes on. onArrival(i, result), when given, is called for
+    // each result as it arrives, in any order, before onResult has it. Returns false when onResult
+    // stopped the run.
     bool Run(CItemQueue& items, const std::function<bool(qint64, const QByteArray&, const QByteArray&)>& onResult,
-             const std::function<void()>& tick = {});
+             const std::function<void()>& tick = {},
+             const std::function<void(qint64, const QByteArray&)>& onArrival = {});
 
 private:
     struct SState;

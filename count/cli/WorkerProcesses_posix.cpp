@@ -333,6 +333,7 @@ struct CWorkerProcesses::SState {
     std::deque<qint64> alone;           // held by a dead worker with others: each goes alone
     bool bSourceOpen = true;
     bool bStopped = false;
+    std::function<void(qint64, const QByteArray&)> onArrival;
 
     SItem& At(qint64 nIndex) { return window[size_t(nIndex - nFirst)]; }
 
@@ -446,6 +447,8 @@ struct CWorkerProcesses::SState {
                 SItem& item = At(header.nIndex);
                 item.result = w.pending.mid(nUsed + qsizetype(sizeof header), qsizetype(header.nBytes));
                 item.bArrived = true;
+                if (onArrival)
+                    onArrival(header.nIndex, item.result);
                 const auto now = std::chrono::steady_clock::now();
                 if (w.lastResult.time_since_epoch().count() != 0) {
                     const double dSeconds = std::chrono::duration<double>(now - w.lastResult).count();
@@ -477,6 +480,8 @@ struct CWorkerProcesses::SState {
             SItem& item = At(*it);
             if (++item.nTries >= kTries) {
                 item.bArrived = true;   // an empty result: it could not be done
+                if (onArrival)
+                    onArrival(*it, item.result);
                 continue;
             }
             alone.push_front(*it);
@@ -553,9 +558,11 @@ CWorkerProcesses::~CWorkerProcesses()
 
 bool CWorkerProcesses::Run(CItemQueue& items,
                            const std::function<bool(qint64, const QByteArray&, const QByteArray&)>& onResult,
-                           const std::function<void()>& tick)
+                           const std::function<void()>& tick,
+                           const std::function<void(qint64, const QByteArray&)>& onArrival)
 {
     SState& s = *m_pState;
+    s.onArrival = onArrival;
     const bool bProcesses = s.spawner > 0;
     for (int i = 0; i < (bProcesses ? s.nWorkers : 1); ++i) {
         if (!s.StartWorker(bProcesses))
