@@ -34,9 +34,6 @@ private:
     std::chrono::steady_clock::time_point m_lastDrawn;
 };
 
-// A number with its thousands separated by commas: "61,000".
-QByteArray Thousands(qint64 n);
-
 // The progress line's text: "1,234 of 5,678 files, 98,765 pages, 412 files/s, 0:11 left"; while
 // files are still being found, their number so far and "+".
 QByteArray ProgressText(qint64 nDone, qint64 nFound, bool bAllFound, qint64 nPages, double dSeconds);

@@ -43,6 +43,15 @@ void ForgetTemporary()
     g_szTemporary[0] = '\0';
 }
 
+// A count with its thousands separated by commas: "61,000".
+QByteArray Thousands(qint64 n)
+{
+    QByteArray digits = QByteArray::number(n);
+    for (qsizetype nAt = digits.size() - 3; nAt > 0; nAt -= 3)
+        digits.insert(nAt, ',');
+    return digits;
+}
+
 }  // namespace
 
 void CErrorStream::Write(const QByteArray& lines)
@@ -79,14 +88,6 @@ void CErrorStream::ClearLocked()
     if (m_bShown)
         m_err.write("\r\033[K");
     m_bShown = false;
-}
-
-QByteArray Thousands(qint64 n)
-{
-    QByteArray digits = QByteArray::number(n < 0 ? -n : n);
-    for (qsizetype nAt = digits.size() - 3; nAt > 0; nAt -= 3)
-        digits.insert(nAt, ',');
-    return n < 0 ? '-' + digits : digits;
 }
 
 QByteArray ProgressText(qint64 nDone, qint64 nFound, bool bAllFound, qint64 nPages, double dSeconds)

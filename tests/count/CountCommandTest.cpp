@@ -245,8 +245,7 @@ TEST(CountCommandArguments, UsageErrorsHelpAndVersion)
     for (const char* pszOption : {"-r, --recursive", "-j, --jobs=N", "--in-flight=N", "--files-from=FILE", "-0, --null",
                                   "-o, --output=FILE", "--format=FORMAT", "--header", "--total", "--only-tiff",
                                   "--progress", "--no-progress", "--verbose", "-h, --help", "--version", "--  ",
-                                  "Exit status:",
-                                  "Report faults to <"})
+                                  "Exit status:", "Report faults to <"})
         EXPECT_TRUE(help.contains(pszOption)) << pszOption;
     EXPECT_EQ(RunCount({QStringLiteral("--version")}).out, QByteArray("pagewick-count " PAGEWICK_VERSION "\n"));
 }
