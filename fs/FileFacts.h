@@ -33,8 +33,14 @@ public:
     CRegularFile& operator=(const CRegularFile&) = delete;
 
     bool IsOpen() const { return m_fd >= 0; }
-    // Valid only while open.
+    // The file's size and times: those of the opened file, or, when it could not be opened (a
+    // FIFO, a file without read permission), what the look at it told; none for a name that leads
+    // nowhere (a dangling link).
+    bool HasFacts() const { return m_bHasFacts; }
     const SFileFacts& Facts() const { return m_facts; }
+    // Why the file could not be opened (errno): ENXIO for a FIFO, socket or device, which is never
+    // opened, EISDIR for a directory; 0 when open.
+    int Error() const { return m_nErrno; }
     int Fd() const { return m_fd; }
     // Reads up to nBytes from the start of the file; the number read, or -1 when not open.
     int ReadHead(char* pBuffer, int nBytes);
@@ -45,7 +51,9 @@ public:
 
 private:
     int m_fd = -1;
+    int m_nErrno = 0;
     bool m_bNetwork = true;
+    bool m_bHasFacts = false;
     SFileFacts m_facts;
 };
 

@@ -98,7 +98,24 @@ int OpenRetrying(int nDir, const char* pszName, int nFlags)
     return fd;
 }
 
-// Opens a regular file for reading; -1 for anything else; *pStat holds the facts of the opened file.
+// Closes a descriptor without losing the errno of the failure that made it of no use.
+void CloseKeepingErrno(int fd)
+{
+    const int nErrno = errno;
+    ::close(fd);
+    errno = nErrno;
+}
+
+// What is not a regular file is never opened, and is told as open(2) tells a socket: "No such
+// device or address"; a directory as "Is a directory".
+int NotRegular(const struct statx& stx)
+{
+    errno = S_ISDIR(stx.stx_mode) ? EISDIR : ENXIO;
+    return -1;
+}
+
+// Opens a regular file for reading; -1 with errno for anything else. *pStat holds the facts of the
+// opened file, or, when it could not be opened, those of the look at it (stx_mask 0 without one).
 // A device or FIFO is never opened: on a network file system the name is looked up once, as a
 // descriptor that opens nothing (O_PATH), and only a regular file is then opened through that
 // descriptor, without a second look up (a round trip); on a local disk, where a look up costs less
@@ -106,27 +123,44 @@ int OpenRetrying(int nDir, const char* pszName, int nFlags)
 // itself be the regular file: the name may lead elsewhere by then.
 int OpenRegularAt(int nDir, const char* pszName, struct statx* pStat, bool bNetwork)
 {
+    pStat->stx_mask = 0;
     int fd = -1;
     if (!bNetwork) {
-        if (::statx(nDir, pszName, AT_STATX_SYNC_AS_STAT, kFactsMask, pStat) == 0 && S_ISREG(pStat->stx_mode))
-            fd = OpenRetrying(nDir, pszName, kReadFlags);
+        if (::statx(nDir, pszName, AT_STATX_SYNC_AS_STAT, kFactsMask, pStat) != 0)
+            return -1;
+        if (!S_ISREG(pStat->stx_mode))
+            return NotRegular(*pStat);
+        fd = OpenRetrying(nDir, pszName, kReadFlags);
     } else {
         const int fdPath = OpenRetrying(nDir, pszName, O_PATH | O_CLOEXEC);
         if (fdPath < 0)
             return -1;
-        if (StatDescriptor(fdPath, pStat) && S_ISREG(pStat->stx_mode)) {
-            char szSelf[40];
-            std::snprintf(szSelf, sizeof szSelf, "/proc/self/fd/%d", fdPath);
-            fd = OpenRetrying(AT_FDCWD, szSelf, kReadFlags);
-            // Without /proc the name is opened again; the check below still holds.
-            if (fd < 0 && errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0)
-                fd = OpenRetrying(nDir, pszName, kReadFlags);
+        if (!StatDescriptor(fdPath, pStat)) {
+            CloseKeepingErrno(fdPath);
+            return -1;
         }
-        ::close(fdPath);
+        if (!S_ISREG(pStat->stx_mode)) {
+            ::close(fdPath);
+            return NotRegular(*pStat);
+        }
+        char szSelf[40];
+        std::snprintf(szSelf, sizeof szSelf, "/proc/self/fd/%d", fdPath);
+        fd = OpenRetrying(AT_FDCWD, szSelf, kReadFlags);
+        // Without /proc the name is opened again; the check below still holds.
+        if (fd < 0 && errno == ENOENT && ::access("/proc/self/fd", F_OK) != 0)
+            fd = OpenRetrying(nDir, pszName, kReadFlags);
+        CloseKeepingErrno(fdPath);
     }
-    if (fd >= 0 && (!StatDescriptor(fd, pStat) || !S_ISREG(pStat->stx_mode))) {
+    if (fd < 0)
+        return -1;
+    if (!StatDescriptor(fd, pStat)) {
+        CloseKeepingErrno(fd);
+        pStat->stx_mask = 0;
+        return -1;
+    }
+    if (!S_ISREG(pStat->stx_mode)) {
         ::close(fd);
-        fd = -1;
+        return NotRegular(*pStat);
     }
     return fd;
 }
@@ -230,8 +264,11 @@ int InFolderOf(const QByteArray& path, Use use)
 
 int OpenRegular(const QByteArray& path, struct statx* pStat, bool* pNetwork)
 {
-    if (path.isEmpty())
+    pStat->stx_mask = 0;
+    if (path.isEmpty()) {
+        errno = ENOENT;
         return -1;
+    }
     return InFolderOf(path, [pStat, pNetwork](int nDir, const char* pszName, bool bNetwork) {
         *pNetwork = bNetwork;
         return OpenRegularAt(nDir, pszName, pStat, bNetwork);
@@ -269,11 +306,12 @@ bool ReadFileFactsAt(int nDirFd, const char* pszName, bool bNetwork, SFileFacts*
 CRegularFile::CRegularFile(const QByteArray& path)
 {
     struct statx stx;
-    const int fd = OpenRegular(path, &stx, &m_bNetwork);
-    if (fd < 0)
-        return;
-    FillFacts(stx, &m_facts);
-    m_fd = fd;
+    m_fd = OpenRegular(path, &stx, &m_bNetwork);
+    if (m_fd < 0)
+        m_nErrno = errno;
+    m_bHasFacts = (stx.stx_mask & STATX_TYPE) != 0;
+    if (m_bHasFacts)
+        FillFacts(stx, &m_facts);
 }
 
 CRegularFile::~CRegularFile()

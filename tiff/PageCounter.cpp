@@ -268,10 +268,15 @@ bool AnswerSignatureRequest(const QByteArray& request, QByteArray* pAnswer)
 
 SPageCount CountPagesOf(const QByteArray& path, SFileFacts* pFacts, bool bEchoMessages)
 {
-    SPageCount count;
-    CRegularFile file(path);
+    const CRegularFile file(path);
     if (pFacts)
         *pFacts = file.IsOpen() ? file.Facts() : SFileFacts();
+    return CountPagesOf(file, path, bEchoMessages);
+}
+
+SPageCount CountPagesOf(const CRegularFile& file, const QByteArray& path, bool bEchoMessages)
+{
+    SPageCount count;
     if (!file.IsOpen())
         return count;
     // The head keeps every file that is not TIFF away from libtiff; its read fills libtiff's cache.

@@ -55,6 +55,7 @@ struct SPageCount {
 };
 
 struct SFileFacts;
+class CRegularFile;
 
 // Counts the pages of the file at a path. Reads the file only through the descriptor that passed
 // the regular-file check, without mapping it, so a file that changes while it is read ends its own
@@ -64,6 +65,8 @@ struct SFileFacts;
 // pFacts, when given, receives the file's size and times from the same look at the file (all
 // zero with -1).
 SPageCount CountPagesOf(const QByteArray& path, SFileFacts* pFacts = nullptr, bool bEchoMessages = true);
+// The same for a file already open (path only labels libtiff's messages); -1 when it is not open.
+SPageCount CountPagesOf(const CRegularFile& file, const QByteArray& path, bool bEchoMessages);
 
 // The page count alone (CountPagesOf(path, pFacts).nPages).
 int CountPages(const QByteArray& path, SFileFacts* pFacts = nullptr);

@@ -361,6 +361,85 @@ QByteArray ResolutionUnitName(quint16 nUnit)
     }
 }
 
+namespace {
+
+struct SCodeName {
+    quint16 nCode;
+    const char* pszName;
+};
+
+const SCodeName kCompressions[] = {
+    {COMPRESSION_NONE, "None"},
+    {COMPRESSION_CCITTRLE, "CCITT RLE"},
+    {COMPRESSION_CCITTFAX3, "CCITT G3"},
+    {COMPRESSION_CCITTFAX4, "CCITT G4"},
+    {COMPRESSION_LZW, "LZW"},
+    {COMPRESSION_OJPEG, "OJPEG"},
+    {COMPRESSION_JPEG, "JPEG"},
+    {COMPRESSION_ADOBE_DEFLATE, "Deflate"},
+    {COMPRESSION_T85, "T.85"},
+    {COMPRESSION_T43, "T.43"},
+    {COMPRESSION_NEXT, "NeXT"},
+    {COMPRESSION_CCITTRLEW, "CCITT RLEW"},
+    {COMPRESSION_PACKBITS, "PackBits"},
+    {COMPRESSION_THUNDERSCAN, "ThunderScan"},
+    {COMPRESSION_IT8CTPAD, "IT8 CT"},
+    {COMPRESSION_IT8LW, "IT8 LW"},
+    {COMPRESSION_IT8MP, "IT8 MP"},
+    {COMPRESSION_IT8BL, "IT8 BL"},
+    {COMPRESSION_PIXARFILM, "PixarFilm"},
+    {COMPRESSION_PIXARLOG, "PixarLog"},
+    {COMPRESSION_DEFLATE, "Deflate (old code)"},
+    {COMPRESSION_DCS, "DCS"},
+    {COMPRESSION_JBIG, "JBIG"},
+    {COMPRESSION_SGILOG, "SGILog"},
+    {COMPRESSION_SGILOG24, "SGILog24"},
+    {COMPRESSION_JP2000, "JPEG 2000"},
+    {COMPRESSION_LERC, "LERC"},
+    {COMPRESSION_LZMA, "LZMA"},
+    {COMPRESSION_ZSTD, "ZSTD"},
+    {COMPRESSION_WEBP, "WebP"},
+    {COMPRESSION_JXL, "JPEG XL"},
+};
+
+const SCodeName kPhotometrics[] = {
+    {PHOTOMETRIC_MINISWHITE, "MinIsWhite"},
+    {PHOTOMETRIC_MINISBLACK, "MinIsBlack"},
+    {PHOTOMETRIC_RGB, "RGB"},
+    {PHOTOMETRIC_PALETTE, "Palette"},
+    {PHOTOMETRIC_MASK, "Mask"},
+    {PHOTOMETRIC_SEPARATED, "Separated"},
+    {PHOTOMETRIC_YCBCR, "YCbCr"},
+    {PHOTOMETRIC_CIELAB, "CIELab"},
+    {PHOTOMETRIC_ICCLAB, "ICCLab"},
+    {PHOTOMETRIC_ITULAB, "ITULab"},
+    {PHOTOMETRIC_CFA, "CFA"},
+    {PHOTOMETRIC_LOGL, "LogL"},
+    {PHOTOMETRIC_LOGLUV, "LogLuv"},
+};
+
+template <size_t N>
+QByteArray CodeName(const SCodeName (&names)[N], quint16 nCode)
+{
+    for (const SCodeName& name : names) {
+        if (name.nCode == nCode)
+            return name.pszName;
+    }
+    return QByteArray::number(nCode);
+}
+
+}  // namespace
+
+QByteArray CompressionName(quint16 nCompression)
+{
+    return CodeName(kCompressions, nCompression);
+}
+
+QByteArray PhotometricName(quint16 nPhotometric)
+{
+    return CodeName(kPhotometrics, nPhotometric);
+}
+
 void CPageSummary::Add(const SPageClass& cls, qint64 nPages)
 {
     if (nPages <= 0)

@@ -79,6 +79,11 @@ const char* PaperName(EPaper ePaper);
 const char* ColourName(EColour eColour);
 // The resolution unit as the per-page report writes it: "none", "inch", "cm", else the number.
 QByteArray ResolutionUnitName(quint16 nUnit);
+// The compression and the photometric interpretation as the per-page report writes them, by the
+// names of libtiff's codes: "None", "CCITT G4", "LZW", "PackBits"; "MinIsWhite", "RGB", "YCbCr";
+// else the number.
+QByteArray CompressionName(quint16 nCompression);
+QByteArray PhotometricName(quint16 nPhotometric);
 
 struct SClassPages {
     SPageClass cls;

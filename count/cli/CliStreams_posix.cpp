@@ -1,5 +1,7 @@
 #include "CliStreams.h"
 
+#include "fs/FileProblem.h"
+
 #include <QIODevice>
 
 #include <fcntl.h>
@@ -41,9 +43,13 @@ void ForgetTemporary()
     g_szTemporary[0] = '\0';
 }
 
-QString Reason(int nErrno)
+// A count with its thousands separated by commas: "61,000".
+QByteArray Thousands(qint64 n)
 {
-    return QString::fromLocal8Bit(std::strerror(nErrno));
+    QByteArray digits = QByteArray::number(n);
+    for (qsizetype nAt = digits.size() - 3; nAt > 0; nAt -= 3)
+        digits.insert(nAt, ',');
+    return digits;
 }
 
 }  // namespace
@@ -86,12 +92,12 @@ void CErrorStream::ClearLocked()
 
 QByteArray ProgressText(qint64 nDone, qint64 nFound, bool bAllFound, qint64 nPages, double dSeconds)
 {
-    QByteArray text = QByteArray::number(nDone) + " of " + QByteArray::number(nFound) + (bAllFound ? "" : "+") +
-                      " files, " + QByteArray::number(nPages) + " pages";
+    QByteArray text = Thousands(nDone) + " of " + Thousands(nFound) + (bAllFound ? "" : "+") + " files, " +
+                      Thousands(nPages) + " pages";
     if (dSeconds < 1 || nDone == 0)
         return text;
     const double dRate = double(nDone) / dSeconds;
-    text += ", " + QByteArray::number(qint64(std::lround(dRate))) + " files/s";
+    text += ", " + Thousands(std::lround(dRate)) + " files/s";
     if (bAllFound) {
         const qint64 nLeft = qint64(std::ceil(double(nFound - nDone) / dRate));
         text += ", " + QByteArray::number(nLeft / 60) + ':' + QByteArray::number(nLeft % 60).rightJustified(2, '0') +
@@ -100,26 +106,56 @@ QByteArray ProgressText(qint64 nDone, qint64 nFound, bool bAllFound, qint64 nPag
     return text;
 }
 
+QByteArray SummaryText(const SRunTally& tally, double dSeconds)
+{
+    QByteArray text = Thousands(tally.nFiles) + (tally.nFiles == 1 ? " file, " : " files, ") +
+                      Thousands(tally.nPages) + (tally.nPages == 1 ? " page" : " pages") + " in " +
+                      QByteArray::number(dSeconds, 'f', 1) + " s";
+    QByteArrayList parts;
+    for (const auto& [nCount, pszWhat] : {std::pair<qint64, const char*>{tally.nShort, " short"},
+                                          {tally.nUnreadable, " unreadable"},
+                                          {tally.nLost, " lost"}}) {
+        if (nCount != 0)
+            parts.append(Thousands(nCount) + pszWhat);
+    }
+    return parts.isEmpty() ? text : text + "; " + parts.join(", ");
+}
+
 CReportOutput::~CReportOutput()
 {
     Discard();
 }
 
-bool CReportOutput::Open(const QByteArray& path, QIODevice* pStandardOutput, QString* pError)
+bool CReportOutput::Open(const QByteArray& path, QIODevice* pStandardOutput, int nStandardOutputFd, QString* pError)
 {
-    if (path.isEmpty()) {
-        m_pDevice = pStandardOutput;
+    m_pDevice = pStandardOutput;
+    if (path.isEmpty() || path == "-")
         return true;
+    struct stat st;
+    const bool bExists = ::stat(path.constData(), &st) == 0;
+    // The file standard output writes already (-o /dev/stdout, or the file of a redirection): its
+    // descriptor goes on where the bytes before it ended, as the shell's other commands expect;
+    // opened again, it would be cut or replaced under them.
+    struct stat out;
+    if (bExists && nStandardOutputFd >= 0 && ::fstat(nStandardOutputFd, &out) == 0 && out.st_dev == st.st_dev &&
+        out.st_ino == st.st_ino)
+        return true;
+    if (bExists && !S_ISREG(st.st_mode)) {
+        // A terminal, pipe, FIFO or device is written into as a redirection would (a FIFO waits
+        // for its reader); there is nothing to replace.
+        do {
+            m_fd = ::open(path.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        } while (m_fd < 0 && errno == EINTR);
+        if (m_fd < 0) {
+            *pError = SystemReason(errno);
+            return false;
+        }
+        m_bStream = true;
+        return OpenFile(pError);
     }
     // Through a link, the file it leads to is replaced, as an editor would.
     m_target = path;
     char szReal[PATH_MAX];
-    struct stat st;
-    const bool bExists = ::stat(path.constData(), &st) == 0;
-    if (bExists && !S_ISREG(st.st_mode)) {
-        *pError = QStringLiteral("not a regular file");
-        return false;
-    }
     if (bExists && ::realpath(path.constData(), szReal))
         m_target = szReal;
     // The file keeps the permissions of the one it replaces; a new one gets the usual ones.
@@ -138,13 +174,18 @@ bool CReportOutput::Open(const QByteArray& path, QIODevice* pStandardOutput, QSt
         m_temporary = m_target.left(nSlash + 1) + '.' + m_target.mid(nSlash + 1) + ".XXXXXX";
         m_fd = ::mkostemp(m_temporary.data(), O_CLOEXEC);
         if (m_fd < 0) {
-            *pError = Reason(errno);
+            *pError = SystemReason(errno);
             m_temporary.clear();
             return false;
         }
         WatchTemporary(m_temporary);
         ::fchmod(m_fd, nMode);
     }
+    return OpenFile(pError);
+}
+
+bool CReportOutput::OpenFile(QString* pError)
+{
     if (!m_file.open(m_fd, QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *pError = m_file.errorString();
         Discard();
@@ -154,14 +195,19 @@ bool CReportOutput::Open(const QByteArray& path, QIODevice* pStandardOutput, QSt
     return true;
 }
 
+bool CReportOutput::IsTerminal() const
+{
+    return m_fd >= 0 && ::isatty(m_fd) == 1;
+}
+
 bool CReportOutput::Commit(QString* pError)
 {
     if (m_fd < 0)
         return true;
     int nErrno = 0;
-    if (::fsync(m_fd) != 0)
+    if (!m_bStream && ::fsync(m_fd) != 0)
         nErrno = errno;
-    if (nErrno == 0 && m_temporary.isEmpty()) {
+    if (nErrno == 0 && !m_bStream && m_temporary.isEmpty()) {
         // The unnamed file gets a passing name beside the target, then the target's.
         const qsizetype nSlash = m_target.lastIndexOf('/');
         char szSelf[40];
@@ -181,10 +227,10 @@ bool CReportOutput::Commit(QString* pError)
     if (::close(m_fd) != 0 && nErrno == 0)
         nErrno = errno;
     m_fd = -1;
-    if (nErrno == 0 && ::rename(m_temporary.constData(), m_target.constData()) != 0)
+    if (nErrno == 0 && !m_bStream && ::rename(m_temporary.constData(), m_target.constData()) != 0)
         nErrno = errno;
     if (nErrno != 0) {
-        *pError = Reason(nErrno);
+        *pError = SystemReason(nErrno);
         Discard();
         return false;
     }

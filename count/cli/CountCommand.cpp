@@ -1,11 +1,12 @@
 #include "CountCommand.h"
 
 #include "CliStreams.h"
-#include "count/core/FileResult.h"
 #include "ListCount.h"
 #include "count/core/FileRequests.h"
+#include "count/core/FileResult.h"
 #include "fs/DirectoryWalker.h"
 #include "fs/FileFacts.h"
+#include "fs/FileProblem.h"
 #include "persist/core/CsvReport.h"
 #include "persist/core/ProfileReport.h"
 
@@ -20,7 +21,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -33,7 +33,7 @@ QByteArray ProgramLine(const QByteArray& what)
 
 QByteArray ReasonOf(int nErrno)
 {
-    return QString::fromLocal8Bit(std::strerror(nErrno)).toUtf8();
+    return SystemReason(nErrno).toUtf8();
 }
 
 // What the thread that lists the files shares with the one that counts them; it may outlive a run
@@ -57,7 +57,8 @@ struct SListing {
     {
         if (!queue.Push(ListedItem(eAs, path)))
             return false;
-        ++nFound;
+        if (eAs == EListedAs::File)
+            ++nFound;
         return true;
     }
 };
@@ -163,12 +164,26 @@ void ListEverything(const std::shared_ptr<SListing>& pListing, const SCountOptio
     pListing->queue.Close();
 }
 
-bool ShowProgress(const SCountOptions& options, const SCountStreams& streams)
+bool ShowProgress(const SCountOptions& options, const SCountStreams& streams, bool bReportOnTerminal)
 {
     if (options.nProgress == 0 || !streams.bErrTerminal)
         return false;
-    // By default only when the report does not go to the same terminal.
-    return options.nProgress == 1 || !streams.bOutTerminal || !options.output.isEmpty();
+    // By default only when the report does not go to a terminal too.
+    return options.nProgress == 1 || !bReportOnTerminal;
+}
+
+// The run's tally as results arrive, whatever their order.
+void AddToTally(SRunTally* pTally, const QByteArray& bytes)
+{
+    const SFileResult head = ResultHead(bytes);
+    using EOutcome = SFileResult::EOutcome;
+    if (head.eOutcome == EOutcome::Missing)
+        return;
+    ++pTally->nFiles;
+    pTally->nPages += std::max<qint64>(0, head.ReportedPages());
+    pTally->nShort += head.IsShort() ? 1 : 0;
+    pTally->nUnreadable += head.eOutcome == EOutcome::Unreadable ? 1 : 0;
+    pTally->nLost += head.eOutcome == EOutcome::Lost ? 1 : 0;
 }
 
 // Writes the rows of the report as they come, in list order, and keeps the run's outcome.
@@ -177,12 +192,13 @@ public:
     CReportRows(const SCountOptions& options, QIODevice* pDevice, CErrorStream& errors, bool bFlushEachRow)
         : m_options(options), m_out(pDevice), m_errors(errors), m_bFlushEachRow(bFlushEachRow)
     {
-        if (options.bHeader)
-            m_out.Write(CsvHeaderLine());
+        // The profile and the per-page lines always begin with their header.
         if (options.eKind == EReportKind::Profile)
             m_out.Write(ProfileHeaderLine());
         else if (options.eKind == EReportKind::Pages)
             m_out.Write(PageCsvHeaderLine());
+        else if (options.bHeader)
+            m_out.Write(CsvHeaderLine());
     }
 
     bool Take(const QByteArray& item, const QByteArray& bytes)
@@ -191,14 +207,13 @@ public:
         SFileResult result;
         if (bytes.isEmpty() || !DeserializeResult(bytes, &result))
             result = LostResult(path);
-        ++m_nDone;
         using EOutcome = SFileResult::EOutcome;
         const bool bNotTiff = result.eOutcome != EOutcome::Counted || result.nPages == PAGES_NOT_TIFF;
         const bool bLeftOut = m_options.bOnlyTiff && bNotTiff && result.eOutcome != EOutcome::Lost;
         m_bFailed = m_bFailed || result.eOutcome == EOutcome::Lost ||
                     (result.eOutcome == EOutcome::Unreadable && !m_options.bOnlyTiff);
         m_bShort = m_bShort || result.IsShort();
-        m_errors.Write(ErrorLines(path, result) + ListedBefore(path, result));
+        m_errors.Write(ErrorLines(path, result, m_options.bVerbose) + ListedBefore(path, result));
         if (bLeftOut)
             return true;
         m_nPages += std::max<qint64>(0, result.ReportedPages());
@@ -213,15 +228,16 @@ public:
 
     bool Finish()
     {
-        if (m_options.bTotal)
-            m_out.Write(CsvTotalLine(m_nPages));
+        // The profile always ends with its totals.
         if (m_options.eKind == EReportKind::Profile)
             m_out.Write(ProfileTotalLines(m_profileTotals));
+        else if (m_options.bTotal)
+            m_out.Write(m_options.eKind == EReportKind::Pages ? PageCsvTotalLine(m_nPages) : CsvTotalLine(m_nPages));
         return m_out.Flush();
     }
 
-    qint64 Done() const { return m_nDone; }
-    qint64 Pages() const { return m_nPages; }
+    // The device's reason when a write failed; empty while every write succeeded.
+    QString WriteError() const { return m_out.Ok() ? QString() : m_out.ErrorString(); }
     bool Failed() const { return m_bFailed; }
     bool Short() const { return m_bShort; }
 
@@ -270,7 +286,6 @@ private:
     CBlockWriter m_out;
     CErrorStream& m_errors;
     bool m_bFlushEachRow;
-    qint64 m_nDone = 0;
     qint64 m_nPages = 0;        // of the rows written: the total line's sum
     bool m_bFailed = false;
     bool m_bShort = false;
@@ -293,41 +308,44 @@ int RunCountCommand(const QList<QByteArray>& args, const SCountStreams& streams)
         const QByteArray text = (options.bHelp ? CountUsage() : CountVersion()).toUtf8();
         if (streams.pOut->write(text) == text.size())
             return 0;
-        streams.pErr->write(ProgramLine("cannot write to standard output"));
+        streams.pErr->write(ProgramLine("cannot write to standard output: " + streams.pOut->errorString().toUtf8()));
         return 1;
     }
 
-    CErrorStream errors(*streams.pErr, ShowProgress(options, streams));
     CReportOutput output;
-    if (!output.Open(options.output, streams.pOut, &strError)) {
-        errors.Write(ProgramLine("cannot write " + options.output + ": " + strError.toUtf8()));
+    if (!output.Open(options.output, streams.pOut, streams.nOutFd, &strError)) {
+        streams.pErr->write(ProgramLine("cannot write " + options.output + ": " + strError.toUtf8()));
         return 1;
     }
+    const bool bReportOnTerminal = output.IsStandardOutput() ? streams.bOutTerminal : output.IsTerminal();
+    CErrorStream errors(*streams.pErr, ShowProgress(options, streams, bReportOnTerminal));
     // The workers' spawner is made before any thread of this process.
     CWorkerProcesses workers(CWorkerSpawner::Fork(AnswerFileRequest), {options.nJobs, options.nInFlight});
     auto pListing = std::make_shared<SListing>();
     pListing->pErrors = &errors;
     std::thread lister(ListEverything, pListing, options, streams.nInputFd);
 
-    const bool bFlushEachRow = errors.ShowsProgress() && streams.bOutTerminal && options.output.isEmpty();
+    const bool bFlushEachRow = errors.ShowsProgress() && bReportOnTerminal;
     CReportRows rows(options, output.Device(), errors, bFlushEachRow);
     QElapsedTimer clock;
     clock.start();
-    const auto showProgress = [&](bool bNow) {
-        if (!errors.ShowsProgress())
-            return;
-        errors.Progress(ProgressText(rows.Done(), pListing->nFound, pListing->bAllFound, rows.Pages(),
-                                     double(clock.elapsed()) / 1000),
-                        bNow);
+    // The progress counts the files as they are finished, in whatever order: a long file early in
+    // the list holds up the report's rows, not the count.
+    SRunTally tally;
+    const auto showProgress = [&] {
+        if (errors.ShowsProgress())
+            errors.Progress(ProgressText(tally.nFiles, pListing->nFound, pListing->bAllFound, tally.nPages,
+                                         double(clock.elapsed()) / 1000));
     };
     const bool bWhole = CountListed(
         workers, pListing->queue,
-        [&](qint64, const QByteArray& item, const QByteArray& result) {
-            const bool bOk = rows.Take(item, result);
-            showProgress(false);
-            return bOk;
-        },
-        [&] { showProgress(false); });
+        [&](qint64, const QByteArray& item, const QByteArray& result) { return rows.Take(item, result); },
+        showProgress,
+        [&](qint64, const QByteArray& result) {
+            AddToTally(&tally, result);
+            showProgress();
+        });
+    const int nRunErrno = errno;
     {
         std::lock_guard<std::mutex> lock(pListing->mutex);
         pListing->pErrors = nullptr;
@@ -340,13 +358,17 @@ int RunCountCommand(const QList<QByteArray>& args, const SCountStreams& streams)
     errors.ClearProgress();
     if (!bWhole || !rows.Finish()) {
         output.Discard();
-        errors.Write(ProgramLine("cannot write the report"));
+        const QString strWriteError = rows.WriteError();
+        errors.Write(ProgramLine(strWriteError.isEmpty() ? "cannot count: " + ReasonOf(nRunErrno)
+                                                         : "cannot write the report: " + strWriteError.toUtf8()));
         return 1;
     }
     if (!output.Commit(&strError)) {
         errors.Write(ProgramLine("cannot write " + options.output + ": " + strError.toUtf8()));
         return 1;
     }
+    if (errors.ShowsProgress())
+        errors.Write(SummaryText(tally, double(clock.elapsed()) / 1000) + '\n');
     if (pListing->bMissing || pListing->bUnreadableList || rows.Failed())
         return 1;
     return rows.Short() ? 3 : 0;

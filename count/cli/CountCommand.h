@@ -11,6 +11,7 @@ class QIODevice;
 
 struct SCountStreams {
     QIODevice* pOut = nullptr;      // the report, unless -o names a file
+    int nOutFd = -1;                // pOut's descriptor, where it has one: -o onto the same file uses pOut
     QIODevice* pErr = nullptr;
     int nInputFd = 0;               // what --files-from - reads
     bool bOutTerminal = false;

@@ -117,18 +117,43 @@ const QList<SOptionRule>& OptionRules()
              p->nProgress = 0;
              return true;
          }},
+        {0, "verbose", false, [](SCountOptions* p, const QByteArray&, QString*) { return Flag(&SCountOptions::bVerbose, p); }},
         {'h', "help", false, [](SCountOptions* p, const QByteArray&, QString*) { return Flag(&SCountOptions::bHelp, p); }},
         {0, "version", false, [](SCountOptions* p, const QByteArray&, QString*) { return Flag(&SCountOptions::bVersion, p); }},
     };
     return rules;
 }
 
-const SOptionRule* FindRule(char cShort, const QByteArray& longName)
+const SOptionRule* FindShortRule(char cShort)
 {
     for (const SOptionRule& rule : OptionRules()) {
-        if (cShort ? rule.cShort == cShort : longName == rule.pszLong)
+        if (rule.cShort == cShort)
             return &rule;
     }
+    return nullptr;
+}
+
+// The rule of a long option: its whole name, or, as getopt_long takes it, a prefix of no other.
+const SOptionRule* FindLongRule(const QByteArray& name, QString* pError)
+{
+    QList<const SOptionRule*> candidates;
+    for (const SOptionRule& rule : OptionRules()) {
+        if (name == rule.pszLong)
+            return &rule;
+        if (!name.isEmpty() && QByteArray(rule.pszLong).startsWith(name))
+            candidates.append(&rule);
+    }
+    if (candidates.size() == 1)
+        return candidates.first();
+    const QString strOption = QLatin1String("--") + QString::fromUtf8(name);
+    if (candidates.isEmpty()) {
+        *pError = QStringLiteral("unknown option %1").arg(strOption);
+        return nullptr;
+    }
+    QStringList names;
+    for (const SOptionRule* pRule : candidates)
+        names.append(QLatin1String("--") + QLatin1String(pRule->pszLong));
+    *pError = QStringLiteral("option %1 is ambiguous; possibilities: %2").arg(strOption, names.join(u' '));
     return nullptr;
 }
 
@@ -138,11 +163,6 @@ bool CheckCombinations(const SCountOptions& options, QString* pError)
     if (options.eFormat == EReportFormat::JsonLines && (options.bHeader || options.bTotal)) {
         *pError = QStringLiteral("--header and --total belong to the CSV report; JSON Lines have neither "
                                  "(sum the \"pages\" fields)");
-        return false;
-    }
-    if (options.eKind != EReportKind::Files && (options.bHeader || options.bTotal)) {
-        *pError = QStringLiteral("--profile and --pages always begin with their header (and the profile ends "
-                                 "with its totals): leave out --header and --total");
         return false;
     }
     if (options.eKind != EReportKind::Files && options.eFormat == EReportFormat::JsonLines) {
@@ -184,7 +204,8 @@ QString CountUsage()
                "for a file that is not TIFF or cannot be read, 0 for a TIFF that libtiff cannot\n"
                "open.\n"
                "\n"
-               "Options:\n"
+               "Options (before, between or after the PATHs; a long option may be shortened\n"
+               "to any prefix that no other option shares, as --prof):\n"
                "  -r, --recursive        walk sub-directories too\n"
                "  -j, --jobs=N           count in N worker processes (default: one per core);\n"
                "                         a crash in libtiff costs one file, not the report\n"
@@ -193,27 +214,38 @@ QString CountUsage()
                "      --files-from=FILE  also count the paths in FILE (- for standard input),\n"
                "                         one per line, after the PATHs\n"
                "  -0, --null             the paths in FILE end with a NUL byte, not a line end\n"
-               "  -o, --output=FILE      write the report to FILE, replacing it only once whole\n"
+               "  -o, --output=FILE      write the report to FILE (- for standard output): a\n"
+               "                         file is replaced only once the report is whole; a\n"
+               "                         terminal, pipe or device is written into as a\n"
+               "                         redirection would\n"
                "      --format=FORMAT    csv (the default), or jsonl: one JSON object per file\n"
                "      --profile          write the page profile instead: a CSV line per file\n"
                "                         and class of page (paper, colour, dpi), then totals\n"
                "      --pages            write a CSV line per page instead: its size,\n"
-               "                         resolution, paper, colour and tags\n"
-               "      --header           begin the CSV with its header line\n"
+               "                         resolution, paper, colour, compression and photometric\n"
+               "      --header           begin the CSV with its header line (always there\n"
+               "                         with --profile and --pages)\n"
                "      --total            end the CSV with four empty fields and the page total\n"
+               "                         (with --pages: the total under Page; the profile\n"
+               "                         always ends with its totals)\n"
                "      --only-tiff        leave out files that are not TIFF or cannot be read\n"
                "      --progress         show progress on standard error, a terminal, even when\n"
                "                         the report goes to the terminal too\n"
                "      --no-progress      never show progress (the default when standard error\n"
                "                         is not a terminal)\n"
+               "      --verbose          also pass on libtiff's other messages, its warnings on\n"
+               "                         files counted whole among them\n"
                "  -h, --help             show this text and exit\n"
                "      --version          show the version and exit\n"
                "  --                     end of options: what follows is a PATH\n"
                "\n"
-               "Standard error names each PATH that does not exist, each directory and file\n"
-               "that could not be read, each file whose count was lost with a crashed worker,\n"
-               "and each file counted short: its chain of pages ended on damage, looped, or\n"
-               "reached libtiff's limit (\"FILE: counted 4 pages, damaged after page 4: ...\").\n"
+               "Standard error has a line for each PATH that does not exist, each directory and\n"
+               "file that could not be read, with the system's reason (\"cannot read FILE:\n"
+               "Permission denied\"), each file whose count was lost with a crashed worker, each\n"
+               "file listed more than once, and each file counted short: its chain of pages\n"
+               "ended on damage, looped, or reached libtiff's limit (\"FILE: counted 4 pages,\n"
+               "damaged after page 4: ...\"). On a terminal, the progress line ends as a summary\n"
+               "(\"5,209 files, 61,000 pages in 3.2 s; 20 short, 4 unreadable\").\n"
                "\n"
                "Exit status:\n"
                "  0  every PATH exists, every file was read and counted whole\n"
@@ -258,12 +290,9 @@ bool ParseCountArguments(const QList<QByteArray>& args, SCountOptions* pOptions,
         };
         if (arg.startsWith("--")) {
             const qsizetype nEquals = arg.indexOf('=');
-            const QByteArray name = arg.mid(2, nEquals < 0 ? -1 : nEquals - 2);
-            const SOptionRule* pRule = FindRule(0, name);
-            if (!pRule) {
-                *pError = QStringLiteral("unknown option %1").arg(QString::fromUtf8(arg));
+            const SOptionRule* pRule = FindLongRule(arg.mid(2, nEquals < 0 ? -1 : nEquals - 2), pError);
+            if (!pRule)
                 return false;
-            }
             QByteArray value;
             if (!pRule->bTakesValue && nEquals >= 0) {
                 *pError = QStringLiteral("--%1 takes no value").arg(QLatin1String(pRule->pszLong));
@@ -277,7 +306,7 @@ bool ParseCountArguments(const QList<QByteArray>& args, SCountOptions* pOptions,
         }
         // Short options, grouped ("-rj2"): one that takes a value takes the rest of the group.
         for (qsizetype k = 1; k < arg.size(); ++k) {
-            const SOptionRule* pRule = FindRule(arg[k], QByteArray());
+            const SOptionRule* pRule = FindShortRule(arg[k]);
             if (!pRule) {
                 *pError = QStringLiteral("unknown option -%1").arg(QString::fromUtf8(arg.mid(k, 1)));
                 return false;

@@ -19,11 +19,12 @@ struct SCountOptions {
     EReportKind eKind = EReportKind::Files;
     bool bOnlyTiff = false;
     int nProgress = -1;         // -1: when standard error is a terminal; 0 off; 1 on (a terminal still needed)
+    bool bVerbose = false;      // libtiff's warnings on files counted whole too
     bool bHelp = false;
     bool bVersion = false;
     QByteArray filesFrom;       // --files-from: a file, or "-" for standard input; empty: none
     bool bNullSeparated = false;
-    QByteArray output;          // -o: the report's file; empty: standard output
+    QByteArray output;          // -o: the report's file; empty or "-": standard output
     QList<QByteArray> paths;    // as the command line gave them
 };
 

@@ -87,7 +87,8 @@ void CItemQueue::Abandon()
 
 bool CountListed(CWorkerProcesses& workers, CItemQueue& items,
                  const std::function<bool(qint64, const QByteArray&, const QByteArray&)>& onResult,
-                 const std::function<void()>& tick)
+                 const std::function<void()>& tick,
+                 const std::function<void(qint64, const QByteArray&)>& onArrival)
 {
     // Ids grow one by one in the order submitted: the window's front is the oldest.
     std::deque<SListed> window;
@@ -111,6 +112,8 @@ bool CountListed(CWorkerProcesses& workers, CItemQueue& items,
             SListed& listed = window[size_t(event.nId - nFirstId)];
             listed.answer = std::move(event.bytes);
             listed.bArrived = true;
+            if (onArrival)
+                onArrival(nDelivered + (event.nId - nFirstId), listed.answer);
         }
         while (!window.empty() && window.front().bArrived) {
             if (!onResult(nDelivered, window.front().item, window.front().answer)) {

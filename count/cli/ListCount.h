@@ -46,7 +46,9 @@ private:
 // Counts every item of the queue until it is closed and empty, calling onResult(i, item, answer)
 // for the i-th item taken, in order of i, as soon as the answers up to i are in; onResult returns
 // false to stop everything at once. tick is called now and then (at least every tenth of a second).
-// Returns false when onResult stopped the run.
+// onArrival(i, answer), when given, is called for each answer as it arrives, in any order, before
+// onResult has it. Returns false when onResult stopped the run.
 bool CountListed(CWorkerProcesses& workers, CItemQueue& items,
                  const std::function<bool(qint64, const QByteArray&, const QByteArray&)>& onResult,
-                 const std::function<void()>& tick = {});
+                 const std::function<void()>& tick = {},
+                 const std::function<void(qint64, const QByteArray&)>& onArrival = {});

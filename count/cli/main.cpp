@@ -23,6 +23,7 @@ int main(int argc, char** argv)
         return 1;
     SCountStreams streams;
     streams.pOut = &out;
+    streams.nOutFd = STDOUT_FILENO;
     streams.pErr = &err;
     streams.nInputFd = STDIN_FILENO;
     streams.bOutTerminal = ::isatty(STDOUT_FILENO) == 1;

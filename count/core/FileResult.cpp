@@ -3,6 +3,7 @@
 #include "common/core/FileName.h"
 #include "filelist/core/FileRecord.h"
 #include "persist/core/CsvReport.h"
+#include "fs/FileProblem.h"
 
 #include <QDataStream>
 #include <QIODevice>
@@ -12,6 +13,8 @@
 const char kCountProgram[] = "pagewick-count";
 
 namespace {
+
+const char kLostClause[] = "counting failed: the workers counting it died";
 
 // A line of standard error about a file: the program, the path's own bytes, what happened.
 QByteArray FileLine(const QByteArray& path, const QString& strWhat)
@@ -69,14 +72,18 @@ QByteArray CountItem(const QByteArray& item)
         result.eOutcome = SFileResult::EOutcome::Missing;
         return SerializeResult(result);
     }
-    SFileFacts facts;
-    const SPageCount count = CountPagesOf(ItemPath(item), &facts, false);
-    result.nPages = count.nPages;
-    if (count.nPages == PAGES_READ_ERROR)
+    const QByteArray path = ItemPath(item);
+    const CRegularFile file(path);
+    // A file that cannot be read keeps what the look at it told.
+    result.bHasFacts = file.HasFacts();
+    result.facts = file.Facts();
+    if (!file.IsOpen()) {
+        result.strFailure = SystemReason(file.Error());
         return SerializeResult(result);
+    }
+    const SPageCount count = CountPagesOf(file, path, false);
     result.eOutcome = SFileResult::EOutcome::Counted;
-    result.bHasFacts = true;
-    result.facts = facts;
+    result.nPages = count.nPages;
     result.eShort = count.eShort;
     result.pages = count.pages;
     if (count.IsShort()) {
@@ -95,8 +102,8 @@ QByteArray SerializeResult(const SFileResult& r)
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
-    out << qint8(r.eOutcome) << r.nPages << qint8(r.eShort) << r.strShortClause << r.messages << r.bHasFacts
-        << r.facts.nSize << r.facts.nCreated << r.facts.nModified << r.facts.nDevice << r.facts.nInode
+    out << qint8(r.eOutcome) << r.nPages << qint8(r.eShort) << r.strShortClause << r.messages << r.strFailure
+        << r.bHasFacts << r.facts.nSize << r.facts.nCreated << r.facts.nModified << r.facts.nDevice << r.facts.nInode
         << EncodePageRecords(r.pages) << r.strShortReason;
     return bytes;
 }
@@ -108,8 +115,9 @@ bool DeserializeResult(const QByteArray& bytes, SFileResult* pResult)
     qint8 nShort = 0;
     SFileResult& r = *pResult;
     QByteArray pages;
-    in >> nOutcome >> r.nPages >> nShort >> r.strShortClause >> r.messages >> r.bHasFacts >> r.facts.nSize >>
-        r.facts.nCreated >> r.facts.nModified >> r.facts.nDevice >> r.facts.nInode >> pages >> r.strShortReason;
+    in >> nOutcome >> r.nPages >> nShort >> r.strShortClause >> r.messages >> r.strFailure >> r.bHasFacts >>
+        r.facts.nSize >> r.facts.nCreated >> r.facts.nModified >> r.facts.nDevice >> r.facts.nInode >> pages >>
+        r.strShortReason;
     r.eOutcome = SFileResult::EOutcome(nOutcome);
     r.eShort = EShortCount(nShort);
     return in.status() == QDataStream::Ok && DecodePageRecords(pages, &r.pages);
@@ -132,21 +140,35 @@ SFileResult LostResult(const QByteArray& path)
     return result;
 }
 
-QByteArray ErrorLines(const QByteArray& path, const SFileResult& result)
+SFileResult ResultHead(const QByteArray& bytes)
+{
+    QDataStream in(bytes);
+    qint8 nOutcome = 0;
+    qint8 nShort = 0;
+    SFileResult head;
+    in >> nOutcome >> head.nPages >> nShort;
+    head.eOutcome = in.status() == QDataStream::Ok ? SFileResult::EOutcome(nOutcome) : SFileResult::EOutcome::Lost;
+    head.eShort = EShortCount(nShort);
+    return head;
+}
+
+QByteArray ErrorLines(const QByteArray& path, const SFileResult& result, bool bVerbose)
 {
     switch (result.eOutcome) {
     case SFileResult::EOutcome::Missing:
         return QByteArray();
     case SFileResult::EOutcome::Unreadable:
-        return QByteArray(kCountProgram) + ": cannot read " + path + '\n';
+        return QByteArray(kCountProgram) + ": cannot read " + path + ": " + result.strFailure.toUtf8() + '\n';
     case SFileResult::EOutcome::Lost:
-        return FileLine(path, QStringLiteral("counting failed: the workers counting it died"));
+        return FileLine(path, QLatin1String(kLostClause));
     case SFileResult::EOutcome::Counted:
         break;
     }
     QByteArray lines;
-    for (const QString& strMessage : result.messages)
-        lines += FileLine(path, strMessage);
+    if (bVerbose) {
+        for (const QString& strMessage : result.messages)
+            lines += FileLine(path, strMessage);
+    }
     if (result.IsShort())
         lines += FileLine(path, result.strShortClause);
     return lines;
@@ -192,12 +214,13 @@ QByteArray JsonLineOf(const QByteArray& path, const SFileResult& result)
     const bool bHasCount = nPages >= 0 || result.eOutcome == SFileResult::EOutcome::Lost;
     const bool bComplete = nPages >= 0 && !result.IsShort();
     line += ",\"complete\":" + QByteArray(!bHasCount ? "null" : bComplete ? "true" : "false");
-    if (bHasCount && !bComplete) {
-        const QString strReason = result.eOutcome == SFileResult::EOutcome::Lost
-                                      ? QStringLiteral("counting failed: the workers counting it died")
-                                      : result.strShortClause;
+    QString strReason = result.strFailure;
+    if (result.eOutcome == SFileResult::EOutcome::Lost)
+        strReason = QLatin1String(kLostClause);
+    else if (bHasCount && !bComplete)
+        strReason = result.strShortClause;
+    if (!strReason.isEmpty())
         line += ",\"reason\":" + JsonString(strReason.toUtf8());
-    }
     if (nPages >= 0) {
         QByteArrayList classes;
         const CPageSummary summary = SummarisePages(result.pages);

@@ -34,6 +34,7 @@ struct SFileResult {
     QString strShortClause;     // "counted 4 pages, damaged after page 4: ..."
     QString strShortReason;     // libtiff's words for why the count fell short
     QStringList messages;       // libtiff's other messages on the file
+    QString strFailure;         // why the file could not be read, as strerror says it; empty when none
     bool bHasFacts = false;     // size, times
     SFileFacts facts;
     QVector<SPageRecord> pages;     // what each page counted is
@@ -51,15 +52,20 @@ QByteArray SerializeResult(const SFileResult& result);
 bool DeserializeResult(const QByteArray& bytes, SFileResult* pResult);
 // A file whose workers died: its size and times from a look of the parent's own.
 SFileResult LostResult(const QByteArray& path);
+// What a result says of the run's tally, read without the rest: outcome, pages and whether the
+// count is short (a lost result for bytes that are not a result).
+SFileResult ResultHead(const QByteArray& bytes);
 
-// The lines of standard error about a file (each ending in LF).
-QByteArray ErrorLines(const QByteArray& path, const SFileResult& result);
+// The lines of standard error about a file (each ending in LF): one when it could not be read,
+// was lost or was counted short; with bVerbose, libtiff's other messages on it too.
+QByteArray ErrorLines(const QByteArray& path, const SFileResult& result, bool bVerbose);
 
 QByteArray CsvLineOf(const QByteArray& path, const SFileResult& result);
 // One JSON object and LF: the path (valid UTF-8 as it is; otherwise readable, with the exact bytes
 // in base64 in "path_base64"), size, created and modified times in ISO 8601 with the UTC offset,
-// the status the window would show, pages, whether the count is complete and, if not, why, and the
-// page profile: pages per paper, colour and dpi.
+// the status the window would show, pages, whether the count is complete and, if not, why (for a
+// file that could not be read, the system's reason), and the page profile: pages per paper, colour
+// and dpi.
 QByteArray JsonLineOf(const QByteArray& path, const SFileResult& result);
 // A time as ISO 8601 in local time with its UTC offset ("2011-05-18T09:04:05+02:00").
 QByteArray IsoDateTime(qint64 nSecsSinceEpoch);

@@ -2,7 +2,23 @@
 #
 # Options; files for -o/--output and --files-from; the formats for --format; nothing for the
 # numbers of -j/--jobs and --in-flight; files and folders for the paths, and only those after "--".
+# A long option may be shortened, as the program takes it, to a prefix no other option shares.
 # Needs bash alone: bash's own splitting of "--opt=value" at "=" is undone here.
+
+_pagewick_count_options="--recursive --jobs= --in-flight= --header --total --files-from= --null --output=
+    --format= --profile --pages --only-tiff --progress --no-progress --verbose --help --version"
+
+# The long option a word names: the option of that name, or the only one it is a prefix of.
+_pagewick_count_long()
+{
+    local option found=() name
+    for option in $_pagewick_count_options; do
+        name=${option%=}
+        [[ $name == "$1" ]] && { echo "$name"; return; }
+        [[ $name == "$1"* ]] && found+=("$name")
+    done
+    ((${#found[@]} == 1)) && echo "${found[0]}"
+}
 
 _pagewick_count()
 {
@@ -36,10 +52,14 @@ _pagewick_count()
         else
             case $w in
                 --) ended=1 ;;
-                --output | --files-from) need=file ;;
-                --format) need=format ;;
-                --jobs | --in-flight) need=number ;;
-                --*) ;;
+                --*=*) ;;
+                --*)
+                    case $(_pagewick_count_long "$w") in
+                        --output | --files-from) need=file ;;
+                        --format) need=format ;;
+                        --jobs | --in-flight) need=number ;;
+                    esac
+                    ;;
                 -?*)
                     # Grouped short options: -j and -o take the rest of the word, or the next word.
                     for ((j = 1; j < ${#w}; j++)); do
@@ -62,7 +82,7 @@ _pagewick_count()
     if [[ ! $need && ! $ended && $cur == --*=* ]]; then
         value=${cur#*=}
         [[ $COMP_WORDBREAKS == *=* ]] || prefix=${cur%%=*}=
-        case ${cur%%=*} in
+        case $(_pagewick_count_long "${cur%%=*}") in
             --output | --files-from) need=file ;;
             --format) need=format ;;
             *) need=number ;;   # --jobs, --in-flight, or an option that takes no value
@@ -82,9 +102,7 @@ _pagewick_count()
             ;;
         *)
             if [[ ! $ended && $cur == -* ]]; then
-                COMPREPLY=($(compgen -W "-r --recursive -j --jobs= --in-flight= --header --total
-                    --files-from= -0 --null -o --output= --format= --only-tiff --progress
-                    --no-progress --profile --pages -h --help --version --" -- "$cur"))
+                COMPREPLY=($(compgen -W "-r -j -0 -o -h $_pagewick_count_options --" -- "$cur"))
                 # An option that takes its value after "=" is not finished by a space.
                 [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]] && compopt -o nospace 2>/dev/null
             else

@@ -112,10 +112,22 @@ QByteArray CProfileReportWriter::RowLine(const FileRecord& rec) const
     return ProfileFileLines(rec.path, rec.PageSummary());
 }
 
+namespace {
+
+// The columns of the per-page report, in their order.
+const QByteArrayList& PageCsvColumns()
+{
+    static const QByteArrayList columns = {"Filename", "Page", "Width", "Length", "XResolution", "YResolution",
+                                           "ResolutionUnit", "Paper", "Colour", "BitsPerSample", "SamplesPerPixel",
+                                           "Compression", "Photometric"};
+    return columns;
+}
+
+}  // namespace
+
 QByteArray PageCsvHeaderLine()
 {
-    return CsvLine({"Filename", "Page", "Width", "Length", "XResolution", "YResolution", "ResolutionUnit", "Paper",
-                    "Colour", "BitsPerSample", "SamplesPerPixel", "Compression"});
+    return CsvLine(PageCsvColumns());
 }
 
 QByteArray PageCsvLine(const QByteArray& path, int nPage, const SPageRecord& page)
@@ -127,7 +139,15 @@ QByteArray PageCsvLine(const QByteArray& path, int nPage, const SPageRecord& pag
                     page.bHasYResolution ? FloatField(page.fYResolution) : QByteArray(),
                     ResolutionUnitName(page.nResolutionUnit), PaperName(cls.ePaper), ColourName(cls.eColour),
                     QByteArray::number(page.nBitsPerSample), QByteArray::number(page.nSamplesPerPixel),
-                    QByteArray::number(page.nCompression)});
+                    CompressionName(page.nCompression),
+                    page.bHasPhotometric ? PhotometricName(page.nPhotometric) : QByteArray()});
+}
+
+QByteArray PageCsvTotalLine(qint64 nPages)
+{
+    QByteArrayList fields(PageCsvColumns().size());
+    fields[1] = QByteArray::number(nPages);
+    return CsvLine(fields);
 }
 
 SListProfile ProfileOfList(const CFileListModel& model)

@@ -48,13 +48,17 @@ private:
 };
 
 // ---- per page: "Filename,Page,Width,Length,XResolution,YResolution,ResolutionUnit,Paper,Colour,
-// BitsPerSample,SamplesPerPixel,Compression" -----------------------------------------------------
+// BitsPerSample,SamplesPerPixel,Compression,Photometric" ------------------------------------------
 
 QByteArray PageCsvHeaderLine();
 // Page nPage (from 1) of a file: the numbers as libtiff gives them (a resolution as the shortest
 // decimal that is the same float; empty when the page has none), the unit as "none", "inch" or
-// "cm", and the page's paper and colour.
+// "cm", the page's paper and colour, and the compression and photometric interpretation by name
+// (the latter empty when the page has none).
 QByteArray PageCsvLine(const QByteArray& path, int nPage, const SPageRecord& page);
+// The last line: the pages in all in the Page column, every other field empty (as the CSV
+// report's total line has its total under Pages).
+QByteArray PageCsvTotalLine(qint64 nPages);
 
 // ---- the list's profile, as the Page Profile window shows it -------------------------------------
 

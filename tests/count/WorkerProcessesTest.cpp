@@ -173,4 +173,38 @@ TEST(WorkerProcesses, ARefusedResultEndsEverythingAtOnce)
     EXPECT_EQ(nDelivered, 10);
 }
 
+// Each result is told as it arrives, before its turn in order: the quick items after a slow first
+// one arrive while it is still being worked on.
+TEST(WorkerProcesses, ResultsAreToldAsTheyArriveInAnyOrder)
+{
+    for (const int nWorkers : {1, 2}) {
+        CWorkerProcesses workers(CWorkerSpawner::Fork([](const QByteArray& item, IReplySink&) {
+                                     if (item == "0")
+                                         std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                                     return item;
+                                 }),
+                                 {nWorkers, 8});
+        CItemQueue queue;
+        for (int i = 0; i < 50; ++i)
+            queue.Push(QByteArray::number(i));
+        queue.Close();
+        QVector<qint64> arrived;
+        CountListed(
+            workers, queue,
+            [&](qint64 nIndex, const QByteArray&, const QByteArray& result) {
+                EXPECT_TRUE(arrived.contains(nIndex)) << nIndex;
+                EXPECT_EQ(result, QByteArray::number(nIndex));
+                return true;
+            },
+            {},
+            [&](qint64 nIndex, const QByteArray& result) {
+                EXPECT_EQ(result, QByteArray::number(nIndex));
+                arrived.append(nIndex);
+            });
+        ASSERT_EQ(arrived.size(), 50) << nWorkers;
+        EXPECT_GT(arrived.indexOf(0), 40) << nWorkers;
+        EXPECT_EQ(QSet<qint64>(arrived.begin(), arrived.end()).size(), 50) << nWorkers;
+    }
+}
+
 }  // namespace

@@ -33,6 +33,14 @@ rows=(
     "-j 2 --total b             => b c.tif"
     "-- -                       => -odd.tif"
     "-o -- --h                  => --header,--help"
+    "--ver                      => --verbose,--version"
+    "--ou ''                    => -odd.tif,a.tif,b c.tif,sub"
+    "--fi = b                   => b c.tif"
+    "--fo = j                   => jsonl"
+    "--fo j                     => jsonl"
+    "--j ''                     => "
+    "--in = ''                  => "
+    "--p ''                     => -odd.tif,a.tif,b c.tif,sub"
 )
 failed=0
 for row in "${rows[@]}"; do

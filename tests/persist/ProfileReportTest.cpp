@@ -92,18 +92,27 @@ TEST(ProfileReport, BytesOfAListAndOfItsFilesAreTheSame)
 TEST(ProfileReport, PageLinesAreByteExact)
 {
     EXPECT_EQ(PageCsvHeaderLine(), QByteArray("Filename,Page,Width,Length,XResolution,YResolution,ResolutionUnit,"
-                                              "Paper,Colour,BitsPerSample,SamplesPerPixel,Compression\r\n"));
+                                              "Paper,Colour,BitsPerSample,SamplesPerPixel,Compression,Photometric\r\n"));
     SPageRecord letter;
     letter.nWidth = 2550;
     letter.nLength = 3300;
     letter.fXResolution = letter.fYResolution = 118.11f;
     letter.bHasXResolution = letter.bHasYResolution = true;
     letter.nResolutionUnit = RESUNIT_CENTIMETER;
+    letter.nCompression = COMPRESSION_PACKBITS;
+    letter.nPhotometric = PHOTOMETRIC_YCBCR;
+    letter.bHasPhotometric = true;
     EXPECT_EQ(PageCsvLine("/s/a, b.tif", 3, letter),
-              QByteArray("\"/s/a, b.tif\",3,2550,3300,118.11,118.11,cm,Letter,Unknown,1,1,1\r\n"));
-    // Tags a page does not have stay empty; the defaults stand where TIFF has them.
+              QByteArray("\"/s/a, b.tif\",3,2550,3300,118.11,118.11,cm,Letter,Colour,1,1,PackBits,YCbCr\r\n"));
+    // Tags a page does not have stay empty; the defaults stand where TIFF has them; a code libtiff
+    // has no name for is its number.
     EXPECT_EQ(PageCsvLine("/s/\xff.tif", 12, SPageRecord()),
-              QByteArray("/s/\xff.tif,12,0,0,,,inch,Unknown,Unknown,1,1,1\r\n"));
+              QByteArray("/s/\xff.tif,12,0,0,,,inch,Unknown,Unknown,1,1,None,\r\n"));
+    letter.nCompression = 32770;
+    letter.nPhotometric = 7;
+    EXPECT_TRUE(PageCsvLine("f", 1, letter).endsWith(",32770,7\r\n"));
+    // The total stands under Page, in a line of as many fields as the header.
+    EXPECT_EQ(PageCsvTotalLine(61000), QByteArray(",61000,,,,,,,,,,,\r\n"));
 }
 
 class ProfileWindow : public CWindowTest {
