@@ -32,8 +32,18 @@
 namespace {
 
 // Directories held open for their entries at most, beyond those the walk needs at once; a
-// directory read past this many is opened again by its path when its entries are opened.
-constexpr int kMaxOpenDirectories = 256;
+// directory read past this many is opened again by its path when its entries are opened. A share
+// of what the process may hold open: under a tight limit the walk keeps fewer, and goes on.
+int MostOpenDirectories()
+{
+    return std::clamp(DescriptorLimit() / 4, 4, 256);
+}
+
+// Directories read and files looked at at once: each holds two or three descriptors meanwhile.
+int MostInFlight(int nAsked)
+{
+    return std::clamp(std::min(nAsked, DescriptorLimit() / 8), 1, kMaxFilesInFlight);
+}
 
 // How often a walk waiting for a result looks whether it was told to stop.
 constexpr auto kStopPoll = std::chrono::milliseconds(20);
@@ -89,11 +99,9 @@ struct SPlace {
 
     int OpenAt(int nFlags) const
     {
-        int fd;
-        do {
-            fd = pDir ? ::openat(pDir->Fd(), name.constData(), nFlags | O_CLOEXEC) : OpenPath(name, nFlags);
-        } while (fd < 0 && errno == EINTR);
-        return fd;
+        if (!pDir)
+            return OpenPath(name, nFlags);
+        return OpenWhenDescriptorsAllow([&] { return ::openat(pDir->Fd(), name.constData(), nFlags | O_CLOEXEC); });
     }
 };
 
@@ -105,8 +113,12 @@ struct SOnce {
 
     void Run()
     {
-        if (!bTaken.exchange(true))
-            task();
+        if (bTaken.exchange(true))
+            return;
+        task();
+        // What it captured (nodes, the walk's shared state) goes now, not with the last place
+        // that still holds this task.
+        task = nullptr;
     }
 };
 
@@ -143,6 +155,7 @@ struct SShared {
     std::vector<std::shared_ptr<SNode>> newlyRead;
     std::atomic<int> nOpenDirectories{0};
     bool bFileFacts = false;
+    bool bEnded = false;        // the walk has ended: what is read from now on goes nowhere
 };
 
 // Reads a directory into its node: entries in name order, its identity, its descriptor.
@@ -164,7 +177,7 @@ void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNo
             bIdentified = ::fstat(fd, &st) == 0;
             bNetwork = IsOnNetwork(fd);
             // The stream reads through a copy of the descriptor, which stays for the entries.
-            const int fdList = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+            const int fdList = OpenWhenDescriptorsAllow([fd] { return ::fcntl(fd, F_DUPFD_CLOEXEC, 0); });
             DIR* pList = fdList < 0 ? nullptr : ::fdopendir(fdList);
             if (!pList) {
                 nReadErrno = errno;
@@ -208,9 +221,11 @@ void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNo
         }
     }
     // Too many directories open: this one is opened again by its path when its turn comes.
-    if (pDir && pShared->nOpenDirectories.load() > kMaxOpenDirectories)
+    if (pDir && pShared->nOpenDirectories.load() > MostOpenDirectories())
         pDir.reset();
     std::lock_guard<std::mutex> lock(pShared->mutex);
+    if (pShared->bEnded)
+        return;
     pNode->looks = std::move(looks);
     pNode->nOpenErrno = nOpenErrno;
     pNode->nReadErrno = nReadErrno;
@@ -240,9 +255,18 @@ class CWalk {
 public:
     CWalk(const SWalkOptions& options, IWalkHandler& handler)
         : m_options(options), m_handler(handler), m_pShared(std::make_shared<SShared>()),
-          m_pool(std::max(1, std::min(options.nInFlight, kMaxFilesInFlight)))
+          m_pool(MostInFlight(options.nInFlight))
     {
         m_pShared->bFileFacts = options.bFileFacts;
+    }
+
+    ~CWalk()
+    {
+        // Nodes read after the end hold nothing of the walk; those read before are let go.
+        m_pool.Cancel();
+        std::lock_guard<std::mutex> lock(m_pShared->mutex);
+        m_pShared->bEnded = true;
+        m_pShared->newlyRead.clear();
     }
 
     void Walk(const QByteArray& dir)
@@ -341,7 +365,13 @@ private:
             if (!pChild)
                 continue;
             pChild->bParentEntered = true;
-            if (pChild->bRead && !pChild->bStarted && pChild->pDir)
+            // What its reading found is looked at only once it is known, under the lock, to be there.
+            bool bReadOpen;
+            {
+                std::lock_guard<std::mutex> lock(m_pShared->mutex);
+                bReadOpen = pChild->bRead && pChild->pDir;
+            }
+            if (bReadOpen && !pChild->bStarted)
                 Start(*pChild, EPriority::Ahead);
         }
         m_stack.push_back({pNode, 0, 0});

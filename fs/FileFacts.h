@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 struct SFileFacts {
     qint64 nSize = 0;
     qint64 nCreated = 0;        // seconds since the epoch; the last-write time where no creation time is kept
@@ -77,6 +79,13 @@ bool ToLocalTime(qint64 nSecsSinceEpoch, SLocalTime* pTime);
 // through a link), or anything else.
 enum class EPathKind { Missing, Directory, Other };
 EPathKind PathKind(const QByteArray& path);
+
+// The descriptors this process may hold open at once (its RLIMIT_NOFILE, read once): what keeps
+// folders open ahead of need takes a share of it.
+int DescriptorLimit();
+// Opens with open(): again when a signal interrupted it, and, when the process has too many files
+// open (another thread's folders and files), again a moment later, for a while, as they close.
+int OpenWhenDescriptorsAllow(const std::function<int()>& open);
 
 // In a child forked from a process with threads: what the file facts keep across calls (open
 // folders, which file systems are on a network) starts afresh, since a thread of the parent may

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -91,11 +93,7 @@ void CloseFile(int fd)
 
 int OpenRetrying(int nDir, const char* pszName, int nFlags)
 {
-    int fd;
-    do {
-        fd = ::openat(nDir, pszName, nFlags);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
+    return OpenWhenDescriptorsAllow([&] { return ::openat(nDir, pszName, nFlags); });
 }
 
 // Closes a descriptor without losing the errno of the failure that made it of no use.
@@ -200,11 +198,12 @@ public:
                 return *it;
         }
         const int fd = OpenPath(dir, O_PATH | O_DIRECTORY);
+        const int nMostFolders = std::clamp(DescriptorLimit() / 16, 2, kMostFolders);
         if (fd < 0)
             return nullptr;
         auto pFolder = std::make_shared<SFolder>(fd, now);
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_folders.size() >= kMostFolders && !m_folders.contains(dir)) {
+        if (m_folders.size() >= nMostFolders && !m_folders.contains(dir)) {
             auto oldest = m_folders.begin();
             for (auto it = m_folders.begin(); it != m_folders.end(); ++it) {
                 if ((*it)->opened < (*oldest)->opened)
@@ -410,14 +409,42 @@ int OpenPath(const QByteArray& path, int nFlags)
     const int nDir = OpenParent(path, &leaf);
     if (nDir == -1)
         return -1;
-    int fd;
-    do {
-        fd = ::openat(nDir, leaf.constData(), nFlags | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = OpenWhenDescriptorsAllow([&] { return ::openat(nDir, leaf.constData(), nFlags | O_CLOEXEC); });
     const int nErrno = errno;
     CloseParent(nDir);
     errno = nErrno;
     return fd;
+}
+
+int DescriptorLimit()
+{
+    static const int nLimit = [] {
+        struct rlimit limit;
+        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+            return 1 << 20;
+        return int(std::min<rlim_t>(limit.rlim_cur, 1 << 20));
+    }();
+    return nLimit;
+}
+
+int OpenWhenDescriptorsAllow(const std::function<int()>& open)
+{
+    // Other threads' descriptors close within moments; a process that stays full this long is
+    // told so ("Too many open files").
+    constexpr auto kMostWait = std::chrono::seconds(10);
+    auto wait = std::chrono::microseconds(500);
+    const auto giveUp = std::chrono::steady_clock::now() + kMostWait;
+    for (;;) {
+        const int fd = open();
+        if (fd >= 0)
+            return fd;
+        if (errno == EINTR)
+            continue;
+        if ((errno != EMFILE && errno != ENFILE) || std::chrono::steady_clock::now() >= giveUp)
+            return fd;
+        std::this_thread::sleep_for(wait);
+        wait = std::min<std::chrono::microseconds>(wait * 2, std::chrono::milliseconds(50));
+    }
 }
 
 bool ToLocalTime(qint64 nSecsSinceEpoch, SLocalTime* pTime)
