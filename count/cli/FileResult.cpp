@@ -191,9 +191,11 @@ QByteArray JsonLineOf(const QByteArray& path, const SFileResult& result)
         QByteArrayList classes;
         const CPageSummary summary = SummarisePages(result.pages);
         for (const SClassPages& c : summary.Classes()) {
+            // A number, or where the two resolutions differ the text every report writes ("204x196").
+            const QByteArray dpi = DpiText(c.cls);
             classes.append("{\"paper\":\"" + QByteArray(PaperName(c.cls.ePaper)) + "\",\"colour\":\"" +
                            ColourName(c.cls.eColour) + "\",\"dpi\":" +
-                           (c.cls.nDpi ? QByteArray::number(c.cls.nDpi) : QByteArray("null")) +
+                           (dpi.isEmpty() ? QByteArray("null") : dpi.contains('x') ? '"' + dpi + '"' : dpi) +
                            ",\"pages\":" + QByteArray::number(c.nPages) + '}');
         }
         line += ",\"profile\":[" + classes.join(',') + ']';
