@@ -228,6 +228,7 @@ private:
         if (count.nPages == PAGES_READ_ERROR) {
             // The file could not be read: its row keeps what it said of the file.
             m_model.SetCount(nRow, EFileStatus::ReadError, -1);
+            m_model.SetStatusNote(nRow, UnknownReadErrorReason());
             return;
         }
         if (count.nPages < 0) {

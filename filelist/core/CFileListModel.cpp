@@ -65,6 +65,8 @@ QVariant CFileListModel::data(const QModelIndex& index, int nRole) const
         // are; where else the file is listed.
         if (index.column() == COL_PAGES)
             return PagesToolTip(rec);
+        if (index.column() == COL_STATUS && !rec.StatusNote().isEmpty())
+            return rec.StatusNote();
         if (index.column() == COL_FILENAME) {
             const int nOther = AlsoListedIn(index.row());
             if (nOther < 0)
@@ -159,10 +161,19 @@ void CFileListModel::SetCount(int nRow, EFileStatus eStatus, qint64 nPages, cons
     rec.eStatus = eStatus;
     rec.nPages = nPages;
     rec.SetPagesNote(strNote);
+    rec.SetStatusNote(QString());
     rec.SetPageSummary(summary);
     if (pFacts)
         SetFileFacts(&rec, *pFacts);
     EmitRowChanged(nRow, pFacts ? COL_FILESIZE : COL_STATUS, pFacts ? COL_MODIFIED : COL_PAGES);
+}
+
+void CFileListModel::SetStatusNote(int nRow, const QString& strNote)
+{
+    if (nRow < 0 || nRow >= int(m_rows.size()))
+        return;
+    m_rows[nRow].SetStatusNote(strNote);
+    EmitRowChanged(nRow, COL_STATUS, COL_STATUS);
 }
 
 int CFileListModel::MarkFilesListedTwice()

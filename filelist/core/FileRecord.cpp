@@ -51,9 +51,24 @@ QString FileRecord::PagesNote() const
 
 void FileRecord::SetPagesNote(const QString& strNote)
 {
-    if (strNote.isEmpty() && !m_pRare)
+    SetNote(&SRare::strPagesNote, strNote);
+}
+
+QString FileRecord::StatusNote() const
+{
+    return m_pRare ? m_pRare->strStatusNote : QString();
+}
+
+void FileRecord::SetStatusNote(const QString& strNote)
+{
+    SetNote(&SRare::strStatusNote, strNote);
+}
+
+void FileRecord::SetNote(QString SRare::*pNote, const QString& strNote)
+{
+    if (strNote.isEmpty() && (!m_pRare || (m_pRare.constData()->*pNote).isEmpty()))
         return;
-    Rare().strPagesNote = strNote;
+    Rare().*pNote = strNote;
     DropRareIfEmpty();
 }
 
@@ -98,12 +113,18 @@ bool FileRecord::operator==(const FileRecord& other) const
 {
     return path == other.path && nSize == other.nSize && nCreated == other.nCreated &&
            nModified == other.nModified && nPages == other.nPages && PagesNote() == other.PagesNote() &&
+           StatusNote() == other.StatusNote() &&
            PageSummary() == other.PageSummary() && eStatus == other.eStatus && bInUse == other.bInUse;
 }
 
 QString StatusText(EFileStatus eStatus)
 {
     return QString::fromLatin1(StatusLatin1(eStatus));
+}
+
+QString UnknownReadErrorReason()
+{
+    return QStringLiteral("The file could not be read");
 }
 
 QString FileColumnHeading(int nColumn)

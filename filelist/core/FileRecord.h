@@ -49,6 +49,9 @@ struct FileRecord {
     // Why the count fell short; empty for a complete count.
     QString PagesNote() const;
     void SetPagesNote(const QString& strNote);
+    // Why the row has its status: the reason a "Read Error" row's file could not be read.
+    QString StatusNote() const;
+    void SetStatusNote(const QString& strNote);
     // What the counted pages are; empty for a row without a count (or counted without a profile).
     CPageSummary PageSummary() const;
     // The profile of the nPages pages counted (nPages is set first).
@@ -60,9 +63,11 @@ private:
     // What few rows need, kept apart, so that a row of a list of a million stays small.
     struct SRare : QSharedData {
         QString strPagesNote;
+        QString strStatusNote;
         CPageSummary mixed;     // the classes of a file whose pages are not all of one class
-        bool IsEmpty() const { return strPagesNote.isEmpty() && mixed.IsEmpty(); }
+        bool IsEmpty() const { return strPagesNote.isEmpty() && strStatusNote.isEmpty() && mixed.IsEmpty(); }
     };
+    void SetNote(QString SRare::*pNote, const QString& strNote);
     SRare& Rare();
     void DropRareIfEmpty();
 
@@ -79,6 +84,8 @@ inline const char kNo[] = "No";
 }  // namespace FileText
 
 QString StatusText(EFileStatus eStatus);
+// A "Read Error" row's note where the system's reason is not known.
+QString UnknownReadErrorReason();
 
 // Column headings and their widths in pixels.
 QString FileColumnHeading(int nColumn);
