@@ -48,6 +48,8 @@ const SMenuItem kReports[] = {
     {"&Generate CSV Report", ID_REPORTS_CSV},
     {"&Generate Text Report", ID_REPORTS_TEXT},
     {"Generate &Page Profile Report", ID_REPORTS_PROFILE},
+    {"Generate &Folder Summary Report", ID_REPORTS_SUMMARY},
+    {"Generate &Audit Report", ID_REPORTS_AUDIT},
     {nullptr, 0},
     {"Page Pro&file", ID_REPORTS_PROFILEWINDOW},
 };
@@ -120,6 +122,8 @@ const SStringEntry kStrings[] = {
     {ID_SORT_MODIFIED, "Sort the list by modified date"},
     {ID_REPORTS_PROFILE, "Export the pages of the list by paper, colour and resolution as a CSV report"},
     {ID_REPORTS_PROFILEWINDOW, "Show the pages of the list by paper, colour and resolution"},
+    {ID_REPORTS_SUMMARY, "Export the files, pages and problems of each folder as a CSV report"},
+    {ID_REPORTS_AUDIT, "Export every file with its status and the reason for it as a CSV report"},
 };
 
 }  // namespace

@@ -81,3 +81,5 @@ constexpr int ID_SORT_CREATED = 32806;
 constexpr int ID_SORT_MODIFIED = 32808;
 constexpr int ID_REPORTS_PROFILE = 32809;
 constexpr int ID_REPORTS_PROFILEWINDOW = 32810;
+constexpr int ID_REPORTS_SUMMARY = 32811;
+constexpr int ID_REPORTS_AUDIT = 32812;

@@ -87,6 +87,8 @@ const SCommandEntry kMessageMap[] = {
     {ID_REPORTS_TEXT, &CPageCountDlg::OnReportsText},
     {ID_REPORTS_PROFILE, &CPageCountDlg::OnReportsProfile},
     {ID_REPORTS_PROFILEWINDOW, &CPageCountDlg::OnReportsProfileWindow},
+    {ID_REPORTS_SUMMARY, &CPageCountDlg::OnReportsSummary},
+    {ID_REPORTS_AUDIT, &CPageCountDlg::OnReportsAudit},
     {ID_HELP_HTMLHELP, &CPageCountDlg::OnHelp},
 };
 
@@ -623,4 +625,14 @@ void CPageCountDlg::OnReportsProfile()
 void CPageCountDlg::OnReportsProfileWindow()
 {
     RunPageProfile(m_host);
+}
+
+void CPageCountDlg::OnReportsSummary()
+{
+    RunFolderSummaryReport(m_host);
+}
+
+void CPageCountDlg::OnReportsAudit()
+{
+    RunAuditReport(m_host);
 }

@@ -94,6 +94,8 @@ public:
     void OnReportsText();
     void OnReportsProfile();
     void OnReportsProfileWindow();
+    void OnReportsSummary();
+    void OnReportsAudit();
     void OnListInsertItem();
     void OnListDeleteItem();
 

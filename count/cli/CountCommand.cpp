@@ -4,7 +4,9 @@
 #include "FileResult.h"
 #include "WorkerProcesses.h"
 #include "filelist/core/DirectoryWalker.h"
+#include "filelist/core/CFileListModel.h"
 #include "filelist/core/FileFacts.h"
+#include "persist/core/BillingReports.h"
 #include "persist/core/CsvReport.h"
 #include "persist/core/ProfileReport.h"
 
@@ -174,7 +176,7 @@ bool ShowProgress(const SCountOptions& options, const SCountStreams& streams)
 class CReportRows {
 public:
     CReportRows(const SCountOptions& options, QIODevice* pDevice, CErrorStream& errors, bool bFlushEachRow)
-        : m_options(options), m_out(pDevice), m_errors(errors), m_bFlushEachRow(bFlushEachRow)
+        : m_options(options), m_pDevice(pDevice), m_out(pDevice), m_errors(errors), m_bFlushEachRow(bFlushEachRow)
     {
         if (options.bHeader)
             m_out.Write(CsvHeaderLine());
@@ -216,6 +218,8 @@ public:
             m_out.Write(CsvTotalLine(m_nPages));
         if (m_options.eKind == EReportKind::Profile)
             m_out.Write(ProfileTotalLines(m_profileTotals));
+        if (m_options.eKind == EReportKind::Summary || m_options.eKind == EReportKind::Audit)
+            return m_out.Flush() && WriteListReport();
         return m_out.Flush();
     }
 
@@ -239,10 +243,32 @@ private:
             for (int i = 0; i < int(result.pages.size()); ++i)
                 m_out.Write(PageCsvLine(path, i + 1, result.pages[i]));
             return;
+        case EReportKind::Summary:
+        case EReportKind::Audit:
+            m_rows.append(RecordOf(path, result));
+            return;
         case EReportKind::Files:
             break;
         }
         m_out.Write(m_options.eFormat == EReportFormat::JsonLines ? JsonLineOf(path, result) : CsvLineOf(path, result));
+    }
+
+    // The folder summary and the audit report: the window's, of the same rows, written once the list
+    // is whole (a folder's sums and a file's other listing may come from any later file).
+    bool WriteListReport()
+    {
+        CFileListModel list;
+        list.AppendRows(std::move(m_rows));
+        list.MarkFilesListedTwice();
+        std::unique_ptr<CReportWriter> pWriter;
+        if (m_options.eKind == EReportKind::Summary)
+            pWriter = std::make_unique<CFolderSummaryWriter>(m_pDevice);
+        else
+            pWriter = std::make_unique<CAuditReportWriter>(m_pDevice);
+        pWriter->WriteHeader();
+        pWriter->WriteRowsInUse(list);
+        pWriter->WriteTotal();
+        return pWriter->Flush();
     }
 
     // A file listed again (the same path, or the same file through a link) is named, so that it is
@@ -266,6 +292,7 @@ private:
     }
 
     const SCountOptions& m_options;
+    QIODevice* m_pDevice;
     CBlockWriter m_out;
     CErrorStream& m_errors;
     bool m_bFlushEachRow;
@@ -274,6 +301,7 @@ private:
     bool m_bFailed = false;
     bool m_bShort = false;
     CPageSummary m_profileTotals;
+    QVector<FileRecord> m_rows;     // of the folder summary and the audit report
     QHash<QByteArray, QByteArray> m_firstByPath;
     QHash<QPair<quint64, quint64>, QByteArray> m_firstByFile;
 };

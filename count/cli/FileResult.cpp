@@ -38,11 +38,29 @@ QByteArray JsonString(const QByteArray& utf8)
     return out + '"';
 }
 
-const char* StatusWord(const SFileResult& result)
+EFileStatus StatusOf(const SFileResult& result)
 {
     if (result.eOutcome != SFileResult::EOutcome::Counted)
-        return "Read Error";
-    return result.nPages == PAGES_NOT_TIFF ? "Invalid" : "Done";
+        return EFileStatus::ReadError;
+    return result.nPages == PAGES_NOT_TIFF ? EFileStatus::Invalid : EFileStatus::Done;
+}
+
+QString LostWords()
+{
+    return QStringLiteral("counting failed: the workers counting it died");
+}
+
+// The Pages cell's note the window gives the same count. The worker sent the clause of standard
+// error, which ends with libtiff's reason after the words of its kind.
+QString ShortCountNote(const SFileResult& result)
+{
+    SPageCount count;
+    count.nPages = result.nPages;
+    count.eShort = result.eShort;
+    const QString strWords = ShortCountClause(count) + QLatin1String(": ");
+    if (result.strShortClause.startsWith(strWords))
+        count.strReason = result.strShortClause.mid(strWords.size());
+    return ShortCountToolTip(count);
 }
 
 }  // namespace
@@ -129,7 +147,7 @@ QByteArray ErrorLines(const QByteArray& path, const SFileResult& result)
     case SFileResult::EOutcome::Unreadable:
         return QByteArray(kCountProgram) + ": cannot read " + path + '\n';
     case SFileResult::EOutcome::Lost:
-        return FileLine(path, QStringLiteral("counting failed: the workers counting it died"));
+        return FileLine(path, LostWords());
     case SFileResult::EOutcome::Counted:
         break;
     }
@@ -141,11 +159,28 @@ QByteArray ErrorLines(const QByteArray& path, const SFileResult& result)
     return lines;
 }
 
-QByteArray CsvLineOf(const QByteArray& path, const SFileResult& result)
+FileRecord RecordOf(const QByteArray& path, const SFileResult& result)
 {
     FileRecord rec = MakeFileRecord(path, true, result.bHasFacts ? &result.facts : nullptr);
+    rec.eStatus = StatusOf(result);
     rec.nPages = result.ReportedPages();
-    return CsvRowLine(rec);
+    if (rec.eStatus == EFileStatus::ReadError) {
+        const bool bLost = result.eOutcome == SFileResult::EOutcome::Lost;
+        rec.SetStatusNote(!result.strFailure.isEmpty() ? result.strFailure
+                          : bLost                      ? LostWords()
+                                                       : UnknownReadErrorReason());
+    }
+    if (rec.nPages >= 0) {
+        if (result.IsShort())
+            rec.SetPagesNote(ShortCountNote(result));
+        rec.SetPageSummary(SummarisePages(result.pages));
+    }
+    return rec;
+}
+
+QByteArray CsvLineOf(const QByteArray& path, const SFileResult& result)
+{
+    return CsvRowLine(RecordOf(path, result));
 }
 
 QByteArray IsoDateTime(qint64 nSecsSinceEpoch)
@@ -174,7 +209,7 @@ QByteArray JsonLineOf(const QByteArray& path, const SFileResult& result)
     };
     line += ",\"size\":" + (result.bHasFacts ? QByteArray::number(result.facts.nSize) : QByteArray("null"));
     line += ",\"created\":" + time(result.facts.nCreated) + ",\"modified\":" + time(result.facts.nModified);
-    line += ",\"status\":" + JsonString(StatusWord(result));
+    line += ",\"status\":" + JsonString(StatusText(StatusOf(result)).toLatin1());
     const qint64 nPages = result.ReportedPages();
     line += ",\"pages\":" + (nPages >= 0 ? QByteArray::number(nPages) : QByteArray("null"));
     // A count that is there is complete or not; a file not counted has no count to be complete.
@@ -183,7 +218,7 @@ QByteArray JsonLineOf(const QByteArray& path, const SFileResult& result)
     line += ",\"complete\":" + QByteArray(!bHasCount ? "null" : bComplete ? "true" : "false");
     if (bHasCount && !bComplete) {
         const QString strReason = result.eOutcome == SFileResult::EOutcome::Lost
-                                      ? QStringLiteral("counting failed: the workers counting it died")
+                                      ? LostWords()
                                       : result.strShortClause;
         line += ",\"reason\":" + JsonString(strReason.toUtf8());
     }

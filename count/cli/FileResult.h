@@ -4,6 +4,7 @@
 
 #include "count/core/PageCounter.h"
 #include "filelist/core/FileFacts.h"
+#include "filelist/core/FileRecord.h"
 #include "filelist/core/PageProfile.h"
 
 #include <QByteArray>
@@ -33,6 +34,7 @@ struct SFileResult {
     EShortCount eShort = EShortCount::None;
     QString strShortClause;     // "counted 4 pages, damaged after page 4: ..."
     QStringList messages;       // libtiff's other messages on the file
+    QString strFailure;
     bool bHasFacts = false;     // size, times
     SFileFacts facts;
     QVector<SPageRecord> pages;     // what each page counted is
@@ -52,6 +54,9 @@ SFileResult LostResult(const QByteArray& path);
 // The lines of standard error about a file (each ending in LF).
 QByteArray ErrorLines(const QByteArray& path, const SFileResult& result);
 
+// The window's row of the file counted: its status, pages, size and times, what its pages are, the
+// note on a short count as its Pages cell says it, and why a "Read Error" could not be read.
+FileRecord RecordOf(const QByteArray& path, const SFileResult& result);
 QByteArray CsvLineOf(const QByteArray& path, const SFileResult& result);
 // One JSON object and LF: the path (valid UTF-8 as it is; otherwise readable, with the exact bytes
 // in base64 in "path_base64"), size, created and modified times in ISO 8601 with the UTC offset,

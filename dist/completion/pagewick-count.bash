@@ -84,7 +84,7 @@ _pagewick_count()
             if [[ ! $ended && $cur == -* ]]; then
                 COMPREPLY=($(compgen -W "-r --recursive -j --jobs= --in-flight= --header --total
                     --files-from= -0 --null -o --output= --format= --only-tiff --progress
-                    --no-progress --profile --pages -h --help --version --" -- "$cur"))
+                    --no-progress --profile --pages --summary --audit -h --help --version --" -- "$cur"))
                 # An option that takes its value after "=" is not finished by a space.
                 [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]] && compopt -o nospace 2>/dev/null
             else

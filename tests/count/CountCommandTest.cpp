@@ -687,12 +687,20 @@ TEST_F(CountCommand, ProfileAndPagesReportWhatThePagesAre)
                              ",2,2480,3508,300,300,inch,A4,Bilevel,1,1,4\r\n" + mixed +
                              ",3,2339,3307,200,200,inch,A3,Colour,8,3,8\r\n");
 
+    // A resolution that differs across and down is the text every report writes.
+    const QByteArray fax = Top() + "/fax.tif";
+    ASSERT_TRUE(WriteTiffPages(QString::fromUtf8(fax), {{1728, 2292, 0, 1, 1, 204, 196, 2}}));
     const QJsonObject json = QJsonDocument::fromJson(RunCount(QList<QByteArray>{"--format=jsonl", mixed}).out).object();
     EXPECT_EQ(QJsonDocument(json["profile"].toArray()).toJson(QJsonDocument::Compact),
               QByteArray(R"([{"colour":"Colour","dpi":200,"pages":1,"paper":"A3"},{"colour":"Bilevel","dpi":300,"pages":2,"paper":"A4"}])"));
+    const QJsonObject faxJson = QJsonDocument::fromJson(RunCount(QList<QByteArray>{"--format=jsonl", fax}).out).object();
+    EXPECT_EQ(faxJson["profile"][0]["dpi"].toString(), QStringLiteral("204x196"));
     for (const QList<QByteArray>& refused : {QList<QByteArray>{"--profile", "--pages", plain},
                                             QList<QByteArray>{"--profile", "--total", plain},
-                                            QList<QByteArray>{"--pages", "--format=jsonl", plain}})
+                                            QList<QByteArray>{"--pages", "--format=jsonl", plain},
+                                            QList<QByteArray>{"--audit", "--summary", plain},
+                                            QList<QByteArray>{"--summary", "--header", plain},
+                                            QList<QByteArray>{"--audit", "--format=jsonl", plain}})
         EXPECT_EQ(RunCount(refused).nStatus, 2) << refused.join(' ').constData();
 }
 
