@@ -227,8 +227,7 @@ private:
         const SPageCount& count = counted.count;
         if (count.nPages == PAGES_READ_ERROR) {
             // The file could not be read: its row keeps what it said of the file.
-            m_model.SetCount(nRow, EFileStatus::ReadError, -1);
-            m_model.SetStatusNote(nRow, UnknownReadErrorReason());
+            m_model.SetReadError(nRow, UnknownReadErrorReason());
             return;
         }
         if (count.nPages < 0) {

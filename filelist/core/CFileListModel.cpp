@@ -168,12 +168,12 @@ void CFileListModel::SetCount(int nRow, EFileStatus eStatus, qint64 nPages, cons
     EmitRowChanged(nRow, pFacts ? COL_FILESIZE : COL_STATUS, pFacts ? COL_MODIFIED : COL_PAGES);
 }
 
-void CFileListModel::SetStatusNote(int nRow, const QString& strNote)
+void CFileListModel::SetReadError(int nRow, const QString& strWhy)
 {
     if (nRow < 0 || nRow >= int(m_rows.size()))
         return;
-    m_rows[nRow].SetStatusNote(strNote);
-    EmitRowChanged(nRow, COL_STATUS, COL_STATUS);
+    SetCount(nRow, EFileStatus::ReadError, -1);
+    m_rows[nRow].SetStatusNote(strWhy);
 }
 
 int CFileListModel::MarkFilesListedTwice()

@@ -40,12 +40,11 @@ public:
     void SetUse(int nRow, bool bInUse, EFileStatus eStatus);
     void SetStatus(int nRow, EFileStatus eStatus);
     // A count's result: status, pages (-1 for none), the note on a short count and what the pages
-    // are; with facts, the size, times and identity from the same look at the file. The note on
-    // the status that was there goes.
+    // are; with facts, the size, times and identity from the same look at the file.
     void SetCount(int nRow, EFileStatus eStatus, qint64 nPages, const QString& strNote = QString(),
                   const SFileFacts* pFacts = nullptr, const CPageSummary& summary = CPageSummary());
-    // Why the row has its status (the Status cell's tool tip).
-    void SetStatusNote(int nRow, const QString& strNote);
+    // A row whose file could not be read, and why.
+    void SetReadError(int nRow, const QString& strWhy);
     // Empties the Pages cells (and the profiles) of the rows for which pick is true (every row
     // without one), with one notification; returns the sum of the pages that were there.
     qint64 ClearPages(const std::function<bool(int)>& pick = {});

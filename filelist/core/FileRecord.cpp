@@ -51,7 +51,10 @@ QString FileRecord::PagesNote() const
 
 void FileRecord::SetPagesNote(const QString& strNote)
 {
-    SetNote(&SRare::strPagesNote, strNote);
+    if (strNote.isEmpty() && !m_pRare)
+        return;
+    Rare().strPagesNote = strNote;
+    DropRareIfEmpty();
 }
 
 QString FileRecord::StatusNote() const
@@ -61,14 +64,9 @@ QString FileRecord::StatusNote() const
 
 void FileRecord::SetStatusNote(const QString& strNote)
 {
-    SetNote(&SRare::strStatusNote, strNote);
-}
-
-void FileRecord::SetNote(QString SRare::*pNote, const QString& strNote)
-{
-    if (strNote.isEmpty() && (!m_pRare || (m_pRare.constData()->*pNote).isEmpty()))
+    if (strNote.isEmpty() && !m_pRare)
         return;
-    Rare().*pNote = strNote;
+    Rare().strStatusNote = strNote;
     DropRareIfEmpty();
 }
 
@@ -113,8 +111,8 @@ bool FileRecord::operator==(const FileRecord& other) const
 {
     return path == other.path && nSize == other.nSize && nCreated == other.nCreated &&
            nModified == other.nModified && nPages == other.nPages && PagesNote() == other.PagesNote() &&
-           StatusNote() == other.StatusNote() &&
-           PageSummary() == other.PageSummary() && eStatus == other.eStatus && bInUse == other.bInUse;
+           PageSummary() == other.PageSummary() && StatusNote() == other.StatusNote() && eStatus == other.eStatus &&
+           bInUse == other.bInUse;
 }
 
 QString StatusText(EFileStatus eStatus)

@@ -49,7 +49,7 @@ struct FileRecord {
     // Why the count fell short; empty for a complete count.
     QString PagesNote() const;
     void SetPagesNote(const QString& strNote);
-    // Why the row has its status: the reason a "Read Error" row's file could not be read.
+    // Why the row has its status, where there is more to say ("Read Error": why it could not be read).
     QString StatusNote() const;
     void SetStatusNote(const QString& strNote);
     // What the counted pages are; empty for a row without a count (or counted without a profile).
@@ -67,7 +67,6 @@ private:
         CPageSummary mixed;     // the classes of a file whose pages are not all of one class
         bool IsEmpty() const { return strPagesNote.isEmpty() && strStatusNote.isEmpty() && mixed.IsEmpty(); }
     };
-    void SetNote(QString SRare::*pNote, const QString& strNote);
     SRare& Rare();
     void DropRareIfEmpty();
 

@@ -69,8 +69,7 @@ TEST(FileListModel, AShortCountIsMarkedOnItsPagesCellOnlyAReadErrorSaysWhyOnItsS
     EXPECT_FALSE(model.index(1, COL_PAGES).data(CFileListModel::WarningSignRole).toBool());
     EXPECT_FALSE(model.index(1, COL_PAGES).data(Qt::ToolTipRole).isValid());
     // A read error's reason is the Status cell's tool tip until the next count.
-    model.SetCount(1, EFileStatus::ReadError, -1);
-    model.SetStatusNote(1, QStringLiteral("Permission denied"));
+    model.SetReadError(1, QStringLiteral("Permission denied"));
     EXPECT_EQ(model.index(1, COL_STATUS).data(Qt::ToolTipRole).toString(), QStringLiteral("Permission denied"));
     model.SetCount(1, EFileStatus::Done, 7);
     EXPECT_FALSE(model.index(1, COL_STATUS).data(Qt::ToolTipRole).isValid());
