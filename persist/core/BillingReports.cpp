@@ -3,6 +3,8 @@
 #include "CsvReport.h"
 #include "filelist/core/CFileListModel.h"
 
+#include <algorithm>
+
 QByteArray FolderOf(const QByteArray& path)
 {
     qsizetype nEnd = path.size();

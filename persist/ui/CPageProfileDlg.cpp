@@ -136,7 +136,6 @@ CPageProfileDlg::CPageProfileDlg(const SListProfile& profile, const QByteArray& 
     pScroll->setWidget(pContent);
     pScroll->setWidgetResizable(true);
     pScroll->setFrameShape(QFrame::NoFrame);
-    pScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addWidget(pScroll);
