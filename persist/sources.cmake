@@ -4,6 +4,7 @@ target_sources(pagewick_core PRIVATE
   persist/core/CsvReport.h persist/core/CsvReport.cpp
   persist/core/TextReport.h persist/core/TextReport.cpp
   persist/core/ProfileReport.h persist/core/ProfileReport.cpp
+  persist/core/BillingReports.h persist/core/BillingReports.cpp
   persist/core/ReportFile.h persist/core/ReportFile.cpp
   persist/core/SaveTarget.h persist/core/SaveTarget.cpp
   persist/core/ListFile.h persist/core/ListFile.cpp

@@ -57,15 +57,18 @@ QString PagesWords(qint64 n)
     return n == 1 ? QStringLiteral("1 page") : QStringLiteral("%1 pages").arg(n);
 }
 
-// "A4 bilevel 300 dpi", "other size colour 150 dpi", "unknown size greyscale without resolution".
+// "A4 bilevel 300 dpi", "other size colour 204x196 dpi", "unknown size greyscale without
+// resolution", "reduced-resolution colour 15 dpi".
 QString ClassWords(const SPageClass& cls)
 {
     QString str = cls.ePaper == EPaper::Other     ? QStringLiteral("other size")
                   : cls.ePaper == EPaper::Unknown ? QStringLiteral("unknown size")
+                  : cls.ePaper == EPaper::Reduced ? QStringLiteral("reduced-resolution")
                                                   : QString::fromLatin1(PaperName(cls.ePaper));
     str += cls.eColour == EColour::Unknown ? QStringLiteral(" unknown colour")
                                            : u' ' + QString::fromLatin1(ColourName(cls.eColour)).toLower();
-    str += cls.nDpi ? QStringLiteral(" %1 dpi").arg(cls.nDpi) : QStringLiteral(" without resolution");
+    str += cls.HasDpi() ? u' ' + QString::fromLatin1(DpiText(cls)) + QStringLiteral(" dpi")
+                        : QStringLiteral(" without resolution");
     return str;
 }
 
@@ -74,11 +77,16 @@ constexpr int kMaxClassWords = 8;
 
 // ---- the bytes of a file's pages ------------------------------------------------------------------
 
-constexpr char kFormat = 1;
+constexpr char kFormat = 2;
 
 // The fields of a record, in the order of the bits of a page's mask.
 enum EField { F_WIDTH, F_LENGTH, F_XRES, F_YRES, F_UNIT, F_BITS, F_SAMPLES, F_EXTRA, F_PHOTOMETRIC, F_COMPRESSION,
-              F_FLAGS, FIELD_COUNT };
+              F_FLAGS, F_INKS, FIELD_COUNT };
+
+// The flags field: three bits of tags present, the reduced bit, then the colour map's class.
+constexpr quint32 kReducedFlag = 8;
+constexpr int kColourMapShift = 4;
+constexpr quint32 kFlagsLimit = (quint32(EColourMap::Colour) << kColourMapShift) | (kReducedFlag * 2 - 1);
 
 quint32 FloatBits(float f)
 {
@@ -96,7 +104,8 @@ float BitsFloat(quint32 n)
 
 quint32 Flags(const SPageRecord& page)
 {
-    return (page.bHasXResolution ? 1u : 0u) | (page.bHasYResolution ? 2u : 0u) | (page.bHasPhotometric ? 4u : 0u);
+    return (page.bHasXResolution ? 1u : 0u) | (page.bHasYResolution ? 2u : 0u) | (page.bHasPhotometric ? 4u : 0u) |
+           (page.bReduced ? kReducedFlag : 0u) | (quint32(page.eColourMap) << kColourMapShift);
 }
 
 quint32 FieldValue(const SPageRecord& page, int nField)
@@ -122,6 +131,8 @@ quint32 FieldValue(const SPageRecord& page, int nField)
         return page.nPhotometric;
     case F_COMPRESSION:
         return page.nCompression;
+    case F_INKS:
+        return page.nInks;
     default:
         return Flags(page);
     }
@@ -137,7 +148,7 @@ quint32 FieldLimit(int nField)
     case F_YRES:
         return 0xFFFFFFFFu;
     case F_FLAGS:
-        return 7;
+        return kFlagsLimit;
     default:
         return 0xFFFF;
     }
@@ -176,10 +187,15 @@ void SetField(SPageRecord* pPage, int nField, quint32 n)
     case F_COMPRESSION:
         pPage->nCompression = quint16(n);
         break;
+    case F_INKS:
+        pPage->nInks = quint16(n);
+        break;
     default:
         pPage->bHasXResolution = n & 1;
         pPage->bHasYResolution = n & 2;
         pPage->bHasPhotometric = n & 4;
+        pPage->bReduced = n & kReducedFlag;
+        pPage->eColourMap = EColourMap(n >> kColourMapShift);
         break;
     }
 }
@@ -249,7 +265,9 @@ bool SPageRecord::operator==(const SPageRecord& other) const
 bool SPageClass::operator<(const SPageClass& other) const
 {
     // An unknown resolution (0) comes after every known one.
-    const auto key = [](const SPageClass& c) { return std::make_tuple(c.ePaper, c.eColour, c.nDpi == 0, c.nDpi); };
+    const auto key = [](const SPageClass& c) {
+        return std::make_tuple(c.ePaper, c.eColour, !c.HasDpi(), c.nXDpi, c.nYDpi);
+    };
     return key(*this) < key(other);
 }
 
@@ -263,13 +281,19 @@ bool PageSizeMm(const SPageRecord& page, double* pdWidth, double* pdLength)
     return true;
 }
 
-int PageDpi(const SPageRecord& page)
+bool PageDpi(const SPageRecord& page, quint16* pnXDpi, quint16* pnYDpi)
 {
+    *pnXDpi = *pnYDpi = 0;
     if (!HasResolution(page))
-        return 0;
+        return false;
     const double dPerInch = 25.4 / MmPerUnit(page.nResolutionUnit);
-    const double dDpi = std::round(std::min(page.fXResolution, page.fYResolution) * dPerInch);
-    return dDpi >= 1 && dDpi <= 65535 ? int(dDpi) : 0;
+    const double dX = std::round(page.fXResolution * dPerInch);
+    const double dY = std::round(page.fYResolution * dPerInch);
+    if (dX < 1 || dX > 65535 || dY < 1 || dY > 65535)
+        return false;
+    *pnXDpi = quint16(dX);
+    *pnYDpi = quint16(dY);
+    return true;
 }
 
 EPaper PaperOfSize(double dWidthMm, double dLengthMm)
@@ -296,20 +320,47 @@ EPaper PaperOfSize(double dWidthMm, double dLengthMm)
 
 EColour ColourOf(const SPageRecord& page)
 {
-    if (!page.bHasPhotometric || page.nBitsPerSample == 0 || page.nExtraSamples >= page.nSamplesPerPixel)
+    const int nColourSamples = page.nSamplesPerPixel - page.nExtraSamples;
+    if (page.nBitsPerSample == 0 || nColourSamples < 1)
         return EColour::Unknown;
-    switch (page.nPhotometric) {
+    switch (page.bHasPhotometric ? page.nPhotometric : PHOTOMETRIC_MINISWHITE) {
     case PHOTOMETRIC_MINISWHITE:
     case PHOTOMETRIC_MINISBLACK:
     case PHOTOMETRIC_MASK:
-        if (page.nSamplesPerPixel - page.nExtraSamples != 1)
+        if (nColourSamples != 1)
             return EColour::Unknown;
         return page.nBitsPerSample == 1 ? EColour::Bilevel : EColour::Greyscale;
     case PHOTOMETRIC_LOGL:
         return EColour::Greyscale;
+    case PHOTOMETRIC_PALETTE:
+        return page.eColourMap == EColourMap::BlackAndWhite ? EColour::Bilevel
+               : page.eColourMap == EColourMap::Grey        ? EColour::Greyscale
+                                                            : EColour::Colour;
+    case PHOTOMETRIC_SEPARATED:
+        // The inks a page names, else one per colour sample.
+        return (page.nInks ? page.nInks : nColourSamples) == 1 ? EColour::Greyscale : EColour::Colour;
     default:
         return EColour::Colour;
     }
+}
+
+EColourMap ClassifyColourMap(const quint16* pRed, const quint16* pGreen, const quint16* pBlue, qsizetype nEntries)
+{
+    if (nEntries <= 0)
+        return EColourMap::None;
+    bool bUnscaled = true;
+    for (qsizetype i = 0; i < nEntries && bUnscaled; ++i)
+        bUnscaled = (pRed[i] | pGreen[i] | pBlue[i]) < 256;
+    const int nShift = bUnscaled ? 0 : 8;
+    EColourMap eMap = EColourMap::BlackAndWhite;
+    for (qsizetype i = 0; i < nEntries; ++i) {
+        const int nRed = pRed[i] >> nShift;
+        if (nRed != pGreen[i] >> nShift || nRed != pBlue[i] >> nShift)
+            return EColourMap::Colour;
+        if (nRed != 0 && nRed != 255)
+            eMap = EColourMap::Grey;
+    }
+    return eMap;
 }
 
 SPageClass ClassifyPage(const SPageRecord& page)
@@ -317,10 +368,12 @@ SPageClass ClassifyPage(const SPageRecord& page)
     SPageClass cls;
     double dWidth = 0;
     double dLength = 0;
-    if (PageSizeMm(page, &dWidth, &dLength))
+    if (page.bReduced)
+        cls.ePaper = EPaper::Reduced;
+    else if (PageSizeMm(page, &dWidth, &dLength))
         cls.ePaper = PaperOfSize(dWidth, dLength);
     cls.eColour = ColourOf(page);
-    cls.nDpi = quint16(PageDpi(page));
+    PageDpi(page, &cls.nXDpi, &cls.nYDpi);
     return cls;
 }
 
@@ -330,7 +383,7 @@ const char* PaperName(EPaper ePaper)
         if (p.ePaper == ePaper)
             return p.pszName;
     }
-    return ePaper == EPaper::Other ? "Other" : "Unknown";
+    return ePaper == EPaper::Other ? "Other" : ePaper == EPaper::Reduced ? "Reduced" : "Unknown";
 }
 
 const char* ColourName(EColour eColour)
@@ -345,6 +398,15 @@ const char* ColourName(EColour eColour)
     default:
         return "Unknown";
     }
+}
+
+QByteArray DpiText(const SPageClass& cls)
+{
+    if (!cls.HasDpi())
+        return QByteArray();
+    if (cls.nXDpi == cls.nYDpi)
+        return QByteArray::number(cls.nXDpi);
+    return QByteArray::number(cls.nXDpi) + 'x' + QByteArray::number(cls.nYDpi);
 }
 
 QByteArray ResolutionUnitName(quint16 nUnit)

@@ -3,17 +3,19 @@
 // resolution); per file, and per list, the number of pages in each class.
 //
 // The classes come in one fixed order, used by every report and table: paper A0, A1, A2, A3, A4,
-// A5, Letter, Legal, Tabloid, Other, Unknown; colour Bilevel, Greyscale, Colour, Unknown; dots per
-// inch ascending, unknown last.
+// A5, Letter, Legal, Tabloid, Other, Unknown, Reduced; colour Bilevel, Greyscale, Colour, Unknown;
+// dots per inch ascending (across, then down), unknown last.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 #include <QVector>
 
-enum class EPaper : quint8 { A0, A1, A2, A3, A4, A5, Letter, Legal, Tabloid, Other, Unknown };
+// Reduced is no sheet of paper: a reduced-resolution copy of another image in the chain (a
+// thumbnail, a level of a pyramid). It is a page of the count, but is never billed as a sheet.
+enum class EPaper : quint8 { A0, A1, A2, A3, A4, A5, Letter, Legal, Tabloid, Other, Unknown, Reduced };
 enum class EColour : quint8 { Bilevel, Greyscale, Colour, Unknown };
-constexpr int kPaperCount = int(EPaper::Unknown) + 1;
+constexpr int kPaperCount = int(EPaper::Reduced) + 1;
 constexpr int kColourCount = int(EColour::Unknown) + 1;
 
 // How far each side of a page may be from a paper's side and still be that paper: 3 %, so that
@@ -21,6 +23,10 @@ constexpr int kColourCount = int(EColour::Unknown) + 1;
 // millimetres off or on; the closest neighbours (A4 and Letter, A3 and Tabloid) differ by 6 % in
 // one side, so a page never fits two papers equally well by accident.
 constexpr double kPaperTolerance = 0.03;
+
+// What the colour map of a palette page holds: entries all black or white, all grey, or colours.
+// None for a page without a map (every page that is not a palette).
+enum class EColourMap : quint8 { None, BlackAndWhite, Grey, Colour };
 
 // The tags of one page (image directory). Resolutions are pixels per unit; a tag the directory does
 // not hold keeps the value TIFF gives it by default (one sample of one bit, inch, no compression).
@@ -35,6 +41,9 @@ struct SPageRecord {
     quint16 nExtraSamples = 0;      // samples beyond the colour (alpha and the like)
     quint16 nPhotometric = 0;       // valid with bHasPhotometric
     quint16 nCompression = 1;
+    quint16 nInks = 0;              // NumberOfInks of a separated page; 0: not given
+    EColourMap eColourMap = EColourMap::None;
+    bool bReduced = false;          // NewSubfileType bit 0: a reduced-resolution image
     bool bHasXResolution = false;
     bool bHasYResolution = false;
     bool bHasPhotometric = false;
@@ -43,15 +52,25 @@ struct SPageRecord {
     bool operator!=(const SPageRecord& other) const { return !(*this == other); }
 };
 
-// The class of a page: its paper, its colour and its resolution.
+// The class of a page: its paper, its colour and its two resolutions.
 struct SPageClass {
     EPaper ePaper = EPaper::Unknown;
     EColour eColour = EColour::Unknown;
-    quint16 nDpi = 0;               // the lower of its two resolutions in dots per inch; 0: unknown
+    quint16 nXDpi = 0;              // across, in dots per inch; 0 (with nYDpi 0): unknown
+    quint16 nYDpi = 0;              // down
 
+    SPageClass() = default;
+    // The same resolution across and down.
+    SPageClass(EPaper ePaperOf, EColour eColourOf, quint16 nDpi) : SPageClass(ePaperOf, eColourOf, nDpi, nDpi) {}
+    SPageClass(EPaper ePaperOf, EColour eColourOf, quint16 nXDpiOf, quint16 nYDpiOf)
+        : ePaper(ePaperOf), eColour(eColourOf), nXDpi(nXDpiOf), nYDpi(nYDpiOf)
+    {
+    }
+
+    bool HasDpi() const { return nXDpi != 0; }
     bool operator==(const SPageClass& other) const
     {
-        return ePaper == other.ePaper && eColour == other.eColour && nDpi == other.nDpi;
+        return ePaper == other.ePaper && eColour == other.eColour && nXDpi == other.nXDpi && nYDpi == other.nYDpi;
     }
     bool operator!=(const SPageClass& other) const { return !(*this == other); }
     // The fixed order of classes.
@@ -61,22 +80,33 @@ struct SPageClass {
 // The page's size in millimetres; false without a usable resolution in inches or centimetres (no
 // resolution, unit "none", a resolution of zero, negative or not finite) or without pixels.
 bool PageSizeMm(const SPageRecord& page, double* pdWidth, double* pdLength);
-// The lower of the two resolutions in dots per inch, rounded; 0 where PageSizeMm has no
-// resolution to go by, or when it rounds outside 1..65535.
-int PageDpi(const SPageRecord& page);
+// The resolutions across and down in dots per inch, rounded; false (and both 0) where PageSizeMm
+// has no resolution to go by, or when either rounds outside 1..65535.
+bool PageDpi(const SPageRecord& page, quint16* pnXDpi, quint16* pnYDpi);
 // The paper a page of this size is printed on, in either orientation: the nearest whose sides are
 // both within kPaperTolerance, else Other; Unknown for a size of zero or beyond 10 m, or not finite.
 EPaper PaperOfSize(double dWidthMm, double dLengthMm);
-// Bilevel: black and white (or a mask) in one sample of one bit; Greyscale: black and white in one
-// sample of more bits (extra samples aside), or a luminance; Colour: RGB, palette, YCbCr,
-// separated (CMYK), Lab and every other model. Unknown without a photometric interpretation, with
-// no bits, or with a black-and-white page of several colour samples.
+// Bilevel: black and white (or a mask) in one sample of one bit, or a palette of black and white
+// only; Greyscale: black and white in one sample of more bits (extra samples aside), a luminance, a
+// palette of greys, or a separation of one ink; Colour: RGB, any other palette, YCbCr, separated
+// in several inks (CMYK), Lab and every other model. A page without a photometric interpretation
+// is black and white, as TIFF's readers take it. Unknown with no bits, or with a black-and-white
+// page of several colour samples.
 EColour ColourOf(const SPageRecord& page);
 SPageClass ClassifyPage(const SPageRecord& page);
 
-// Names as reports write them: "A4", "Letter", "Other", "Unknown"; "Bilevel", "Colour".
+// What a palette's colour map holds. Entries are compared in 8 bits, as the eye sees them: a map
+// written in 16 bits (n * 257, or n * 256 by some writers) by its high byte; a map whose entries are
+// all below 256 (8-bit values written unscaled, as libtiff's own tools allow) as it stands. An entry
+// is grey when its red, green and blue are equal, black or white when it is grey and 0 or 255.
+EColourMap ClassifyColourMap(const quint16* pRed, const quint16* pGreen, const quint16* pBlue, qsizetype nEntries);
+
+// Names as reports write them: "A4", "Letter", "Other", "Unknown", "Reduced"; "Bilevel", "Colour".
 const char* PaperName(EPaper ePaper);
 const char* ColourName(EColour eColour);
+// The resolution as every report and table writes it: "300"; "204x196" (across first) where the
+// two differ; empty when unknown.
+QByteArray DpiText(const SPageClass& cls);
 // The resolution unit as the per-page report writes it: "none", "inch", "cm", else the number.
 QByteArray ResolutionUnitName(quint16 nUnit);
 // The compression and the photometric interpretation as the per-page report writes them, by the

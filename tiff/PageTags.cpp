@@ -28,9 +28,25 @@ SPageRecord ReadPageRecord(TIFF* pTiff)
     uint16_t* pnExtra = nullptr;
     if (TIFFGetFieldDefaulted(pTiff, TIFFTAG_EXTRASAMPLES, &n, &pnExtra))
         page.nExtraSamples = n;
-    // No default: a page without it has no colour model to go by.
+    uint32_t nSubfileType = 0;
+    if (TIFFGetField(pTiff, TIFFTAG_SUBFILETYPE, &nSubfileType))
+        page.bReduced = nSubfileType & FILETYPE_REDUCEDIMAGE;
+    // No default: ColourOf says what a page without it is.
     n = 0;
     page.bHasPhotometric = TIFFGetField(pTiff, TIFFTAG_PHOTOMETRIC, &n);
     page.nPhotometric = page.bHasPhotometric ? n : 0;
+    if (!page.bHasPhotometric)
+        return page;
+    // Only the pages whose colour depends on them pay for these: the rest of the counter's work is
+    // walking the chain.
+    if (page.nPhotometric == PHOTOMETRIC_SEPARATED && TIFFGetField(pTiff, TIFFTAG_NUMBEROFINKS, &n))
+        page.nInks = n;
+    uint16_t* pnRed = nullptr;
+    uint16_t* pnGreen = nullptr;
+    uint16_t* pnBlue = nullptr;
+    // A map holds an entry for every value of the page's bits (libtiff refuses a shorter one).
+    if (page.nPhotometric == PHOTOMETRIC_PALETTE && page.nBitsPerSample <= 16 &&
+        TIFFGetField(pTiff, TIFFTAG_COLORMAP, &pnRed, &pnGreen, &pnBlue))
+        page.eColourMap = ClassifyColourMap(pnRed, pnGreen, pnBlue, qsizetype(1) << page.nBitsPerSample);
     return page;
 }

@@ -225,6 +225,12 @@ void CPageCountDlg::BuildMenus()
     QAction* pProfile = AddCommand("actionProfileReport", "Generate &Page Profile Report",
                                    "Export the pages of the list by paper, colour and resolution as a CSV report",
                                    report(RunProfileReport));
+    QAction* pSummary = AddCommand("actionFolderSummaryReport", "Generate &Folder Summary Report",
+                                   "Export the files, pages and problems of each folder as a CSV report",
+                                   report(RunFolderSummaryReport));
+    QAction* pAudit = AddCommand("actionAuditReport", "Generate &Audit Report",
+                                 "Export every file with its status and the reason for it as a CSV report",
+                                 report(RunAuditReport));
     QAction* pProfileWindow = AddCommand("actionPageProfile", "Page Pro&file",
                                          "Show the pages of the list by paper, colour and resolution",
                                          report(RunPageProfile));
@@ -251,7 +257,7 @@ void CPageCountDlg::BuildMenus()
     addMenu("menuAction", "&Action",
             {pSelectAll, pClearAll, pResetAll, nullptr, pResetCount, pDelete, nullptr, pOpen, nullptr, pMoveUp, pMoveDown});
     addMenu("menuSort", "&Sort", sorts);
-    addMenu("menuReports", "&Reports", {pCsv, pText, pProfile, nullptr, pProfileWindow});
+    addMenu("menuReports", "&Reports", {pCsv, pText, pProfile, pSummary, pAudit, nullptr, pProfileWindow});
     // This platform has no window menu of its own to extend: About ends the Help menu.
     addMenu("menuHelp", "&Help", {pWebsite, pHelp, nullptr, pEmail, nullptr, pAbout});
 

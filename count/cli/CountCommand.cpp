@@ -4,9 +4,11 @@
 #include "ListCount.h"
 #include "count/core/FileRequests.h"
 #include "count/core/FileResult.h"
+#include "filelist/core/CFileListModel.h"
 #include "fs/DirectoryWalker.h"
 #include "fs/FileFacts.h"
 #include "fs/FileProblem.h"
+#include "persist/core/BillingReports.h"
 #include "persist/core/CsvReport.h"
 #include "persist/core/ProfileReport.h"
 
@@ -190,14 +192,15 @@ void AddToTally(SRunTally* pTally, const QByteArray& bytes)
 class CReportRows {
 public:
     CReportRows(const SCountOptions& options, QIODevice* pDevice, CErrorStream& errors, bool bFlushEachRow)
-        : m_options(options), m_out(pDevice), m_errors(errors), m_bFlushEachRow(bFlushEachRow)
+        : m_options(options), m_pDevice(pDevice), m_out(pDevice), m_errors(errors), m_bFlushEachRow(bFlushEachRow)
     {
-        // The profile and the per-page lines always begin with their header.
+        // The profile and the per-page lines always begin with their header (the folder summary and
+        // the audit report write theirs when the list is whole).
         if (options.eKind == EReportKind::Profile)
             m_out.Write(ProfileHeaderLine());
         else if (options.eKind == EReportKind::Pages)
             m_out.Write(PageCsvHeaderLine());
-        else if (options.bHeader)
+        else if (options.eKind == EReportKind::Files && options.bHeader)
             m_out.Write(CsvHeaderLine());
     }
 
@@ -228,11 +231,23 @@ public:
 
     bool Finish()
     {
-        // The profile always ends with its totals.
-        if (m_options.eKind == EReportKind::Profile)
+        switch (m_options.eKind) {
+        case EReportKind::Files:
+            if (m_options.bTotal)
+                m_out.Write(CsvTotalLine(m_nPages));
+            break;
+        case EReportKind::Pages:
+            if (m_options.bTotal)
+                m_out.Write(PageCsvTotalLine(m_nPages));
+            break;
+        case EReportKind::Profile:
+            // The profile always ends with its totals.
             m_out.Write(ProfileTotalLines(m_profileTotals));
-        else if (m_options.bTotal)
-            m_out.Write(m_options.eKind == EReportKind::Pages ? PageCsvTotalLine(m_nPages) : CsvTotalLine(m_nPages));
+            break;
+        case EReportKind::Summary:
+        case EReportKind::Audit:
+            return m_out.Flush() && WriteListReport();
+        }
         return m_out.Flush();
     }
 
@@ -256,10 +271,32 @@ private:
             for (int i = 0; i < int(result.pages.size()); ++i)
                 m_out.Write(PageCsvLine(path, i + 1, result.pages[i]));
             return;
+        case EReportKind::Summary:
+        case EReportKind::Audit:
+            m_rows.append(RecordOf(path, result));
+            return;
         case EReportKind::Files:
             break;
         }
         m_out.Write(m_options.eFormat == EReportFormat::JsonLines ? JsonLineOf(path, result) : CsvLineOf(path, result));
+    }
+
+    // The folder summary and the audit report: the window's, of the same rows, written once the list
+    // is whole (a folder's sums and a file's other listing may come from any later file).
+    bool WriteListReport()
+    {
+        CFileListModel list;
+        list.AppendRows(std::move(m_rows));
+        list.MarkFilesListedTwice();
+        std::unique_ptr<CReportWriter> pWriter;
+        if (m_options.eKind == EReportKind::Summary)
+            pWriter = std::make_unique<CFolderSummaryWriter>(m_pDevice);
+        else
+            pWriter = std::make_unique<CAuditReportWriter>(m_pDevice);
+        pWriter->WriteHeader();
+        pWriter->WriteRowsInUse(list);
+        pWriter->WriteTotal();
+        return pWriter->Flush();
     }
 
     // A file listed again (the same path, or the same file through a link) is named, so that it is
@@ -283,6 +320,7 @@ private:
     }
 
     const SCountOptions& m_options;
+    QIODevice* m_pDevice;
     CBlockWriter m_out;
     CErrorStream& m_errors;
     bool m_bFlushEachRow;
@@ -290,6 +328,7 @@ private:
     bool m_bFailed = false;
     bool m_bShort = false;
     CPageSummary m_profileTotals;
+    QVector<FileRecord> m_rows;     // of the folder summary and the audit report
     QHash<QByteArray, QByteArray> m_firstByPath;
     QHash<QPair<quint64, quint64>, QByteArray> m_firstByFile;
 };

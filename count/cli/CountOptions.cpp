@@ -42,7 +42,7 @@ bool Flag(bool SCountOptions::*pMember, SCountOptions* pOptions)
 bool SetKind(SCountOptions* pOptions, EReportKind eKind, QString* pError)
 {
     if (pOptions->eKind != EReportKind::Files && pOptions->eKind != eKind) {
-        *pError = QStringLiteral("--profile and --pages are two reports; give one of them");
+        *pError = QStringLiteral("--profile, --pages, --summary and --audit are different reports; give one of them");
         return false;
     }
     pOptions->eKind = eKind;
@@ -106,6 +106,10 @@ const QList<SOptionRule>& OptionRules()
          [](SCountOptions* p, const QByteArray&, QString* pError) { return SetKind(p, EReportKind::Profile, pError); }},
         {0, "pages", false,
          [](SCountOptions* p, const QByteArray&, QString* pError) { return SetKind(p, EReportKind::Pages, pError); }},
+        {0, "summary", false,
+         [](SCountOptions* p, const QByteArray&, QString* pError) { return SetKind(p, EReportKind::Summary, pError); }},
+        {0, "audit", false,
+         [](SCountOptions* p, const QByteArray&, QString* pError) { return SetKind(p, EReportKind::Audit, pError); }},
         {0, "only-tiff", false, [](SCountOptions* p, const QByteArray&, QString*) { return Flag(&SCountOptions::bOnlyTiff, p); }},
         {0, "progress", false,
          [](SCountOptions* p, const QByteArray&, QString*) {
@@ -166,7 +170,8 @@ bool CheckCombinations(const SCountOptions& options, QString* pError)
         return false;
     }
     if (options.eKind != EReportKind::Files && options.eFormat == EReportFormat::JsonLines) {
-        *pError = QStringLiteral("--profile and --pages write CSV; the JSON Lines carry each file's profile");
+        *pError = QStringLiteral("--profile, --pages, --summary and --audit write CSV; the JSON Lines carry each "
+                                 "file's profile and status");
         return false;
     }
     if (options.bNullSeparated && options.filesFrom.isEmpty()) {
@@ -223,8 +228,13 @@ QString CountUsage()
                "                         and class of page (paper, colour, dpi), then totals\n"
                "      --pages            write a CSV line per page instead: its size,\n"
                "                         resolution, paper, colour, compression and photometric\n"
+               "      --summary          write the folder summary instead: a CSV line per\n"
+               "                         folder (files, pages, counted short, not TIFF,\n"
+               "                         unreadable), then the total\n"
+               "      --audit            write the audit report instead: the CSV report with\n"
+               "                         each file's Status and a Note saying why\n"
                "      --header           begin the CSV with its header line (always there\n"
-               "                         with --profile and --pages)\n"
+               "                         with --profile, --pages, --summary and --audit)\n"
                "      --total            end the CSV with four empty fields and the page total\n"
                "                         (with --pages: the total under Page; the profile\n"
                "                         always ends with its totals)\n"

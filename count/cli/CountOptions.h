@@ -6,8 +6,9 @@
 #include <QString>
 
 enum class EReportFormat { Csv, JsonLines };
-// What the report tells: a line per file, its page profile, or a line per page.
-enum class EReportKind { Files, Profile, Pages };
+// What the report tells: a line per file, its page profile, a line per page, a line per folder, or
+// a line per file with its status and why.
+enum class EReportKind { Files, Profile, Pages, Summary, Audit };
 
 struct SCountOptions {
     bool bRecursive = false;

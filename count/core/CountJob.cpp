@@ -108,19 +108,16 @@ void CCountJob::WriteResult(SRowJob& job, const QByteArray& answer)
         return;
     }
     SFileResult result;
-    if (answer.isEmpty() || !DeserializeResult(answer, &result)) {
-        // Every worker that read it died: the file crashes the reader; the rest of the list is counted.
-        ++m_outcome.nUnreadable;
-        m_model.SetReadError(nRow, QStringLiteral("Reading this file crashed the reader twice, so it was not counted."));
-        return;
-    }
-    if (result.eOutcome != SFileResult::EOutcome::Counted) {
-        // The file could not be read: its row keeps what it said of the file.
-        ++m_outcome.nUnreadable;
-        m_model.SetReadError(nRow, QString());
-        return;
-    }
+    // Every worker that read it died: the file crashes the reader; the rest of the list is counted.
+    if (answer.isEmpty() || !DeserializeResult(answer, &result))
+        result.eOutcome = SFileResult::EOutcome::Lost;
     const SFileFacts* pFacts = result.bHasFacts ? &result.facts : nullptr;
+    if (result.eOutcome != SFileResult::EOutcome::Counted) {
+        // The file could not be read: its row takes what could be known of it, and says why.
+        ++m_outcome.nUnreadable;
+        m_model.SetReadError(nRow, ReadErrorNote(result), pFacts);
+        return;
+    }
     if (result.nPages < 0) {
         ++m_outcome.nNotTiff;
         m_model.SetCount(nRow, EFileStatus::Invalid, -1, QString(), pFacts);

@@ -14,8 +14,6 @@ const char kCountProgram[] = "pagewick-count";
 
 namespace {
 
-const char kLostClause[] = "counting failed: the workers counting it died";
-
 // A line of standard error about a file: the program, the path's own bytes, what happened.
 QByteArray FileLine(const QByteArray& path, const QString& strWhat)
 {
@@ -41,11 +39,16 @@ QByteArray JsonString(const QByteArray& utf8)
     return out + '"';
 }
 
-const char* StatusWord(const SFileResult& result)
+EFileStatus StatusOf(const SFileResult& result)
 {
     if (result.eOutcome != SFileResult::EOutcome::Counted)
-        return "Read Error";
-    return result.nPages == PAGES_NOT_TIFF ? "Invalid" : "Done";
+        return EFileStatus::ReadError;
+    return result.nPages == PAGES_NOT_TIFF ? EFileStatus::Invalid : EFileStatus::Done;
+}
+
+QString LostWords()
+{
+    return QStringLiteral("counting failed: the workers counting it died");
 }
 
 }  // namespace
@@ -132,6 +135,13 @@ SPageCount SFileResult::Count() const
     return count;
 }
 
+QString ReadErrorNote(const SFileResult& result)
+{
+    if (result.eOutcome == SFileResult::EOutcome::Lost)
+        return QStringLiteral("Reading this file crashed the reader twice, so it was not counted.");
+    return result.strFailure.isEmpty() ? UnknownReadErrorReason() : result.strFailure;
+}
+
 SFileResult LostResult(const QByteArray& path)
 {
     SFileResult result;
@@ -160,7 +170,7 @@ QByteArray ErrorLines(const QByteArray& path, const SFileResult& result, bool bV
     case SFileResult::EOutcome::Unreadable:
         return QByteArray(kCountProgram) + ": cannot read " + path + ": " + result.strFailure.toUtf8() + '\n';
     case SFileResult::EOutcome::Lost:
-        return FileLine(path, QLatin1String(kLostClause));
+        return FileLine(path, LostWords());
     case SFileResult::EOutcome::Counted:
         break;
     }
@@ -174,11 +184,24 @@ QByteArray ErrorLines(const QByteArray& path, const SFileResult& result, bool bV
     return lines;
 }
 
-QByteArray CsvLineOf(const QByteArray& path, const SFileResult& result)
+FileRecord RecordOf(const QByteArray& path, const SFileResult& result)
 {
     FileRecord rec = MakeFileRecord(path, true, result.bHasFacts ? &result.facts : nullptr);
+    rec.eStatus = StatusOf(result);
     rec.nPages = result.ReportedPages();
-    return CsvRowLine(rec);
+    if (rec.eStatus == EFileStatus::ReadError)
+        rec.SetStatusNote(ReadErrorNote(result));
+    if (rec.nPages >= 0) {
+        if (result.IsShort())
+            rec.SetPagesNote(ShortCountToolTip(result.Count()));
+        rec.SetPageSummary(SummarisePages(result.pages));
+    }
+    return rec;
+}
+
+QByteArray CsvLineOf(const QByteArray& path, const SFileResult& result)
+{
+    return CsvRowLine(RecordOf(path, result));
 }
 
 QByteArray IsoDateTime(qint64 nSecsSinceEpoch)
@@ -207,7 +230,7 @@ QByteArray JsonLineOf(const QByteArray& path, const SFileResult& result)
     };
     line += ",\"size\":" + (result.bHasFacts ? QByteArray::number(result.facts.nSize) : QByteArray("null"));
     line += ",\"created\":" + time(result.facts.nCreated) + ",\"modified\":" + time(result.facts.nModified);
-    line += ",\"status\":" + JsonString(StatusWord(result));
+    line += ",\"status\":" + JsonString(StatusText(StatusOf(result)).toLatin1());
     const qint64 nPages = result.ReportedPages();
     line += ",\"pages\":" + (nPages >= 0 ? QByteArray::number(nPages) : QByteArray("null"));
     // A count that is there is complete or not; a file not counted has no count to be complete.
@@ -216,7 +239,7 @@ QByteArray JsonLineOf(const QByteArray& path, const SFileResult& result)
     line += ",\"complete\":" + QByteArray(!bHasCount ? "null" : bComplete ? "true" : "false");
     QString strReason = result.strFailure;
     if (result.eOutcome == SFileResult::EOutcome::Lost)
-        strReason = QLatin1String(kLostClause);
+        strReason = LostWords();
     else if (bHasCount && !bComplete)
         strReason = result.strShortClause;
     if (!strReason.isEmpty())
@@ -225,9 +248,11 @@ QByteArray JsonLineOf(const QByteArray& path, const SFileResult& result)
         QByteArrayList classes;
         const CPageSummary summary = SummarisePages(result.pages);
         for (const SClassPages& c : summary.Classes()) {
+            // A number, or where the two resolutions differ the text every report writes ("204x196").
+            const QByteArray dpi = DpiText(c.cls);
             classes.append("{\"paper\":\"" + QByteArray(PaperName(c.cls.ePaper)) + "\",\"colour\":\"" +
                            ColourName(c.cls.eColour) + "\",\"dpi\":" +
-                           (c.cls.nDpi ? QByteArray::number(c.cls.nDpi) : QByteArray("null")) +
+                           (dpi.isEmpty() ? QByteArray("null") : dpi.contains('x') ? '"' + dpi + '"' : dpi) +
                            ",\"pages\":" + QByteArray::number(c.nPages) + '}');
         }
         line += ",\"profile\":[" + classes.join(',') + ']';

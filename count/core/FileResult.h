@@ -2,8 +2,9 @@
 // report and standard error say it.
 #pragma once
 
-#include "tiff/PageCounter.h"
+#include "filelist/core/FileRecord.h"
 #include "fs/FileFacts.h"
+#include "tiff/PageCounter.h"
 #include "tiff/PageProfile.h"
 
 #include <QByteArray>
@@ -50,6 +51,9 @@ struct SFileResult {
 QByteArray CountItem(const QByteArray& item);
 QByteArray SerializeResult(const SFileResult& result);
 bool DeserializeResult(const QByteArray& bytes, SFileResult* pResult);
+// Why a file is a "Read Error", as its row's note and the audit report say it: what the system said,
+// or that reading it crashed the reader twice.
+QString ReadErrorNote(const SFileResult& result);
 // A file whose workers died: its size and times from a look of the parent's own.
 SFileResult LostResult(const QByteArray& path);
 // What a result says of the run's tally, read without the rest: outcome, pages and whether the
@@ -60,6 +64,9 @@ SFileResult ResultHead(const QByteArray& bytes);
 // was lost or was counted short; with bVerbose, libtiff's other messages on it too.
 QByteArray ErrorLines(const QByteArray& path, const SFileResult& result, bool bVerbose);
 
+// The window's row of the file counted: its status, pages, size and times, what its pages are, the
+// note on a short count as its Pages cell says it, and why a "Read Error" could not be read.
+FileRecord RecordOf(const QByteArray& path, const SFileResult& result);
 QByteArray CsvLineOf(const QByteArray& path, const SFileResult& result);
 // One JSON object and LF: the path (valid UTF-8 as it is; otherwise readable, with the exact bytes
 // in base64 in "path_base64"), size, created and modified times in ISO 8601 with the UTC offset,

@@ -6,7 +6,8 @@
 # Needs bash alone: bash's own splitting of "--opt=value" at "=" is undone here.
 
 _pagewick_count_options="--recursive --jobs= --in-flight= --header --total --files-from= --null --output=
-    --format= --profile --pages --only-tiff --progress --no-progress --verbose --help --version"
+    --format= --profile --pages --summary --audit --only-tiff --progress --no-progress --verbose --help
+    --version"
 
 # The long option a word names: the option of that name, or the only one it is a prefix of.
 _pagewick_count_long()

@@ -186,11 +186,11 @@ void CFileListModel::SetCounted(int nRow, qint64 nPages, const QString& strNote,
     SetPagesTotal(nTotal + std::max<qint64>(nPages, 0));
 }
 
-void CFileListModel::SetReadError(int nRow, const QString& strWhy)
+void CFileListModel::SetReadError(int nRow, const QString& strWhy, const SFileFacts* pFacts)
 {
     if (nRow < 0 || nRow >= int(m_rows.size()))
         return;
-    SetCount(nRow, EFileStatus::ReadError, -1);
+    SetCount(nRow, EFileStatus::ReadError, -1, QString(), pFacts);
     m_rows[nRow].SetStatusNote(strWhy);
 }
 

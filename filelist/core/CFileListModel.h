@@ -46,8 +46,8 @@ public:
     // A count's result that joins the pages total: the row's pages replace those it had there.
     void SetCounted(int nRow, qint64 nPages, const QString& strNote, const SFileFacts* pFacts,
                     const CPageSummary& summary);
-    // A row whose file could not be read, and why.
-    void SetReadError(int nRow, const QString& strWhy);
+    // A row whose file could not be read, and why; with facts, the size and times that could be known.
+    void SetReadError(int nRow, const QString& strWhy, const SFileFacts* pFacts = nullptr);
     // The size, times and identity of a row's file from a look at it; null: it cannot be read.
     void SetFacts(int nRow, const SFileFacts* pFacts);
     // The rows (by identity) whose files never answered are shown as files that cannot be read,

@@ -120,6 +120,11 @@ QString StatusText(EFileStatus eStatus)
     return QString::fromLatin1(StatusLatin1(eStatus));
 }
 
+QString UnknownReadErrorReason()
+{
+    return QStringLiteral("The file could not be read");
+}
+
 QString FileColumnHeading(int nColumn)
 {
     if (nColumn < 0 || nColumn >= FILE_COLUMN_COUNT)

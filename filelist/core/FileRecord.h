@@ -88,6 +88,8 @@ inline const char kNo[] = "No";
 }  // namespace FileText
 
 QString StatusText(EFileStatus eStatus);
+// A "Read Error" row's note where the system's reason is not known.
+QString UnknownReadErrorReason();
 
 // Column headings and their widths in pixels.
 QString FileColumnHeading(int nColumn);

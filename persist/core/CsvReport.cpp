@@ -26,11 +26,15 @@ QByteArray CsvHeaderLine()
     return CsvLine({"Filename", "File Bytes", "Created Time", "Modified Time", "Pages"});
 }
 
+QList<QByteArray> CsvRowFields(const FileRecord& rec)
+{
+    return {FileRecordBytes(rec, COL_FILENAME), FileRecordBytes(rec, COL_FILESIZE), FileRecordBytes(rec, COL_CREATED),
+            FileRecordBytes(rec, COL_MODIFIED), FileRecordBytes(rec, COL_PAGES)};
+}
+
 QByteArray CsvRowLine(const FileRecord& rec)
 {
-    return CsvLine({FileRecordBytes(rec, COL_FILENAME), FileRecordBytes(rec, COL_FILESIZE),
-                    FileRecordBytes(rec, COL_CREATED), FileRecordBytes(rec, COL_MODIFIED),
-                    FileRecordBytes(rec, COL_PAGES)});
+    return CsvLine(CsvRowFields(rec));
 }
 
 QByteArray CsvTotalLine(qint64 nTotal)

@@ -15,6 +15,7 @@ QByteArray CsvField(const QByteArray& field);
 QByteArray CsvLine(const QList<QByteArray>& fields);
 QByteArray CsvHeaderLine();
 // Filename, File Bytes, Created Time, Modified Time, Pages of one row.
+QList<QByteArray> CsvRowFields(const FileRecord& rec);
 QByteArray CsvRowLine(const FileRecord& rec);
 // Four empty fields and the total.
 QByteArray CsvTotalLine(qint64 nTotal);

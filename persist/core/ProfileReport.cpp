@@ -1,25 +1,22 @@
 #include "ProfileReport.h"
 
+#include "BillingReports.h"
 #include "CsvReport.h"
 #include "filelist/core/CFileListModel.h"
 
+#include <QSet>
+
 #include <array>
 #include <charconv>
-#include <functional>
 #include <map>
 
 namespace {
-
-QByteArray DpiField(const SPageClass& cls)
-{
-    return cls.nDpi ? QByteArray::number(cls.nDpi) : QByteArray();
-}
 
 QByteArray ClassLines(const QByteArray& name, const CPageSummary& summary)
 {
     QByteArray lines;
     for (const SClassPages& c : summary.Classes())
-        lines += CsvLine({name, PaperName(c.cls.ePaper), ColourName(c.cls.eColour), DpiField(c.cls),
+        lines += CsvLine({name, PaperName(c.cls.ePaper), ColourName(c.cls.eColour), DpiText(c.cls),
                           QByteArray::number(c.nPages)});
     return lines;
 }
@@ -32,42 +29,45 @@ QByteArray FloatField(float f)
     return result.ec == std::errc() ? QByteArray(sz, int(result.ptr - sz)) : QByteArray::number(double(f), 'g', 9);
 }
 
-// A table of the totals: rows by a key of the class (in ascending order), columns by colour.
-SProfileTable MakeTable(const QString& strCorner, const CPageSummary& totals,
-                        const std::function<int(const SPageClass&)>& rowKey,
-                        const std::function<QString(int)>& rowName)
+// A table of the totals against the colours, its rows the classes without their colour and
+// without what the table does not show (paper, resolution), in their fixed order.
+SProfileTable MakeTable(const CPageSummary& totals, bool bPaper, bool bDpi)
 {
-    std::map<int, std::array<qint64, kColourCount>> byRow;
-    std::array<bool, kColourCount> used{};
+    std::map<SPageClass, std::array<qint64, kColourCount>> byRow;
     for (const SClassPages& c : totals.Classes()) {
-        auto it = byRow.try_emplace(rowKey(c.cls)).first;
-        it->second[size_t(c.cls.eColour)] += c.nPages;
-        used[size_t(c.cls.eColour)] = true;
+        const SPageClass row(bPaper ? c.cls.ePaper : EPaper::Unknown, EColour::Unknown, bDpi ? c.cls.nXDpi : 0,
+                             bDpi ? c.cls.nYDpi : 0);
+        byRow[row][size_t(c.cls.eColour)] += c.nPages;
     }
     SProfileTable table;
-    table.strCorner = strCorner;
-    for (int k = 0; k < kColourCount; ++k) {
-        if (used[size_t(k)])
-            table.columns.append(QString::fromLatin1(ColourName(EColour(k))));
-    }
+    if (bPaper)
+        table.corner.append(QStringLiteral("Paper"));
+    if (bDpi)
+        table.corner.append(QStringLiteral("DPI"));
+    for (int k = 0; k < kColourCount; ++k)
+        table.columns.append(QString::fromLatin1(ColourName(EColour(k))));
     table.columns.append(QStringLiteral("Total"));
-    QVector<qint64> sums(table.columns.size(), 0);
-    for (const auto& [nKey, pages] : byRow) {
-        table.rows.append(rowName(nKey));
-        QVector<qint64> cells;
-        qint64 nRowSum = 0;
+    QVector<qint64> sums(kColourCount + 1, 0);
+    for (const auto& [row, pages] : byRow) {
+        QStringList labels;
+        if (bPaper)
+            labels.append(QString::fromLatin1(PaperName(row.ePaper)));
+        if (bDpi)
+            labels.append(row.HasDpi() ? QString::fromLatin1(DpiText(row)) : QStringLiteral("Unknown"));
+        table.rows.append(labels);
+        QVector<qint64> cells(pages.begin(), pages.end());
+        cells.append(0);
         for (int k = 0; k < kColourCount; ++k) {
-            if (!used[size_t(k)])
-                continue;
-            sums[cells.size()] += pages[size_t(k)];
-            cells.append(pages[size_t(k)]);
-            nRowSum += pages[size_t(k)];
+            cells.last() += cells[k];
+            sums[k] += cells[k];
         }
-        cells.append(nRowSum);
-        sums.last() += nRowSum;
+        sums.last() += cells.last();
         table.cells.append(cells);
     }
-    table.rows.append(QStringLiteral("Total"));
+    QStringList total{QStringLiteral("Total")};
+    while (total.size() < table.corner.size())
+        total.append(QString());
+    table.rows.append(total);
     table.cells.append(sums);
     return table;
 }
@@ -153,6 +153,7 @@ QByteArray PageCsvTotalLine(qint64 nPages)
 SListProfile ProfileOfList(const CFileListModel& model)
 {
     SListProfile profile;
+    QSet<QByteArray> folders;
     for (int i = 0; i < model.GetRowCount(); ++i) {
         const FileRecord& rec = model.GetRecord(i);
         if (!rec.bInUse) {
@@ -162,6 +163,11 @@ SListProfile ProfileOfList(const CFileListModel& model)
         } else {
             ++profile.nCountedRows;
             profile.totals.Add(rec.PageSummary());
+            const QByteArray folder = FolderOf(rec.path);
+            if (!folders.contains(folder)) {
+                folders.insert(folder);
+                profile.folders.append(folder);
+            }
         }
     }
     return profile;
@@ -169,27 +175,26 @@ SListProfile ProfileOfList(const CFileListModel& model)
 
 SProfileTable PaperColourTable(const CPageSummary& totals)
 {
-    return MakeTable(
-        QStringLiteral("Paper"), totals, [](const SPageClass& cls) { return int(cls.ePaper); },
-        [](int nKey) { return QString::fromLatin1(PaperName(EPaper(nKey))); });
+    return MakeTable(totals, true, false);
 }
 
 SProfileTable DpiColourTable(const CPageSummary& totals)
 {
-    // An unknown resolution sorts after every known one.
-    constexpr int kUnknownKey = 1 << 16;
-    return MakeTable(
-        QStringLiteral("DPI"), totals, [](const SPageClass& cls) { return cls.nDpi ? int(cls.nDpi) : kUnknownKey; },
-        [](int nKey) { return nKey == kUnknownKey ? QStringLiteral("Unknown") : QString::number(nKey); });
+    return MakeTable(totals, false, true);
+}
+
+SProfileTable PaperDpiColourTable(const CPageSummary& totals)
+{
+    return MakeTable(totals, true, true);
 }
 
 QString ProfileTablesText(const QVector<SProfileTable>& tables)
 {
     QStringList blocks;
     for (const SProfileTable& table : tables) {
-        QString str = table.strCorner + u'\t' + table.columns.join(u'\t') + u'\n';
+        QString str = (table.corner + table.columns).join(u'\t') + u'\n';
         for (int r = 0; r < int(table.rows.size()); ++r) {
-            str += table.rows[r];
+            str += table.rows[r].join(u'\t');
             for (qint64 n : table.cells[r])
                 str += u'\t' + QString::number(n);
             str += u'\n';

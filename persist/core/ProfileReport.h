@@ -67,19 +67,22 @@ struct SListProfile {
     int nCountedRows = 0;       // rows in use with a count
     int nRowsNotInUse = 0;
     int nRowsNotCounted = 0;    // in use, without a count
+    QList<QByteArray> folders;  // of the counted rows in use (FolderOf), in the order they first appear
 };
 SListProfile ProfileOfList(const CFileListModel& model);
 
-// A table of page counts with a sum per row and per column: only the classes that have pages, in
-// their fixed order, then "Total".
+// A table of page counts against the colours, with a sum per row and per column. The columns are
+// always the four colours, then "Total"; the rows only the classes that have pages, in their fixed
+// order, then "Total".
 struct SProfileTable {
-    QString strCorner;          // what the rows are: "Paper", "DPI"
-    QStringList columns;        // colours, then "Total"
-    QStringList rows;           // papers or resolutions, then "Total"
+    QStringList corner;         // the headings of the rows' labels: "Paper"; "DPI"; "Paper", "DPI"
+    QStringList columns;        // "Bilevel", "Greyscale", "Colour", "Unknown", "Total"
+    QVector<QStringList> rows;  // the labels of each row ("A4", "204x196"), the last ("Total") padded
     QVector<QVector<qint64>> cells;     // [row][column], sums included
 };
 SProfileTable PaperColourTable(const CPageSummary& totals);
 SProfileTable DpiColourTable(const CPageSummary& totals);
+SProfileTable PaperDpiColourTable(const CPageSummary& totals);
 // The tables as tab-separated text, a line per row after a line of headings, an empty line
 // between tables.
 QString ProfileTablesText(const QVector<SProfileTable>& tables);

@@ -1,5 +1,6 @@
 #include "ReportFile.h"
 
+#include "BillingReports.h"
 #include "CsvReport.h"
 #include "ProfileReport.h"
 #include "SaveTarget.h"
@@ -17,12 +18,23 @@ bool CReportFile::Open()
 {
     if (!OpenReplacement(m_path, &m_file, &m_strError))
         return false;
-    if (m_eKind == EReportKind::Csv)
+    switch (m_eKind) {
+    case EReportKind::Csv:
         m_pWriter = std::make_unique<CCsvReportWriter>(&m_file);
-    else if (m_eKind == EReportKind::Profile)
-        m_pWriter = std::make_unique<CProfileReportWriter>(&m_file);
-    else
+        break;
+    case EReportKind::Text:
         m_pWriter = std::make_unique<CTextReportWriter>(&m_file);
+        break;
+    case EReportKind::Profile:
+        m_pWriter = std::make_unique<CProfileReportWriter>(&m_file);
+        break;
+    case EReportKind::FolderSummary:
+        m_pWriter = std::make_unique<CFolderSummaryWriter>(&m_file);
+        break;
+    case EReportKind::Audit:
+        m_pWriter = std::make_unique<CAuditReportWriter>(&m_file);
+        break;
+    }
     return true;
 }
 

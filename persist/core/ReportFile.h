@@ -12,7 +12,7 @@
 
 #include <memory>
 
-enum class EReportKind { Csv, Text, Profile };
+enum class EReportKind { Csv, Text, Profile, FolderSummary, Audit };
 
 class CReportFile {
 public:

@@ -19,12 +19,16 @@ void CReportWriter::WriteRowLine(const QByteArray& line, qint64 nPages)
     m_out.Write(line);
 }
 
+void CReportWriter::WriteListRow(const CFileListModel& model, int nRow)
+{
+    WriteRow(model.GetRecord(nRow));
+}
+
 void CReportWriter::WriteRowsInUse(const CFileListModel& model)
 {
     for (int i = 0; i < model.GetRowCount(); ++i) {
-        const FileRecord& rec = model.GetRecord(i);
-        if (rec.bInUse)
-            WriteRow(rec);
+        if (model.GetRecord(i).bInUse)
+            WriteListRow(model, i);
     }
 }
 

@@ -20,6 +20,8 @@ public:
 
     void WriteHeader();
     virtual void WriteRow(const FileRecord& rec);
+    // A row of a list: by default the row alone (WriteRow).
+    virtual void WriteListRow(const CFileListModel& model, int nRow);
     // A row line made elsewhere, with its page count (-1 for none).
     void WriteRowLine(const QByteArray& line, qint64 nPages);
     // Every row whose Use is "Yes", from the first.

@@ -2,13 +2,16 @@
 
 #include "FileDialogs.h"
 #include "Reports.h"
+#include "common/core/FileName.h"
 #include "common/ui/AppMessageBox.h"
 #include "persist/core/BlockWriter.h"
 #include "persist/core/SaveTarget.h"
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QDateTime>
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,6 +19,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSaveFile>
 #include <QShortcut>
 #include <QTableWidget>
@@ -39,16 +45,33 @@ QString LeftOutText(const SListProfile& profile)
     return parts.isEmpty() ? QString() : QStringLiteral("Left out: ") + parts.join(QStringLiteral(", ")) + u'.';
 }
 
+// The folders a profile names at most, a line each; the rest are counted (the folder summary
+// report has them all).
+constexpr int kMaxFoldersNamed = 5;
+
+QString FoldersText(const QList<QByteArray>& folders)
+{
+    if (folders.isEmpty())
+        return QStringLiteral("none");
+    QStringList lines;
+    for (int i = 0; i < int(folders.size()) && i < kMaxFoldersNamed; ++i)
+        lines.append(DisplayFileName(folders[i]));
+    if (folders.size() > kMaxFoldersNamed)
+        lines.append(QStringLiteral("and %1 more").arg(folders.size() - kMaxFoldersNamed));
+    return lines.join(u'\n');
+}
+
 QString TableHtml(const SProfileTable& table)
 {
-    QString str = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\"><tr><th>") +
-                  table.strCorner.toHtmlEscaped() + QStringLiteral("</th>");
-    for (const QString& strColumn : table.columns)
+    QString str = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\"><tr>");
+    for (const QString& strColumn : table.corner + table.columns)
         str += QStringLiteral("<th>") + strColumn.toHtmlEscaped() + QStringLiteral("</th>");
     str += QStringLiteral("</tr>");
     for (int r = 0; r < int(table.rows.size()); ++r) {
         const bool bTotal = r == int(table.rows.size()) - 1;
-        str += QStringLiteral("<tr><th align=\"left\">") + table.rows[r].toHtmlEscaped() + QStringLiteral("</th>");
+        str += QStringLiteral("<tr>");
+        for (const QString& strLabel : table.rows[r])
+            str += QStringLiteral("<th align=\"left\">") + strLabel.toHtmlEscaped() + QStringLiteral("</th>");
         for (int c = 0; c < int(table.cells[r].size()); ++c) {
             const QString strCell = QString::number(table.cells[r][c]);
             const bool bSum = bTotal || c == int(table.cells[r].size()) - 1;
@@ -63,34 +86,59 @@ QString TableHtml(const SProfileTable& table)
 
 }  // namespace
 
-CPageProfileDlg::CPageProfileDlg(const SListProfile& profile, QWidget* pParent) : QDialog(pParent)
+CPageProfileDlg::CPageProfileDlg(const SListProfile& profile, const QByteArray& listPath, qint64 nWhen,
+                                 QWidget* pParent)
+    : QDialog(pParent)
 {
     setObjectName(QStringLiteral("PageProfile"));
     setWindowTitle(QStringLiteral("Page Profile"));
-    m_tables = {PaperColourTable(profile.totals), DpiColourTable(profile.totals)};
+    m_heading = {{QStringLiteral("List file:"), listPath.isEmpty() ? QStringLiteral("Untitled") : DisplayFileName(listPath)},
+                 {QStringLiteral("Folders counted:"), FoldersText(profile.folders)},
+                 {QStringLiteral("Date:"), FormatDateTime(nWhen)}};
+    m_tables = {PaperColourTable(profile.totals), DpiColourTable(profile.totals),
+                PaperDpiColourTable(profile.totals)};
     m_captions = {QStringLiteral("Pages by paper and colour"),
-                  QStringLiteral("Pages by resolution (dots per inch) and colour")};
+                  QStringLiteral("Pages by resolution (dots per inch) and colour"),
+                  QStringLiteral("Pages by paper, resolution and colour")};
     m_strCounted = Count(profile.totals.Pages(), "page", "pages") + QStringLiteral(" in ") +
                    Count(profile.nCountedRows, "counted file", "counted files") + u'.';
     m_strLeftOut = LeftOutText(profile);
 
-    auto* pLayout = new QVBoxLayout(this);
-    auto* pCounted = new QLabel(m_strCounted, this);
+    // The content scrolls where a list of many classes makes it taller than the screen.
+    auto* pContent = new QWidget;
+    auto* pContentLayout = new QVBoxLayout(pContent);
+    auto* pHeading = new QFormLayout;
+    const char* kHeadingNames[] = {"ListFile", "Folders", "Date"};
+    for (int i = 0; i < int(m_heading.size()); ++i) {
+        auto* pText = new QLabel(m_heading[i].second);
+        pText->setObjectName(QString::fromLatin1(kHeadingNames[i]));
+        pText->setWordWrap(true);
+        pText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        pHeading->addRow(m_heading[i].first, pText);
+    }
+    pContentLayout->addLayout(pHeading);
+    auto* pCounted = new QLabel(m_strCounted);
     pCounted->setObjectName(QStringLiteral("Counted"));
-    pLayout->addWidget(pCounted);
-    const char* kNames[] = {"PaperTable", "DpiTable"};
+    pContentLayout->addWidget(pCounted);
+    const char* kNames[] = {"PaperTable", "DpiTable", "PaperDpiTable"};
     for (int i = 0; i < int(m_tables.size()); ++i) {
-        pLayout->addSpacing(6);
-        pLayout->addWidget(new QLabel(m_captions[i], this));
-        pLayout->addWidget(MakeTable(m_tables[i], QString::fromLatin1(kNames[i])));
+        pContentLayout->addSpacing(6);
+        pContentLayout->addWidget(new QLabel(m_captions[i]));
+        pContentLayout->addWidget(MakeTable(m_tables[i], QString::fromLatin1(kNames[i])));
     }
     if (!m_strLeftOut.isEmpty()) {
-        auto* pLeftOut = new QLabel(m_strLeftOut, this);
+        auto* pLeftOut = new QLabel(m_strLeftOut);
         pLeftOut->setObjectName(QStringLiteral("LeftOut"));
-        pLayout->addWidget(pLeftOut);
+        pContentLayout->addWidget(pLeftOut);
     }
-    pLayout->addStretch();
+    pContentLayout->addStretch();
+    auto* pScroll = new QScrollArea(this);
+    pScroll->setWidget(pContent);
+    pScroll->setWidgetResizable(true);
+    pScroll->setFrameShape(QFrame::NoFrame);
 
+    auto* pLayout = new QVBoxLayout(this);
+    pLayout->addWidget(pScroll);
     auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     const auto addButton = [&](const QString& strText, const char* pszName, void (CPageProfileDlg::*pfn)()) {
         QPushButton* pButton = pButtons->addButton(strText, QDialogButtonBox::ActionRole);
@@ -106,13 +154,23 @@ CPageProfileDlg::CPageProfileDlg(const SListProfile& profile, QWidget* pParent) 
 
     auto* pCopy = new QShortcut(QKeySequence::Copy, this);
     connect(pCopy, &QShortcut::activated, this, &CPageProfileDlg::CopyTables);
+
+    // As large as the content, within the screen.
+    const QSize content = pContent->sizeHint() + QSize(pScroll->verticalScrollBar()->sizeHint().width(), 0);
+    QSize size = content + QSize(0, pButtons->sizeHint().height()) +
+                 QSize(pLayout->contentsMargins().left() + pLayout->contentsMargins().right(),
+                       pLayout->contentsMargins().top() + pLayout->contentsMargins().bottom() + pLayout->spacing());
+    if (const QScreen* pScreen = pParent ? pParent->screen() : QGuiApplication::primaryScreen())
+        size = size.boundedTo(pScreen->availableSize() * 9 / 10);
+    resize(size);
 }
 
 QTableWidget* CPageProfileDlg::MakeTable(const SProfileTable& table, const QString& strName)
 {
-    auto* pTable = new QTableWidget(int(table.rows.size()), int(table.columns.size()) + 1, this);
+    const int nLabels = int(table.corner.size());
+    auto* pTable = new QTableWidget(int(table.rows.size()), nLabels + int(table.columns.size()));
     pTable->setObjectName(strName);
-    pTable->setHorizontalHeaderLabels(QStringList{table.strCorner} + table.columns);
+    pTable->setHorizontalHeaderLabels(table.corner + table.columns);
     pTable->verticalHeader()->hide();
     // The whole table is what Ctrl+C copies: no cell to pick, no focus to take the key.
     pTable->setSelectionMode(QAbstractItemView::NoSelection);
@@ -125,24 +183,27 @@ QTableWidget* CPageProfileDlg::MakeTable(const SProfileTable& table, const QStri
     bold.setBold(true);
     for (int r = 0; r < int(table.rows.size()); ++r) {
         const bool bTotalRow = r == int(table.rows.size()) - 1;
-        auto* pHead = new QTableWidgetItem(table.rows[r]);
-        pHead->setFlags(Qt::ItemIsEnabled);
-        if (bTotalRow)
-            pHead->setFont(bold);
-        pTable->setItem(r, 0, pHead);
+        for (int c = 0; c < nLabels; ++c) {
+            auto* pHead = new QTableWidgetItem(table.rows[r][c]);
+            pHead->setFlags(Qt::ItemIsEnabled);
+            if (bTotalRow)
+                pHead->setFont(bold);
+            pTable->setItem(r, c, pHead);
+        }
         for (int c = 0; c < int(table.cells[r].size()); ++c) {
             auto* pItem = new QTableWidgetItem(QString::number(table.cells[r][c]));
             pItem->setFlags(Qt::ItemIsEnabled);
             pItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             if (bTotalRow || c == int(table.cells[r].size()) - 1)
                 pItem->setFont(bold);
-            pTable->setItem(r, c + 1, pItem);
+            pTable->setItem(r, nLabels + c, pItem);
         }
     }
     pTable->resizeColumnsToContents();
-    for (int c = 1; c < pTable->columnCount(); ++c)
+    // Every table's columns alike wide, so that the tables line up one below the other.
+    for (int c = 0; c < pTable->columnCount(); ++c)
         pTable->setColumnWidth(c, std::max(pTable->columnWidth(c), 80));
-    // As large as its cells: a profile has a few rows, never so many that it should scroll.
+    // As large as its cells: the window scrolls, not the table.
     const int nFrame = 2 * pTable->frameWidth();
     pTable->setFixedSize(pTable->horizontalHeader()->length() + nFrame,
                          pTable->horizontalHeader()->sizeHint().height() + pTable->verticalHeader()->length() + nFrame);
@@ -161,7 +222,11 @@ void CPageProfileDlg::CopyTables()
 
 void CPageProfileDlg::FillDocument(QTextDocument* pDocument) const
 {
-    QString strHtml = QStringLiteral("<h2>Page Profile</h2><p>") + m_strCounted.toHtmlEscaped() + QStringLiteral("</p>");
+    QString strHtml = QStringLiteral("<h2>Page Profile</h2><table cellpadding=\"2\">");
+    for (const auto& [strWhat, strText] : m_heading)
+        strHtml += QStringLiteral("<tr><td><b>") + strWhat.toHtmlEscaped() + QStringLiteral("</b></td><td>") +
+                   strText.toHtmlEscaped().replace(u'\n', QStringLiteral("<br>")) + QStringLiteral("</td></tr>");
+    strHtml += QStringLiteral("</table><p>") + m_strCounted.toHtmlEscaped() + QStringLiteral("</p>");
     for (int i = 0; i < int(m_tables.size()); ++i)
         strHtml += QStringLiteral("<h3>") + m_captions[i].toHtmlEscaped() + QStringLiteral("</h3>") + TableHtml(m_tables[i]);
     if (!m_strLeftOut.isEmpty())
@@ -215,6 +280,7 @@ void CPageProfileDlg::SaveAsPdf()
 
 void RunPageProfile(const SListHost& host)
 {
-    CPageProfileDlg dialog(ProfileOfList(*host.pModel), host.pOwner);
+    CPageProfileDlg dialog(ProfileOfList(*host.pModel), host.pListPath->ListPath(),
+                           QDateTime::currentSecsSinceEpoch(), host.pOwner);
     dialog.exec();
 }

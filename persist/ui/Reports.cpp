@@ -24,9 +24,14 @@ const SReportKind kCsvReport = {EReportKind::Csv, "Export Files to CSV file", "c
                                 "Do you want to open file now in excel ?"};
 const SReportKind kTextReport = {EReportKind::Text, "Export Files to TXT file", "txt", "Text Report",
                                  "Do you want to open file now in notepad ?"};
-// A profile without its header or its totals says little: it asks nothing.
+// A profile without its header or its totals says little: it asks nothing; nor do the reports a
+// bill is made and checked by.
 const SReportKind kProfileReport = {EReportKind::Profile, "Export Page Profile to CSV file", "csv", nullptr,
                                     "Do you want to open file now in excel ?"};
+const SReportKind kFolderSummaryReport = {EReportKind::FolderSummary, "Export Folder Summary to CSV file", "csv",
+                                          nullptr, "Do you want to open file now in excel ?"};
+const SReportKind kAuditReport = {EReportKind::Audit, "Export Audit Report to CSV file", "csv", nullptr,
+                                  "Do you want to open file now in excel ?"};
 
 bool AskYes(QWidget* pOwner, const QString& strText, const QString& strCaption)
 {
@@ -90,4 +95,14 @@ void RunTextReport(const SListHost& host)
 void RunProfileReport(const SListHost& host)
 {
     RunReport(host, kProfileReport);
+}
+
+void RunFolderSummaryReport(const SListHost& host)
+{
+    RunReport(host, kFolderSummaryReport);
+}
+
+void RunAuditReport(const SListHost& host)
+{
+    RunReport(host, kAuditReport);
 }

@@ -305,7 +305,9 @@ TEST(CountCommandArguments, OptionLinesAreReadAsGetoptLongReadsThem)
         {{"--outputs=r.csv", "a"}, "error: unknown option --outputs"},
         {{"--prog=1", "a"}, "error: --progress takes no value"},
         {{"a", "--ou"}, "error: --output needs a value"},
-        {{"--pages", "--form=jsonl", "a"}, "error: --profile and --pages write CSV; the JSON Lines carry each file's profile"},
+        {{"--pages", "--form=jsonl", "a"},
+         "error: --profile, --pages, --summary and --audit write CSV; the JSON Lines carry each file's profile and "
+         "status"},
         {{"--", "--p"}, " | --p"},
     };
     for (const SCase& c : cases) {
@@ -828,11 +830,18 @@ TEST_F(CountCommand, ProfileAndPagesReportWhatThePagesAre)
     // The profile has its header and its totals anyway.
     EXPECT_EQ(RunCount(QList<QByteArray>{"--profile", "--header", "--total", mixed, notes, plain}).out, profile.out);
 
+    // A resolution that differs across and down is the text every report writes.
+    const QByteArray fax = Top() + "/fax.tif";
+    ASSERT_TRUE(WriteTiffPages(QString::fromUtf8(fax), {{1728, 2292, 0, 1, 1, 204, 196, 2}}));
     const QJsonObject json = QJsonDocument::fromJson(RunCount(QList<QByteArray>{"--format=jsonl", mixed}).out).object();
     EXPECT_EQ(QJsonDocument(json["profile"].toArray()).toJson(QJsonDocument::Compact),
               QByteArray(R"([{"colour":"Colour","dpi":200,"pages":1,"paper":"A3"},{"colour":"Bilevel","dpi":300,"pages":2,"paper":"A4"}])"));
+    const QJsonObject faxJson = QJsonDocument::fromJson(RunCount(QList<QByteArray>{"--format=jsonl", fax}).out).object();
+    EXPECT_EQ(faxJson["profile"][0]["dpi"].toString(), QStringLiteral("204x196"));
     for (const QList<QByteArray>& refused : {QList<QByteArray>{"--profile", "--pages", plain},
-                                            QList<QByteArray>{"--pages", "--format=jsonl", plain}})
+                                            QList<QByteArray>{"--pages", "--format=jsonl", plain},
+                                            QList<QByteArray>{"--audit", "--summary", plain},
+                                            QList<QByteArray>{"--audit", "--format=jsonl", plain}})
         EXPECT_EQ(RunCount(refused).nStatus, 2) << refused.join(' ').constData();
 }
 

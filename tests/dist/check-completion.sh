@@ -19,6 +19,7 @@ cd "$dir" && touch a.tif "b c.tif" -- -odd.tif && mkdir sub || exit 1
 rows=(
     "--he                       => --header,--help"
     "--p                        => --pages,--profile,--progress"
+    "--su                       => --summary"
     "--for                      => --format="
     "--format ''                => csv,jsonl"
     "--format = j               => jsonl"

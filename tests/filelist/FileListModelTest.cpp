@@ -50,7 +50,7 @@ TEST(FileListModel, DataIsBoundsCheckedAndHeadersNameTheColumns)
     EXPECT_EQ(model.headerData(4, Qt::Horizontal).toString(), QStringLiteral("Pages"));
 }
 
-TEST(FileListModel, AShortCountIsMarkedOnItsPagesCellOnly)
+TEST(FileListModel, AShortCountIsMarkedOnItsPagesCellOnlyAReadErrorSaysWhyOnItsStatus)
 {
     CFileListModel model;
     model.AppendRows({Row("a"), Row("b")});
@@ -68,6 +68,12 @@ TEST(FileListModel, AShortCountIsMarkedOnItsPagesCellOnly)
     EXPECT_FALSE(model.index(0, COL_STATUS).data(CFileListModel::WarningSignRole).toBool());
     EXPECT_FALSE(model.index(1, COL_PAGES).data(CFileListModel::WarningSignRole).toBool());
     EXPECT_FALSE(model.index(1, COL_PAGES).data(Qt::ToolTipRole).isValid());
+    // A read error's reason is the Status cell's tool tip until the next count.
+    model.SetReadError(1, QStringLiteral("Permission denied"));
+    EXPECT_EQ(model.index(1, COL_STATUS).data(Qt::ToolTipRole).toString(), QStringLiteral("Permission denied"));
+    model.SetCount(1, EFileStatus::Done, 7);
+    EXPECT_FALSE(model.index(1, COL_STATUS).data(Qt::ToolTipRole).isValid());
+    EXPECT_TRUE(model.GetRecord(1).StatusNote().isEmpty());
     // Emptying the count takes the mark with it; the sum of what went from the total comes back.
     model.SetCounted(1, 7, QString(), nullptr, CPageSummary());
     EXPECT_EQ(model.PagesTotal(), 7);

@@ -167,7 +167,7 @@ TEST(FileRecord, DateTextIsFixedWidthLocalTime)
     ::tzset();
 }
 
-TEST(FileRecord, KeepsItsPageProfileAndNoteApartFromEachOther)
+TEST(FileRecord, KeepsItsPageProfileAndNotesApartFromEachOther)
 {
     const SPageClass a4{EPaper::A4, EColour::Bilevel, 300};
     const SPageClass a3{EPaper::A3, EColour::Colour, 200};
@@ -186,15 +186,19 @@ TEST(FileRecord, KeepsItsPageProfileAndNoteApartFromEachOther)
         EXPECT_EQ(rec.PageSummary(), summary) << qPrintable(PageSummaryWords(summary));
         EXPECT_EQ(rec.PagesNote(), QString());
         rec.SetPagesNote(strNote);
+        rec.SetStatusNote(QStringLiteral("Permission denied"));
         FileRecord copy = rec;
         copy.SetPagesNote(QString());
+        copy.SetStatusNote(QString());
         copy.SetPageSummary(CPageSummary());
         // The copy changed alone.
         EXPECT_EQ(rec.PagesNote(), strNote);
+        EXPECT_EQ(rec.StatusNote(), QStringLiteral("Permission denied"));
         EXPECT_EQ(rec.PageSummary(), summary);
         EXPECT_TRUE(copy.PageSummary().IsEmpty());
         EXPECT_FALSE(copy == rec);
         copy.SetPagesNote(strNote);
+        copy.SetStatusNote(QStringLiteral("Permission denied"));
         EXPECT_EQ(copy == rec, summary.IsEmpty());
     }
 }

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -18,6 +19,7 @@ const SPageClass kA4Bilevel300{EPaper::A4, EColour::Bilevel, 300};
 const SPageClass kA3Colour200{EPaper::A3, EColour::Colour, 200};
 const SPageClass kLetterGrey300{EPaper::Letter, EColour::Greyscale, 300};
 const SPageClass kUnknown{};
+const SPageClass kFaxReduced{EPaper::Reduced, EColour::Bilevel, 204, 98};
 
 CPageSummary Summary(std::initializer_list<std::pair<SPageClass, qint64>> classes)
 {
@@ -39,29 +41,41 @@ const SRow kRows[] = {
     {"/s/b, \"c\".tif", true, Summary({{kA4Bilevel300, 3}})},
     {"/s/d.tif", false, Summary({{kLetterGrey300, 5}})},
     {"/s/never.tif", true, CPageSummary()},
-    {"/s/Z\xc3\xbc.tif", true, Summary({{kUnknown, 1}})},
+    {"/t/Z\xc3\xbc.tif", true, Summary({{kUnknown, 1}, {kFaxReduced, 2}})},
 };
 
 const QByteArray kReport = "Filename,Paper,Colour,DPI,Pages\r\n"
                            "/s/a.tif,A3,Colour,200,2\r\n"
                            "/s/a.tif,A4,Bilevel,300,10\r\n"
                            "\"/s/b, \"\"c\"\".tif\",A4,Bilevel,300,3\r\n"
-                           "/s/Z\xc3\xbc.tif,Unknown,Unknown,,1\r\n"
+                           "/t/Z\xc3\xbc.tif,Unknown,Unknown,,1\r\n"
+                           "/t/Z\xc3\xbc.tif,Reduced,Bilevel,204x98,2\r\n"
                            "Total,A3,Colour,200,2\r\n"
                            "Total,A4,Bilevel,300,13\r\n"
-                           "Total,Unknown,Unknown,,1\r\n";
+                           "Total,Unknown,Unknown,,1\r\n"
+                           "Total,Reduced,Bilevel,204x98,2\r\n";
 
-const QString kTablesText = QStringLiteral("Paper\tBilevel\tColour\tUnknown\tTotal\n"
-                                           "A3\t0\t2\t0\t2\n"
-                                           "A4\t13\t0\t0\t13\n"
-                                           "Unknown\t0\t0\t1\t1\n"
-                                           "Total\t13\t2\t1\t16\n"
+// Every colour has its column, whether it has pages or not.
+const QString kTablesText = QStringLiteral("Paper\tBilevel\tGreyscale\tColour\tUnknown\tTotal\n"
+                                           "A3\t0\t0\t2\t0\t2\n"
+                                           "A4\t13\t0\t0\t0\t13\n"
+                                           "Unknown\t0\t0\t0\t1\t1\n"
+                                           "Reduced\t2\t0\t0\t0\t2\n"
+                                           "Total\t15\t0\t2\t1\t18\n"
                                            "\n"
-                                           "DPI\tBilevel\tColour\tUnknown\tTotal\n"
-                                           "200\t0\t2\t0\t2\n"
-                                           "300\t13\t0\t0\t13\n"
-                                           "Unknown\t0\t0\t1\t1\n"
-                                           "Total\t13\t2\t1\t16\n");
+                                           "DPI\tBilevel\tGreyscale\tColour\tUnknown\tTotal\n"
+                                           "200\t0\t0\t2\t0\t2\n"
+                                           "204x98\t2\t0\t0\t0\t2\n"
+                                           "300\t13\t0\t0\t0\t13\n"
+                                           "Unknown\t0\t0\t0\t1\t1\n"
+                                           "Total\t15\t0\t2\t1\t18\n"
+                                           "\n"
+                                           "Paper\tDPI\tBilevel\tGreyscale\tColour\tUnknown\tTotal\n"
+                                           "A3\t200\t0\t0\t2\t0\t2\n"
+                                           "A4\t300\t13\t0\t0\t0\t13\n"
+                                           "Unknown\tUnknown\t0\t0\t0\t1\t1\n"
+                                           "Reduced\t204x98\t2\t0\t0\t0\t2\n"
+                                           "Total\t\t15\t0\t2\t1\t18\n");
 
 void AddRows(CFileListModel& model)
 {
@@ -82,11 +96,13 @@ TEST(ProfileReport, BytesOfAListAndOfItsFilesAreTheSame)
     }
     EXPECT_EQ(ProfileReportBytes(files), kReport);
     EXPECT_EQ(ProfileReportBytes({}), QByteArray("Filename,Paper,Colour,DPI,Pages\r\n"));
-    // Nothing counted: the window's tables hold the sums alone.
-    const SProfileTable empty = PaperColourTable(CPageSummary());
-    EXPECT_EQ(empty.columns, QStringList{QStringLiteral("Total")});
-    EXPECT_EQ(empty.rows, QStringList{QStringLiteral("Total")});
-    EXPECT_EQ(empty.cells, QVector<QVector<qint64>>{{0}});
+    // Nothing counted: the window's tables keep their columns, and hold the sums alone.
+    EXPECT_EQ(ProfileTablesText({PaperColourTable(CPageSummary()), PaperDpiColourTable(CPageSummary())}),
+              QStringLiteral("Paper\tBilevel\tGreyscale\tColour\tUnknown\tTotal\n"
+                             "Total\t0\t0\t0\t0\t0\n"
+                             "\n"
+                             "Paper\tDPI\tBilevel\tGreyscale\tColour\tUnknown\tTotal\n"
+                             "Total\t\t0\t0\t0\t0\t0\n"));
 }
 
 TEST(ProfileReport, PageLinesAreByteExact)
@@ -107,7 +123,7 @@ TEST(ProfileReport, PageLinesAreByteExact)
     // Tags a page does not have stay empty; the defaults stand where TIFF has them; a code libtiff
     // has no name for is its number.
     EXPECT_EQ(PageCsvLine("/s/\xff.tif", 12, SPageRecord()),
-              QByteArray("/s/\xff.tif,12,0,0,,,inch,Unknown,Unknown,1,1,None,\r\n"));
+              QByteArray("/s/\xff.tif,12,0,0,,,inch,Unknown,Bilevel,1,1,None,\r\n"));
     letter.nCompression = 32770;
     letter.nPhotometric = 7;
     EXPECT_TRUE(PageCsvLine("f", 1, letter).endsWith(",32770,7\r\n"));
@@ -147,8 +163,11 @@ TEST_F(ProfileWindow, ShowsTheTablesCopiesThemAndSavesThemAsPdf)
     QString strCounted;
     QString strLeftOut;
     QString strCopied;
+    QStringList heading;
     CModalBoxes boxes;
     boxes.ExpectDialog(QStringLiteral("Page Profile"), [&](QWidget* pWindow) {
+        for (const char* pszName : {"ListFile", "Folders", "Date"})
+            heading << pWindow->findChild<QLabel*>(QString::fromLatin1(pszName))->text();
         auto* pPaper = pWindow->findChild<QTableWidget*>(QStringLiteral("PaperTable"));
         for (int r = 0; pPaper && r < pPaper->rowCount(); ++r)
             paperRows << pPaper->item(r, 0)->text() + u' ' + pPaper->item(r, pPaper->columnCount() - 1)->text();
@@ -167,11 +186,17 @@ TEST_F(ProfileWindow, ShowsTheTablesCopiesThemAndSavesThemAsPdf)
     boxes.ExpectDialog(QStringLiteral("Save Page Profile as PDF"), TypeName(strNowhere));
     boxes.Expect(FailureBox(QStringLiteral("File Report Error"), "Can't write to " + strNowhere), QMessageBox::Ok);
     Run("actionPageProfile", boxes);
-    EXPECT_EQ(paperRows, QStringList({"A3 2", "A4 13", "Unknown 1", "Total 16"}));
-    EXPECT_EQ(strCounted, QStringLiteral("16 pages in 3 counted files."));
+    EXPECT_EQ(paperRows, QStringList({"A3 2", "A4 13", "Unknown 1", "Reduced 2", "Total 18"}));
+    // The list is not saved; its counted files lie in two folders; made just now.
+    ASSERT_EQ(heading.size(), 3);
+    EXPECT_EQ(heading.mid(0, 2), QStringList({"Untitled", "/s\n/t"}));
+    const QDateTime when = QDateTime::fromString(heading[2], QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    EXPECT_LE(std::abs(when.secsTo(QDateTime::currentDateTime())), 60) << qPrintable(heading[2]);
+    EXPECT_EQ(strCounted, QStringLiteral("18 pages in 3 counted files."));
     EXPECT_EQ(strLeftOut, QStringLiteral("Left out: 1 row not in use, 1 row in use but not counted."));
     EXPECT_EQ(strCopied, kTablesText);
     EXPECT_TRUE(ReadAll(dir.Path(QStringLiteral("profile.pdf"))).startsWith("%PDF-"));
 }
 
 }  // namespace
+

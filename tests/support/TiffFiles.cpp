@@ -60,11 +60,20 @@ bool WriteTiffPages(const QString& strPath, const QVector<STiffPage>& pages)
                      uint16_t(bBilevel ? COMPRESSION_CCITTFAX4 : COMPRESSION_ADOBE_DEFLATE));
         if (page.nPhotometric >= 0)
             TIFFSetField(pTiff, TIFFTAG_PHOTOMETRIC, uint16_t(page.nPhotometric));
-        std::vector<uint16_t> colours;
+        std::vector<uint16_t> colours[3];
         if (page.nPhotometric == PHOTOMETRIC_PALETTE) {
-            colours.assign(size_t(1) << page.nBitsPerSample, 0);
-            TIFFSetField(pTiff, TIFFTAG_COLORMAP, colours.data(), colours.data(), colours.data());
+            const size_t nEntries = size_t(1) << page.nBitsPerSample;
+            for (int k = 0; k < 3; ++k) {
+                colours[k].assign(nEntries, 0);
+                for (size_t i = 0; i < nEntries && !page.colourMap.isEmpty(); ++i)
+                    colours[k][i] = page.colourMap[qsizetype(i % size_t(page.colourMap.size()))][size_t(k)];
+            }
+            TIFFSetField(pTiff, TIFFTAG_COLORMAP, colours[0].data(), colours[1].data(), colours[2].data());
         }
+        if (page.nSubfileType)
+            TIFFSetField(pTiff, TIFFTAG_SUBFILETYPE, page.nSubfileType);
+        if (page.nInks)
+            TIFFSetField(pTiff, TIFFTAG_NUMBEROFINKS, uint16_t(page.nInks));
         if (page.fXResolution > 0) {
             TIFFSetField(pTiff, TIFFTAG_XRESOLUTION, double(page.fXResolution));
             TIFFSetField(pTiff, TIFFTAG_YRESOLUTION, double(page.fYResolution));

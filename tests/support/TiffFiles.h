@@ -4,6 +4,9 @@
 #include <QString>
 #include <QVector>
 
+#include <array>
+#include <cstdint>
+
 struct STiffShape {
     int nPages = 1;
     bool bBigEndian = false;
@@ -20,14 +23,35 @@ bool WriteTiff(const QString& strPath, const STiffShape& shape = STiffShape());
 // image is blank, CCITT G4 for one bit of one sample, Deflate for the rest (small files, whatever
 // the page's size).
 struct STiffPage {
-    int nWidth = 16;
-    int nLength = 16;
-    int nPhotometric = 0;           // TIFF's value (0 min-is-white); -1: no Photometric tag
-    int nBitsPerSample = 1;
-    int nSamplesPerPixel = 1;
-    float fXResolution = 0;         // 0: no XResolution and YResolution tags
-    float fYResolution = 0;
-    int nResolutionUnit = 0;        // 0: no ResolutionUnit tag (TIFF then means inch)
+    int nWidth;
+    int nLength;
+    int nPhotometric;               // TIFF's value (0 min-is-white); -1: no Photometric tag
+    int nBitsPerSample;
+    int nSamplesPerPixel;
+    float fXResolution;             // 0: no XResolution and YResolution tags
+    float fYResolution;
+    int nResolutionUnit;            // 0: no ResolutionUnit tag (TIFF then means inch)
+    uint32_t nSubfileType = 0;      // NewSubfileType (bit 0: a reduced-resolution image)
+    int nInks = 0;                  // 0: no NumberOfInks tag
+    // A palette's first entries as red, green, blue; the rest of the map repeats them in turn (none:
+    // the map is all black).
+    QVector<std::array<uint16_t, 3>> colourMap;
+
+    STiffPage(int nWidthOf = 16, int nLengthOf = 16, int nPhotometricOf = 0, int nBits = 1, int nSamples = 1,
+              float fXRes = 0, float fYRes = 0, int nUnit = 0)
+        : nWidth(nWidthOf), nLength(nLengthOf), nPhotometric(nPhotometricOf), nBitsPerSample(nBits),
+          nSamplesPerPixel(nSamples), fXResolution(fXRes), fYResolution(fYRes), nResolutionUnit(nUnit)
+    {
+    }
+    // The same page with these tags too.
+    STiffPage SubfileType(uint32_t n) const { STiffPage p = *this; p.nSubfileType = n; return p; }
+    STiffPage Inks(int n) const { STiffPage p = *this; p.nInks = n; return p; }
+    STiffPage ColourMap(const QVector<std::array<uint16_t, 3>>& entries) const
+    {
+        STiffPage p = *this;
+        p.colourMap = entries;
+        return p;
+    }
 };
 
 // Writes the pages in one chain; true when libtiff wrote every one.

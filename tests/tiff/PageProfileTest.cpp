@@ -49,26 +49,27 @@ SPageRecord Resolution(float fX, float fY, quint16 nUnit, bool bHasY = true)
     return page;
 }
 
-TEST(PageProfile, DpiIsTheLowerResolutionRoundedAndUnknownWhenAbsurd)
+TEST(PageProfile, DpiIsBothResolutionsRoundedAndUnknownWhenAbsurd)
 {
     const float fNaN = std::numeric_limits<float>::quiet_NaN();
     const struct {
         const char* pszName;
         SPageRecord page;
-        int nDpi;
+        const char* pszDpi;
         EPaper ePaper;
     } cases[] = {
-        {"RoundsUp", Resolution(299.5f, 299.5f, RESUNIT_INCH), 300, EPaper::A4},
-        {"LowerOfTwo", Resolution(600, 300, RESUNIT_INCH), 300, EPaper::Other},
-        {"TooHigh", Resolution(65536, 65536, RESUNIT_INCH), 0, EPaper::Other},
-        {"RoundsToZero", Resolution(0.4f, 0.4f, RESUNIT_INCH), 0, EPaper::Unknown},
-        {"NoYResolution", Resolution(300, 0, RESUNIT_INCH, false), 0, EPaper::Unknown},
-        {"Zero", Resolution(0, 300, RESUNIT_INCH), 0, EPaper::Unknown},
-        {"NotANumber", Resolution(fNaN, 300, RESUNIT_INCH), 0, EPaper::Unknown},
+        {"RoundsUp", Resolution(299.5f, 299.5f, RESUNIT_INCH), "300", EPaper::A4},
+        {"AcrossFirst", Resolution(600, 300, RESUNIT_INCH), "600x300", EPaper::Other},
+        {"OneTooHigh", Resolution(300, 65536, RESUNIT_INCH), "", EPaper::Other},
+        {"RoundsToZero", Resolution(0.4f, 0.4f, RESUNIT_INCH), "", EPaper::Unknown},
+        {"NoYResolution", Resolution(300, 0, RESUNIT_INCH, false), "", EPaper::Unknown},
+        {"Zero", Resolution(0, 300, RESUNIT_INCH), "", EPaper::Unknown},
+        {"NotANumber", Resolution(fNaN, 300, RESUNIT_INCH), "", EPaper::Unknown},
     };
     for (const auto& c : cases) {
         const SPageClass cls = ClassifyPage(c.page);
-        EXPECT_EQ(cls.nDpi, c.nDpi) << c.pszName;
+        EXPECT_EQ(DpiText(cls), QByteArray(c.pszDpi)) << c.pszName;
+        EXPECT_EQ(cls.HasDpi(), *c.pszDpi != 0) << c.pszName;
         EXPECT_STREQ(PaperName(cls.ePaper), PaperName(c.ePaper)) << c.pszName;
     }
     // No pixels, no size.
@@ -132,8 +133,12 @@ TEST(PageProfile, SummaryCountsPagesPerClassInTheFixedOrderAndSaysSoInPlainWords
     EXPECT_EQ(PageSummaryWords(SummarisePages({Page(72, PHOTOMETRIC_MINISBLACK, 1, 1, 1)})),
               QStringLiteral("1 page: 1 other size bilevel 72 dpi"));
     EXPECT_EQ(PageSummaryWords(SummarisePages({SPageRecord(), SPageRecord()})),
-              QStringLiteral("2 pages: 2 unknown size unknown colour without resolution"));
+              QStringLiteral("2 pages: 2 unknown size bilevel without resolution"));
     EXPECT_EQ(PageSummaryWords(SummarisePages({})), QString());
+    SPageRecord thumbnail = Page(15, PHOTOMETRIC_RGB, 3, 124, 175);
+    thumbnail.bReduced = true;
+    EXPECT_EQ(PageSummaryWords(SummarisePages({Resolution(204, 196, RESUNIT_INCH), thumbnail})),
+              QStringLiteral("2 pages: 1 other size bilevel 204x196 dpi, 1 reduced-resolution colour 15 dpi"));
 
     // Classes added backwards into two summaries, one in both, come out in the fixed order.
     const SPageClass order[] = {
@@ -143,6 +148,7 @@ TEST(PageProfile, SummaryCountsPagesPerClassInTheFixedOrderAndSaysSoInPlainWords
         {EPaper::A5, EColour::Bilevel, 300},    {EPaper::Letter, EColour::Bilevel, 300},
         {EPaper::Legal, EColour::Bilevel, 300}, {EPaper::Tabloid, EColour::Colour, 300},
         {EPaper::Other, EColour::Bilevel, 300}, {EPaper::Unknown, EColour::Bilevel, 0},
+        {EPaper::Reduced, EColour::Colour, 204, 98}, {EPaper::Reduced, EColour::Colour, 204, 196},
     };
     CPageSummary a;
     CPageSummary b;
@@ -158,10 +164,10 @@ TEST(PageProfile, SummaryCountsPagesPerClassInTheFixedOrderAndSaysSoInPlainWords
     }
     // Of many kinds, the eight largest are named and the rest summed up.
     EXPECT_EQ(PageSummaryWords(totals),
-              QStringLiteral("178 pages: 104 A4 bilevel without resolution, 12 unknown size bilevel without "
+              QStringLiteral("205 pages: 104 A4 bilevel without resolution, 14 reduced-resolution colour 204x196 "
+                             "dpi, 13 reduced-resolution colour 204x98 dpi, 12 unknown size bilevel without "
                              "resolution, 11 other size bilevel 300 dpi, 10 Tabloid colour 300 dpi, 9 Legal bilevel "
-                             "300 dpi, 8 Letter bilevel 300 dpi, 7 A5 bilevel 300 dpi, 6 A4 unknown colour 100 dpi, "
-                             "11 pages of 4 other kinds"));
+                             "300 dpi, 8 Letter bilevel 300 dpi, 24 pages of 6 other kinds"));
 }
 
 TEST(PageProfile, RecordsGoToBytesAndBackAndOnlyThoseBytesAreTaken)
@@ -172,7 +178,12 @@ TEST(PageProfile, RecordsGoToBytesAndBackAndOnlyThoseBytesAreTaken)
     odd.nResolutionUnit = 0xFFFF;
     odd.nExtraSamples = 3;
     odd.bHasYResolution = false;
-    const QVector<SPageRecord> lists[] = {{}, {SPageRecord()}, {kA4Bilevel300, odd, kA3Colour200, kA3Colour200}};
+    odd.nInks = 0xFFFF;
+    odd.eColourMap = EColourMap::Colour;
+    odd.bReduced = true;
+    SPageRecord grey = kA3Colour200;
+    grey.eColourMap = EColourMap::Grey;
+    const QVector<SPageRecord> lists[] = {{}, {SPageRecord()}, {kA4Bilevel300, odd, kA3Colour200, kA3Colour200, grey}};
     for (const QVector<SPageRecord>& pages : lists) {
         QVector<SPageRecord> back{odd};
         ASSERT_TRUE(DecodePageRecords(EncodePageRecords(pages), &back));
@@ -182,12 +193,13 @@ TEST(PageProfile, RecordsGoToBytesAndBackAndOnlyThoseBytesAreTaken)
     EXPECT_LT(EncodePageRecords(QVector<SPageRecord>(100000, kA4Bilevel300)).size(), 100000 + 32);
 
     const QByteArray good = EncodePageRecords({kA4Bilevel300, kA3Colour200});
-    QList<QByteArray> bad = {good + '\0', QByteArray::fromHex("0201") + good.mid(2),
-                             QByteArray::fromHex("01ffffffff0f00"),      // more pages than bytes
-                             QByteArray::fromHex("010120808004"),        // bits per sample 65536
-                             QByteArray::fromHex("0101800808"),          // flags beyond theirs
-                             QByteArray::fromHex("01018010"),            // a field that is not there
-                             QByteArray::fromHex("0101ffffffffffffffffffff")};
+    QList<QByteArray> bad = {good + '\0', QByteArray::fromHex("0101") + good.mid(2),
+                             QByteArray::fromHex("02ffffffff0f00"),      // more pages than bytes
+                             QByteArray::fromHex("020120808004"),        // bits per sample 65536
+                             QByteArray::fromHex("0201800840"),          // flags beyond theirs
+                             QByteArray::fromHex("0201801080800400"),    // inks 65536
+                             QByteArray::fromHex("02018020"),            // a field that is not there
+                             QByteArray::fromHex("0201ffffffffffffffffffff")};
     for (int n = 0; n < int(good.size()); ++n)
         bad.append(good.left(n));
     for (const QByteArray& bytes : bad) {
