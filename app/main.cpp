@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <system_error>
 #include <vector>
 
 #include <unistd.h>
@@ -53,8 +55,16 @@ int main(int argc, char** argv)
         qtArgv.push_back(argv[i]);
     int nQtArgc = int(qtArgv.size());
     qtArgv.push_back(nullptr);
-    CPageCountApp app(nQtArgc, qtArgv.data(), start.files);
-    const int nResult = app.InitInstance() ? app.exec() : 0;
+    int nResult = 1;
+    // Under a limit of memory or threads the program says what it lacked rather than abort.
+    try {
+        CPageCountApp app(nQtArgc, qtArgv.data(), start.files);
+        nResult = app.InitInstance() ? app.exec() : 0;
+    } catch (const std::bad_alloc&) {
+        std::fputs("pagewick: out of memory\n", stderr);
+    } catch (const std::system_error& e) {
+        std::fprintf(stderr, "pagewick: %s\n", e.code().message().c_str());
+    }
     // A thread still inside a file (the work runs in this process where no worker process can be
     // made) would keep the process alive after its window has gone; nothing it holds needs saving,
     // so the process ends without waiting for it.

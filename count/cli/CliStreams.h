@@ -38,6 +38,11 @@ private:
 // files are still being found, their number so far and "+".
 QByteArray ProgressText(qint64 nDone, qint64 nFound, bool bAllFound, qint64 nPages, double dSeconds);
 
+// A file that has not answered for this long is named on the progress line.
+constexpr qint64 kNameWaitingMs = 10000;
+// "; waiting 12 s for FILE", to follow the progress line's text.
+QByteArray WaitingText(const QByteArray& path, qint64 nSeconds);
+
 // What the files counted so far came to.
 struct SRunTally {
     qint64 nFiles = 0;

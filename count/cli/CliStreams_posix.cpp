@@ -106,6 +106,11 @@ QByteArray ProgressText(qint64 nDone, qint64 nFound, bool bAllFound, qint64 nPag
     return text;
 }
 
+QByteArray WaitingText(const QByteArray& path, qint64 nSeconds)
+{
+    return "; waiting " + QByteArray::number(nSeconds) + " s for " + path;
+}
+
 QByteArray SummaryText(const SRunTally& tally, double dSeconds)
 {
     QByteArray text = Thousands(tally.nFiles) + (tally.nFiles == 1 ? " file, " : " files, ") +

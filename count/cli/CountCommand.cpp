@@ -24,6 +24,7 @@
 #include <cerrno>
 #include <chrono>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -184,7 +185,7 @@ void AddToTally(SRunTally* pTally, const QByteArray& bytes)
     ++pTally->nFiles;
     pTally->nPages += std::max<qint64>(0, head.ReportedPages());
     pTally->nShort += head.IsShort() ? 1 : 0;
-    pTally->nUnreadable += head.eOutcome == EOutcome::Unreadable ? 1 : 0;
+    pTally->nUnreadable += head.eOutcome == EOutcome::Unreadable || head.eOutcome == EOutcome::NoAnswer ? 1 : 0;
     pTally->nLost += head.eOutcome == EOutcome::Lost ? 1 : 0;
 }
 
@@ -212,8 +213,9 @@ public:
             result = LostResult(path);
         using EOutcome = SFileResult::EOutcome;
         const bool bNotTiff = result.eOutcome != EOutcome::Counted || result.nPages == PAGES_NOT_TIFF;
-        const bool bLeftOut = m_options.bOnlyTiff && bNotTiff && result.eOutcome != EOutcome::Lost;
-        m_bFailed = m_bFailed || result.eOutcome == EOutcome::Lost ||
+        const bool bLeftOut = m_options.bOnlyTiff && bNotTiff && result.eOutcome != EOutcome::Lost &&
+                              result.eOutcome != EOutcome::NoAnswer;
+        m_bFailed = m_bFailed || result.eOutcome == EOutcome::Lost || result.eOutcome == EOutcome::NoAnswer ||
                     (result.eOutcome == EOutcome::Unreadable && !m_options.bOnlyTiff);
         m_bShort = m_bShort || result.IsShort();
         m_errors.Write(ErrorLines(path, result, m_options.bVerbose) + ListedBefore(path, result));
@@ -359,10 +361,18 @@ int RunCountCommand(const QList<QByteArray>& args, const SCountStreams& streams)
     const bool bReportOnTerminal = output.IsStandardOutput() ? streams.bOutTerminal : output.IsTerminal();
     CErrorStream errors(*streams.pErr, ShowProgress(options, streams, bReportOnTerminal));
     // The workers' spawner is made before any thread of this process.
-    CWorkerProcesses workers(CWorkerSpawner::Fork(AnswerFileRequest), {options.nJobs, options.nInFlight});
+    CWorkerProcesses workers(CWorkerSpawner::Fork(streams.handler ? streams.handler : RequestHandler(AnswerFileRequest)),
+                             {options.nJobs, options.nInFlight});
     auto pListing = std::make_shared<SListing>();
     pListing->pErrors = &errors;
-    std::thread lister(ListEverything, pListing, options, streams.nInputFd);
+    std::thread lister;
+    try {
+        lister = std::thread(ListEverything, pListing, options, streams.nInputFd);
+    } catch (const std::system_error&) {
+        // No thread may list while the files are counted: the list is made whole first.
+        pListing->queue.Unbind();
+        ListEverything(pListing, options, streams.nInputFd);
+    }
 
     const bool bFlushEachRow = errors.ShowsProgress() && bReportOnTerminal;
     CReportRows rows(options, output.Device(), errors, bFlushEachRow);
@@ -371,28 +381,43 @@ int RunCountCommand(const QList<QByteArray>& args, const SCountStreams& streams)
     // The progress counts the files as they are finished, in whatever order: a long file early in
     // the list holds up the report's rows, not the count.
     SRunTally tally;
+    // A file that keeps the count waiting long is named.
+    QByteArray waiting;
     const auto showProgress = [&] {
         if (errors.ShowsProgress())
             errors.Progress(ProgressText(tally.nFiles, pListing->nFound, pListing->bAllFound, tally.nPages,
-                                         double(clock.elapsed()) / 1000));
+                                         double(clock.elapsed()) / 1000) +
+                            waiting);
     };
-    const bool bWhole = CountListed(
-        workers, pListing->queue,
-        [&](qint64, const QByteArray& item, const QByteArray& result) { return rows.Take(item, result); },
-        showProgress,
-        [&](qint64, const QByteArray& result) {
-            AddToTally(&tally, result);
-            showProgress();
-        });
+    SListedCount count;
+    count.onResult = [&](qint64, const QByteArray& item, const QByteArray& result) { return rows.Take(item, result); };
+    count.onArrival = [&](qint64, const QByteArray& result) {
+        AddToTally(&tally, result);
+        showProgress();
+    };
+    // Where no worker process can be made (a process limit), the files are counted here: said once.
+    bool bSaidInProcess = false;
+    count.tick = [&](const QByteArray& item, qint64 nWaitedMs) {
+        waiting = nWaitedMs >= kNameWaitingMs ? WaitingText(ItemPath(item), nWaitedMs / 1000) : QByteArray();
+        showProgress();
+        const QString strInProcess = workers.InProcessReason();
+        if (!bSaidInProcess && !strInProcess.isEmpty()) {
+            bSaidInProcess = true;
+            errors.Write(ProgramLine(strInProcess.toUtf8() + "; counting in this process"));
+        }
+    };
+    count.nGiveUpMs = qint64(options.nTimeout) * 1000;
+    count.giveUp = [](const QByteArray&, qint64 nWaitedMs) { return SerializeResult(NoAnswerResult(nWaitedMs / 1000)); };
+    const bool bWhole = CountListed(workers, pListing->queue, count);
     const int nRunErrno = errno;
     {
         std::lock_guard<std::mutex> lock(pListing->mutex);
         pListing->pErrors = nullptr;
     }
     pListing->queue.Abandon();
-    if (bWhole)
+    if (lister.joinable() && bWhole)
         lister.join();
-    else
+    else if (lister.joinable())
         lister.detach();    // told to stop; it may be waiting for a share, and holds what it uses
     errors.ClearProgress();
     if (!bWhole || !rows.Finish()) {

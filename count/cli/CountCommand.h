@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CountOptions.h"
+#include "count/core/WorkerProcesses.h"
 
 #include <QByteArray>
 #include <QList>
@@ -16,6 +17,8 @@ struct SCountStreams {
     int nInputFd = 0;               // what --files-from - reads
     bool bOutTerminal = false;
     bool bErrTerminal = false;
+    // What the workers do with a request (tests put a file that never answers in its way).
+    RequestHandler handler;
 };
 
 // Exit status: 0 when every path given exists, every listed file could be read and every count is

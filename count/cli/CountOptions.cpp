@@ -69,6 +69,13 @@ const QList<SOptionRule>& OptionRules()
                            .arg(Quoted(v));
              return false;
          }},
+        {0, "timeout", true,
+         [](SCountOptions* p, const QByteArray& v, QString* pError) {
+             if (ParseCount(v, 86400, &p->nTimeout))
+                 return true;
+             *pError = QStringLiteral("--timeout needs a number of seconds from 1 to 86400, not %1").arg(Quoted(v));
+             return false;
+         }},
         {0, "header", false, [](SCountOptions* p, const QByteArray&, QString*) { return Flag(&SCountOptions::bHeader, p); }},
         {0, "total", false, [](SCountOptions* p, const QByteArray&, QString*) { return Flag(&SCountOptions::bTotal, p); }},
         {0, "files-from", true,
@@ -216,6 +223,9 @@ QString CountUsage()
                "                         a crash in libtiff costs one file, not the report\n"
                "      --in-flight=N      count N files at once in all (default %1): on a\n"
                "                         network share each request waits for the server\n"
+               "      --timeout=SECONDS  give up on a file that has not answered for SECONDS\n"
+               "                         (a share that stopped answering): it is written as\n"
+               "                         unreadable; without it the count waits, as cp would\n"
                "      --files-from=FILE  also count the paths in FILE (- for standard input),\n"
                "                         one per line, after the PATHs\n"
                "  -0, --null             the paths in FILE end with a NUL byte, not a line end\n"

@@ -14,6 +14,7 @@ struct SCountOptions {
     bool bRecursive = false;
     int nJobs = 0;              // worker processes; 0: one per core
     int nInFlight = 0;          // files counted at once in all; 0: the default
+    int nTimeout = 0;           // seconds a file may keep the count waiting; 0: as long as it takes
     bool bHeader = false;
     bool bTotal = false;
     EReportFormat eFormat = EReportFormat::Csv;

@@ -1,9 +1,12 @@
 #include "ListCount.h"
 
+#include <QHash>
+
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -49,6 +52,13 @@ bool CItemQueue::Push(QByteArray item)
     return true;
 }
 
+void CItemQueue::Unbind()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_nCapacity = SIZE_MAX;
+    m_room.notify_all();
+}
+
 void CItemQueue::Close()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -85,16 +95,23 @@ void CItemQueue::Abandon()
     m_room.notify_all();
 }
 
-bool CountListed(CWorkerProcesses& workers, CItemQueue& items,
-                 const std::function<bool(qint64, const QByteArray&, const QByteArray&)>& onResult,
-                 const std::function<void()>& tick,
-                 const std::function<void(qint64, const QByteArray&)>& onArrival)
+bool CountListed(CWorkerProcesses& workers, CItemQueue& items, const SListedCount& count)
 {
     // Ids grow one by one in the order submitted: the window's front is the oldest.
     std::deque<SListed> window;
     qint64 nFirstId = -1;
     qint64 nDelivered = 0;
     bool bSourceOpen = true;
+    // When a worker began each item not yet answered.
+    QHash<qint64, std::chrono::steady_clock::time_point> begun;
+    const auto arrived = [&](qint64 nId, QByteArray answer) {
+        SListed& listed = window[size_t(nId - nFirstId)];
+        listed.answer = std::move(answer);
+        listed.bArrived = true;
+        begun.remove(nId);
+        if (count.onArrival)
+            count.onArrival(nDelivered + (nId - nFirstId), listed.answer);
+    };
     for (;;) {
         if (bSourceOpen && window.size() < kWindow) {
             std::deque<QByteArray> taken;
@@ -107,16 +124,29 @@ bool CountListed(CWorkerProcesses& workers, CItemQueue& items,
             }
         }
         for (SWorkEvent& event : workers.Pump()) {
-            if (event.eKind != SWorkEvent::EKind::Done)
-                continue;
-            SListed& listed = window[size_t(event.nId - nFirstId)];
-            listed.answer = std::move(event.bytes);
-            listed.bArrived = true;
-            if (onArrival)
-                onArrival(nDelivered + (event.nId - nFirstId), listed.answer);
+            if (event.eKind == SWorkEvent::EKind::Begun)
+                begun.insert(event.nId, std::chrono::steady_clock::now());
+            else if (event.eKind == SWorkEvent::EKind::Done)
+                arrived(event.nId, std::move(event.bytes));
+        }
+        // The item waited for longest; given up when it has been waited for too long.
+        qint64 nOldest = -1;
+        qint64 nWaitedMs = 0;
+        const auto now = std::chrono::steady_clock::now();
+        for (auto it = begun.constBegin(); it != begun.constEnd(); ++it) {
+            const qint64 nMs = std::chrono::duration_cast<std::chrono::milliseconds>(now - it.value()).count();
+            if (nOldest < 0 || nMs > nWaitedMs) {
+                nOldest = it.key();
+                nWaitedMs = nMs;
+            }
+        }
+        if (nOldest >= 0 && count.nGiveUpMs > 0 && nWaitedMs >= count.nGiveUpMs) {
+            workers.Cancel(nOldest);
+            arrived(nOldest, count.giveUp(window[size_t(nOldest - nFirstId)].item, nWaitedMs));
+            continue;
         }
         while (!window.empty() && window.front().bArrived) {
-            if (!onResult(nDelivered, window.front().item, window.front().answer)) {
+            if (!count.onResult(nDelivered, window.front().item, window.front().answer)) {
                 items.Abandon();
                 return false;
             }
@@ -128,7 +158,7 @@ bool CountListed(CWorkerProcesses& workers, CItemQueue& items,
             return true;
         const bool bWantItems = bSourceOpen && window.size() < kWindow;
         WaitForWork(workers, kTickMs, bWantItems ? items.WakeFd() : -1);
-        if (tick)
-            tick();
+        if (count.tick)
+            count.tick(nOldest >= 0 ? window[size_t(nOldest - nFirstId)].item : QByteArray(), nWaitedMs);
     }
 }

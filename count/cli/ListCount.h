@@ -24,6 +24,9 @@ public:
     bool Push(QByteArray item);
     // No more items will come.
     void Close();
+    // Producers never wait: the list is made whole before it is counted (where no thread can list it
+    // while it is counted).
+    void Unbind();
 
     // For the consumer: up to nMax items without waiting; false once it is closed and empty.
     bool Take(std::deque<QByteArray>* pItems, size_t nMax);
@@ -43,12 +46,22 @@ private:
     int m_wake[2] = {-1, -1};
 };
 
-// Counts every item of the queue until it is closed and empty, calling onResult(i, item, answer)
-// for the i-th item taken, in order of i, as soon as the answers up to i are in; onResult returns
-// false to stop everything at once. tick is called now and then (at least every tenth of a second).
-// onArrival(i, answer), when given, is called for each answer as it arrives, in any order, before
-// onResult has it. Returns false when onResult stopped the run.
-bool CountListed(CWorkerProcesses& workers, CItemQueue& items,
-                 const std::function<bool(qint64, const QByteArray&, const QByteArray&)>& onResult,
-                 const std::function<void()>& tick = {},
-                 const std::function<void(qint64, const QByteArray&)>& onArrival = {});
+// What the count of a list does with what comes back.
+struct SListedCount {
+    // The i-th item taken and its answer, in order of i, as soon as the answers up to i are in;
+    // false stops everything at once.
+    std::function<bool(qint64 nIndex, const QByteArray& item, const QByteArray& answer)> onResult;
+    // Each answer as it arrives, in any order, before onResult has it.
+    std::function<void(qint64 nIndex, const QByteArray& answer)> onArrival;
+    // Now and then (at least every tenth of a second): the item a worker began longest ago and has
+    // not answered, and for how many milliseconds (an empty item when none is being worked on).
+    std::function<void(const QByteArray& item, qint64 nWaitedMs)> tick;
+    // An item not answered this long after a worker began it is given up (0: never): its answer is
+    // giveUp(item, waited), and the worker inside it is let go.
+    qint64 nGiveUpMs = 0;
+    std::function<QByteArray(const QByteArray& item, qint64 nWaitedMs)> giveUp;
+};
+
+// Counts every item of the queue until it is closed and empty. Returns false when onResult stopped
+// the run.
+bool CountListed(CWorkerProcesses& workers, CItemQueue& items, const SListedCount& count);

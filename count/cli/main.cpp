@@ -7,6 +7,10 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <new>
+#include <system_error>
+
 int main(int argc, char** argv)
 {
     // Paths stay the bytes they were given as.
@@ -28,5 +32,13 @@ int main(int argc, char** argv)
     streams.nInputFd = STDIN_FILENO;
     streams.bOutTerminal = ::isatty(STDOUT_FILENO) == 1;
     streams.bErrTerminal = ::isatty(STDERR_FILENO) == 1;
-    return RunCountCommand(args, streams);
+    // Under a limit of memory or threads the run either counts or says what it lacked.
+    try {
+        return RunCountCommand(args, streams);
+    } catch (const std::bad_alloc&) {
+        std::fputs("pagewick-count: out of memory\n", stderr);
+    } catch (const std::system_error& e) {
+        std::fprintf(stderr, "pagewick-count: %s\n", e.code().message().c_str());
+    }
+    return 1;
 }

@@ -142,6 +142,14 @@ QString ReadErrorNote(const SFileResult& result)
     return result.strFailure.isEmpty() ? UnknownReadErrorReason() : result.strFailure;
 }
 
+SFileResult NoAnswerResult(qint64 nSeconds)
+{
+    SFileResult result;
+    result.eOutcome = SFileResult::EOutcome::NoAnswer;
+    result.strFailure = QStringLiteral("no answer in %1 s").arg(nSeconds);
+    return result;
+}
+
 SFileResult LostResult(const QByteArray& path)
 {
     SFileResult result;
@@ -171,6 +179,8 @@ QByteArray ErrorLines(const QByteArray& path, const SFileResult& result, bool bV
         return QByteArray(kCountProgram) + ": cannot read " + path + ": " + result.strFailure.toUtf8() + '\n';
     case SFileResult::EOutcome::Lost:
         return FileLine(path, LostWords());
+    case SFileResult::EOutcome::NoAnswer:
+        return FileLine(path, result.strFailure);
     case SFileResult::EOutcome::Counted:
         break;
     }

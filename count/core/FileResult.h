@@ -28,6 +28,7 @@ struct SFileResult {
         Unreadable,     // not a regular file that can be read
         Missing,        // a PATH that does not exist, named already
         Lost,           // every worker that tried it died
+        NoAnswer,       // given up: the file system did not answer in time
     };
     EOutcome eOutcome = EOutcome::Unreadable;
     qint32 nPages = PAGES_READ_ERROR;
@@ -54,6 +55,8 @@ bool DeserializeResult(const QByteArray& bytes, SFileResult* pResult);
 // Why a file is a "Read Error", as its row's note and the audit report say it: what the system said,
 // or that reading it crashed the reader twice.
 QString ReadErrorNote(const SFileResult& result);
+// A file given up on after nSeconds without an answer.
+SFileResult NoAnswerResult(qint64 nSeconds);
 // A file whose workers died: its size and times from a look of the parent's own.
 SFileResult LostResult(const QByteArray& path);
 // What a result says of the run's tally, read without the rest: outcome, pages and whether the

@@ -47,6 +47,8 @@ public:
     int Spawn(int nThreads);
     const RequestHandler& Handler() const { return m_handler; }
     bool CanSpawn() const { return m_fd >= 0; }
+    // Why it could not be forked (errno), where it could not.
+    int ForkError() const { return m_nForkErrno; }
 
 private:
     CWorkerSpawner() = default;

@@ -642,8 +642,10 @@ CWorkerProcesses::CWorkerProcesses(std::shared_ptr<CWorkerSpawner> pSpawner, con
     const int nCores = int(std::max(1u, std::thread::hardware_concurrency()));
     s.nWorkers = settings.nWorkers < 1 ? nCores : settings.nWorkers;
     s.nInFlight = std::min(settings.nInFlight < 1 ? kFilesInFlight : settings.nInFlight, kMaxFilesInFlight);
-    if (!s.pSpawner || !s.pSpawner->Handler() || !s.pSpawner->CanSpawn())
+    if (!s.pSpawner || !s.pSpawner->Handler())
         s.FallBack(QStringLiteral("cannot make worker processes"));
+    else if (!s.pSpawner->CanSpawn())
+        s.FallBack(QStringLiteral("cannot make worker processes: %1").arg(Reason(s.pSpawner->ForkError())));
 }
 
 CWorkerProcesses::~CWorkerProcesses() = default;

@@ -1,11 +1,11 @@
 # bash completion for pagewick-count                          -*- shell-script -*-
 #
 # Options; files for -o/--output and --files-from; the formats for --format; nothing for the
-# numbers of -j/--jobs and --in-flight; files and folders for the paths, and only those after "--".
+# numbers of -j/--jobs, --in-flight and --timeout; files and folders for the paths, and only those after "--".
 # A long option may be shortened, as the program takes it, to a prefix no other option shares.
 # Needs bash alone: bash's own splitting of "--opt=value" at "=" is undone here.
 
-_pagewick_count_options="--recursive --jobs= --in-flight= --header --total --files-from= --null --output=
+_pagewick_count_options="--recursive --jobs= --in-flight= --timeout= --header --total --files-from= --null --output=
     --format= --profile --pages --summary --audit --only-tiff --progress --no-progress --verbose --help
     --version"
 
@@ -58,7 +58,7 @@ _pagewick_count()
                     case $(_pagewick_count_long "$w") in
                         --output | --files-from) need=file ;;
                         --format) need=format ;;
-                        --jobs | --in-flight) need=number ;;
+                        --jobs | --in-flight | --timeout) need=number ;;
                     esac
                     ;;
                 -?*)
@@ -86,7 +86,7 @@ _pagewick_count()
         case $(_pagewick_count_long "${cur%%=*}") in
             --output | --files-from) need=file ;;
             --format) need=format ;;
-            *) need=number ;;   # --jobs, --in-flight, or an option that takes no value
+            *) need=number ;;   # --jobs, --in-flight, --timeout, or an option that takes no value
         esac
     fi
 

@@ -1,4 +1,5 @@
 #include "count/cli/CountCommand.h"
+#include "count/core/FileRequests.h"
 #include "tiff/PageCounter.h"
 #include "persist/core/ProfileReport.h"
 #include "res/Version.h"
@@ -11,6 +12,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,6 +28,9 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -771,6 +776,34 @@ TEST_F(CountCommand, ALostCountOrAnUnreadableFileFailsTheRun)
     const QString strFifo = dir.Path(QStringLiteral("pipe.tif"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(strFifo).constData(), 0600), 0);
     EXPECT_EQ(RunCount({dir.Path(QStringLiteral("a.tif")), strFifo}).nStatus, 1);
+}
+
+// A file that never answers (a share that stopped) is given up after --timeout: its row is written
+// as a file that cannot be read, standard error says so, the rest of the report is whole.
+TEST_F(CountCommand, AFileThatNeverAnswersIsGivenUpAfterTheTimeout)
+{
+    const QByteArray stuck = dir.Write(QStringLiteral("stuck.tif"), "II*").toUtf8();
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    SCountStreams streams;
+    streams.pOut = &out;
+    streams.pErr = &err;
+    streams.handler = [stuck](const QByteArray& request, IReplySink& sink) {
+        if (request.endsWith(stuck))
+            std::this_thread::sleep_for(std::chrono::hours(1));
+        return AnswerFileRequest(request, sink);
+    };
+    const QByteArray a = Top() + "/a.tif";
+    const QByteArray b = Top() + "/b, c.tif";
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(RunCountCommand({"--timeout=1", a, stuck, b}, streams), 1);
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_EQ(out.data(), a + ',' + Facts(QStringLiteral("a.tif")) + "2\r\n" + stuck + ",0,,,\r\n\"" + b + "\"," +
+                              Facts(QStringLiteral("b, c.tif")) + "1\r\n");
+    EXPECT_EQ(err.data(), "pagewick-count: " + stuck + ": no answer in 1 s\n");
 }
 
 // Files listed twice are named; the report keeps every row. --only-tiff leaves out what the

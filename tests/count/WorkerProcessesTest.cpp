@@ -1,7 +1,9 @@
 #include "count/cli/ListCount.h"
+#include "common/core/TaskPool.h"
 #include "count/core/WorkerProcesses.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QVector>
 
 #include <gtest/gtest.h>
@@ -12,6 +14,8 @@
 #include <csignal>
 #include <thread>
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -45,10 +49,12 @@ bool RunItems(int nItems, int nWorkers, const std::function<QByteArray(int)>& wo
         }
         queue.Close();
     });
-    const bool bWhole = CountListed(workers, queue, [&](qint64 nIndex, const QByteArray& item, const QByteArray& result) {
+    SListedCount count;
+    count.onResult = [&](qint64 nIndex, const QByteArray& item, const QByteArray& result) {
         EXPECT_EQ(item.toInt(), int(nIndex));
         return onResult(int(nIndex), result);
-    });
+    };
+    const bool bWhole = CountListed(workers, queue, count);
     producer.join();
     return bWhole;
 }
@@ -189,22 +195,94 @@ TEST(WorkerProcesses, ResultsAreToldAsTheyArriveInAnyOrder)
             queue.Push(QByteArray::number(i));
         queue.Close();
         QVector<qint64> arrived;
-        CountListed(
-            workers, queue,
-            [&](qint64 nIndex, const QByteArray&, const QByteArray& result) {
-                EXPECT_TRUE(arrived.contains(nIndex)) << nIndex;
-                EXPECT_EQ(result, QByteArray::number(nIndex));
-                return true;
-            },
-            {},
-            [&](qint64 nIndex, const QByteArray& result) {
-                EXPECT_EQ(result, QByteArray::number(nIndex));
-                arrived.append(nIndex);
-            });
+        SListedCount count;
+        count.onResult = [&](qint64 nIndex, const QByteArray&, const QByteArray& result) {
+            EXPECT_TRUE(arrived.contains(nIndex)) << nIndex;
+            EXPECT_EQ(result, QByteArray::number(nIndex));
+            return true;
+        };
+        count.onArrival = [&](qint64 nIndex, const QByteArray& result) {
+            EXPECT_EQ(result, QByteArray::number(nIndex));
+            arrived.append(nIndex);
+        };
+        CountListed(workers, queue, count);
         ASSERT_EQ(arrived.size(), 50) << nWorkers;
         EXPECT_GT(arrived.indexOf(0), 40) << nWorkers;
         EXPECT_EQ(QSet<qint64>(arrived.begin(), arrived.end()).size(), 50) << nWorkers;
     }
+}
+
+// An item that never answers (a share that stopped) is named while it is waited for, and, with a
+// limit, given up: the rest of the list is counted, the run ends, and the worker stuck in it is let go.
+TEST(WorkerProcesses, AnItemThatNeverAnswersIsNamedAndGivenUp)
+{
+    CWorkerProcesses workers(CWorkerSpawner::Fork([](const QByteArray& item, IReplySink&) {
+                                 if (item == "3")
+                                     std::this_thread::sleep_for(std::chrono::hours(1));
+                                 return item;
+                             }),
+                             {2, 4});
+    CItemQueue queue;
+    for (int i = 0; i < 20; ++i)
+        queue.Push(QByteArray::number(i));
+    queue.Close();
+    QVector<QByteArray> results;
+    QByteArray named;
+    SListedCount count;
+    count.onResult = [&](qint64, const QByteArray&, const QByteArray& result) {
+        results.append(result);
+        return true;
+    };
+    count.tick = [&](const QByteArray& item, qint64 nWaitedMs) {
+        if (nWaitedMs >= 200)
+            named = item;
+    };
+    count.nGiveUpMs = 500;
+    count.giveUp = [](const QByteArray& item, qint64 nWaitedMs) {
+        EXPECT_GE(nWaitedMs, 500);
+        return "no answer from " + item;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(CountListed(workers, queue, count));
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(named, QByteArray("3"));
+    ASSERT_EQ(results.size(), 20);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(results[i], i == 3 ? QByteArray("no answer from 3") : QByteArray::number(i)) << i;
+}
+
+// Where neither a process nor a thread can be had, the work is done all the same, here, and the
+// engine says why: a child of the test whose address space has no room for another thread's stack.
+TEST(WorkerProcesses, WithoutProcessesOrThreadsTheWorkIsDoneHere)
+{
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        QFile status(QStringLiteral("/proc/self/status"));
+        status.open(QIODevice::ReadOnly);
+        const QByteArray lines = status.readAll();
+        const qsizetype nAt = lines.indexOf("VmSize:");
+        const rlim_t nSize = rlim_t(lines.mid(nAt + 7, lines.indexOf('\n', nAt) - nAt - 7).trimmed().split(' ')[0].toLongLong()) * 1024;
+        const rlimit limit{nSize + 256 * 1024, nSize + 256 * 1024};
+        ::setrlimit(RLIMIT_AS, &limit);
+        bool bRight = !StartDetachedThread([] {});
+        CWorkerProcesses workers(CWorkerSpawner::InThisProcess([](const QByteArray& item, IReplySink&) { return item + "!"; }),
+                                 {2, 8});
+        for (int i = 0; i < 5; ++i)
+            workers.Submit(QByteArray::number(i));
+        int nDone = 0;
+        for (const SWorkEvent& event : workers.Pump()) {
+            if (event.eKind == SWorkEvent::EKind::Done)
+                bRight = bRight && event.bytes == QByteArray::number(nDone++) + '!';
+        }
+        bRight = bRight && nDone == 5 && workers.InProcessReason().startsWith(QLatin1String("cannot make worker processes"));
+        ::_exit(bRight ? 0 : 1);
+    }
+    int nStatus = -1;
+    ASSERT_EQ(::waitpid(child, &nStatus, 0), child);
+    EXPECT_TRUE(WIFEXITED(nStatus));
+    EXPECT_EQ(WEXITSTATUS(nStatus), 0);
 }
 
 }  // namespace
