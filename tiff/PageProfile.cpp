@@ -562,6 +562,43 @@ QString PageSummaryWords(const CPageSummary& summary)
     return PagesWords(summary.Pages()) + QStringLiteral(": ") + parts.join(QStringLiteral(", "));
 }
 
+QByteArray EncodePageSummary(const CPageSummary& summary)
+{
+    QByteArray bytes;
+    PutVarint(bytes, quint64(summary.Classes().size()));
+    for (const SClassPages& c : summary.Classes()) {
+        bytes += char(c.cls.ePaper);
+        bytes += char(c.cls.eColour);
+        PutVarint(bytes, c.cls.nXDpi);
+        PutVarint(bytes, c.cls.nYDpi);
+        PutVarint(bytes, quint64(c.nPages));
+    }
+    return bytes;
+}
+
+bool DecodePageSummary(const QByteArray& bytes, CPageSummary* pSummary)
+{
+    *pSummary = CPageSummary();
+    qsizetype nAt = 0;
+    quint64 nClasses = 0;
+    if (!GetVarint(bytes, &nAt, quint64(bytes.size()), &nClasses))
+        return false;
+    for (quint64 i = 0; i < nClasses; ++i) {
+        if (nAt + 2 > bytes.size())
+            return false;
+        const auto nPaper = quint8(bytes[nAt++]);
+        const auto nColour = quint8(bytes[nAt++]);
+        quint64 nX = 0;
+        quint64 nY = 0;
+        quint64 nPages = 0;
+        if (nPaper >= kPaperCount || nColour >= kColourCount || !GetVarint(bytes, &nAt, 0xFFFF, &nX) ||
+            !GetVarint(bytes, &nAt, 0xFFFF, &nY) || !GetVarint(bytes, &nAt, quint64(1) << 62, &nPages) || nPages == 0)
+            return false;
+        pSummary->Add(SPageClass(EPaper(nPaper), EColour(nColour), quint16(nX), quint16(nY)), qint64(nPages));
+    }
+    return nAt == bytes.size();
+}
+
 QByteArray EncodePageRecords(const QVector<SPageRecord>& pages)
 {
     QByteArray bytes;

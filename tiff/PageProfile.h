@@ -149,3 +149,7 @@ QString PageSummaryWords(const CPageSummary& summary);
 // a byte each. Decoding refuses bytes that do not hold exactly such a list.
 QByteArray EncodePageRecords(const QVector<SPageRecord>& pages);
 bool DecodePageRecords(const QByteArray& bytes, QVector<SPageRecord>* pPages);
+// A summary as bytes and back: a few bytes a class, whatever the number of pages. Decoding refuses
+// bytes that do not hold exactly such a summary.
+QByteArray EncodePageSummary(const CPageSummary& summary);
+bool DecodePageSummary(const QByteArray& bytes, CPageSummary* pSummary);

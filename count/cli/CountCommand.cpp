@@ -43,6 +43,7 @@ QByteArray ReasonOf(int nErrno)
 // that stopped early (a walk waiting for a share that does not answer), so it holds its own.
 struct SListing {
     CItemQueue queue;
+    EListedAs eFiles = EListedAs::File;     // how a file to count is listed (Pages: with each page's tags)
     std::mutex mutex;
     CErrorStream* pErrors = nullptr;    // null once the run has ended
     std::atomic<qint64> nFound{0};
@@ -58,7 +59,7 @@ struct SListing {
     }
     bool Add(EListedAs eAs, const QByteArray& path)
     {
-        if (!queue.Push(ListedItem(eAs, path)))
+        if (!queue.Push(ListedItem(eAs == EListedAs::File ? eFiles : eAs, path)))
             return false;
         if (eAs == EListedAs::File)
             ++nFound;
@@ -264,7 +265,7 @@ private:
         switch (m_options.eKind) {
         case EReportKind::Profile: {
             // The lines the window's Page Profile report writes for the same file.
-            const CPageSummary summary = result.ReportedPages() >= 0 ? SummarisePages(result.pages) : CPageSummary();
+            const CPageSummary summary = result.ReportedPages() >= 0 ? result.summary : CPageSummary();
             m_profileTotals.Add(summary);
             m_out.Write(ProfileFileLines(path, summary));
             return;
@@ -365,6 +366,8 @@ int RunCountCommand(const QList<QByteArray>& args, const SCountStreams& streams)
                              {options.nJobs, options.nInFlight});
     auto pListing = std::make_shared<SListing>();
     pListing->pErrors = &errors;
+    if (options.eKind == EReportKind::Pages)
+        pListing->eFiles = EListedAs::Pages;
     std::thread lister;
     try {
         lister = std::thread(ListEverything, pListing, options, streams.nInputFd);

@@ -126,7 +126,7 @@ void CCountJob::WriteResult(SRowJob& job, const QByteArray& answer)
     if (result.IsShort())
         ++m_outcome.nShort;
     // Added to the total as it stands now: a reset meanwhile has changed it.
-    m_model.SetCounted(nRow, result.nPages, ShortCountToolTip(result.Count()), pFacts, SummarisePages(result.pages));
+    m_model.SetCounted(nRow, result.nPages, ShortCountToolTip(result.Count()), pFacts, result.summary);
 }
 
 void CCountJob::ForgetGoneRows()

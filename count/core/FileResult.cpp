@@ -60,7 +60,9 @@ QByteArray ListedItem(EListedAs eAs, const QByteArray& path)
 
 EListedAs ItemKind(const QByteArray& item)
 {
-    return item.startsWith(char(EListedAs::Missing)) ? EListedAs::Missing : EListedAs::File;
+    if (item.startsWith(char(EListedAs::Missing)))
+        return EListedAs::Missing;
+    return item.startsWith(char(EListedAs::Pages)) ? EListedAs::Pages : EListedAs::File;
 }
 
 QByteArray ItemPath(const QByteArray& item)
@@ -88,11 +90,11 @@ QByteArray CountItem(const QByteArray& item)
     result.eOutcome = SFileResult::EOutcome::Counted;
     result.nPages = count.nPages;
     result.eShort = count.eShort;
-    result.pages = count.pages;
-    if (count.IsShort()) {
-        result.strShortClause = ShortCountClause(count);
+    result.summary = SummarisePages(count.pages);
+    if (ItemKind(item) == EListedAs::Pages)
+        result.pages = count.pages;
+    if (count.IsShort())
         result.strShortReason = count.strReason;
-    }
     // The message that cut a count short stands in the line that says so.
     for (const QString& strMessage : count.messages) {
         if (!count.IsShort() || strMessage != count.strReason)
@@ -105,9 +107,9 @@ QByteArray SerializeResult(const SFileResult& r)
 {
     QByteArray bytes;
     QDataStream out(&bytes, QIODevice::WriteOnly);
-    out << qint8(r.eOutcome) << r.nPages << qint8(r.eShort) << r.strShortClause << r.messages << r.strFailure
+    out << qint8(r.eOutcome) << r.nPages << qint8(r.eShort) << r.strShortReason << r.messages << r.strFailure
         << r.bHasFacts << r.facts.nSize << r.facts.nCreated << r.facts.nModified << r.facts.nDevice << r.facts.nInode
-        << EncodePageRecords(r.pages) << r.strShortReason;
+        << EncodePageSummary(r.summary) << EncodePageRecords(r.pages);
     return bytes;
 }
 
@@ -117,13 +119,14 @@ bool DeserializeResult(const QByteArray& bytes, SFileResult* pResult)
     qint8 nOutcome = 0;
     qint8 nShort = 0;
     SFileResult& r = *pResult;
+    QByteArray summary;
     QByteArray pages;
-    in >> nOutcome >> r.nPages >> nShort >> r.strShortClause >> r.messages >> r.strFailure >> r.bHasFacts >>
-        r.facts.nSize >> r.facts.nCreated >> r.facts.nModified >> r.facts.nDevice >> r.facts.nInode >> pages >>
-        r.strShortReason;
+    in >> nOutcome >> r.nPages >> nShort >> r.strShortReason >> r.messages >> r.strFailure >> r.bHasFacts >>
+        r.facts.nSize >> r.facts.nCreated >> r.facts.nModified >> r.facts.nDevice >> r.facts.nInode >> summary >> pages;
     r.eOutcome = SFileResult::EOutcome(nOutcome);
     r.eShort = EShortCount(nShort);
-    return in.status() == QDataStream::Ok && DecodePageRecords(pages, &r.pages);
+    return in.status() == QDataStream::Ok && DecodePageSummary(summary, &r.summary) &&
+           DecodePageRecords(pages, &r.pages);
 }
 
 SPageCount SFileResult::Count() const
@@ -190,7 +193,7 @@ QByteArray ErrorLines(const QByteArray& path, const SFileResult& result, bool bV
             lines += FileLine(path, strMessage);
     }
     if (result.IsShort())
-        lines += FileLine(path, result.strShortClause);
+        lines += FileLine(path, ShortCountClause(result.Count()));
     return lines;
 }
 
@@ -204,7 +207,7 @@ FileRecord RecordOf(const QByteArray& path, const SFileResult& result)
     if (rec.nPages >= 0) {
         if (result.IsShort())
             rec.SetPagesNote(ShortCountToolTip(result.Count()));
-        rec.SetPageSummary(SummarisePages(result.pages));
+        rec.SetPageSummary(result.summary);
     }
     return rec;
 }
@@ -251,12 +254,12 @@ QByteArray JsonLineOf(const QByteArray& path, const SFileResult& result)
     if (result.eOutcome == SFileResult::EOutcome::Lost)
         strReason = LostWords();
     else if (bHasCount && !bComplete)
-        strReason = result.strShortClause;
+        strReason = ShortCountClause(result.Count());
     if (!strReason.isEmpty())
         line += ",\"reason\":" + JsonString(strReason.toUtf8());
     if (nPages >= 0) {
         QByteArrayList classes;
-        const CPageSummary summary = SummarisePages(result.pages);
+        const CPageSummary& summary = result.summary;
         for (const SClassPages& c : summary.Classes()) {
             // A number, or where the two resolutions differ the text every report writes ("204x196").
             const QByteArray dpi = DpiText(c.cls);

@@ -14,6 +14,7 @@
 // How a listed path came to the list.
 enum class EListedAs : char {
     File = 'F',         // to be counted
+    Pages = 'P',        // to be counted, with a record of each page
     Missing = 'M',      // named already as missing: nothing to count
 };
 
@@ -33,13 +34,13 @@ struct SFileResult {
     EOutcome eOutcome = EOutcome::Unreadable;
     qint32 nPages = PAGES_READ_ERROR;
     EShortCount eShort = EShortCount::None;
-    QString strShortClause;     // "counted 4 pages, damaged after page 4: ..."
     QString strShortReason;     // libtiff's words for why the count fell short
     QStringList messages;       // libtiff's other messages on the file
     QString strFailure;         // why the file could not be read, as strerror says it; empty when none
     bool bHasFacts = false;     // size, times
     SFileFacts facts;
-    QVector<SPageRecord> pages;     // what each page counted is
+    CPageSummary summary;       // the pages counted by class, summed where they were read
+    QVector<SPageRecord> pages;     // each page's tags, for an item listed as Pages only
 
     bool IsShort() const { return eShort != EShortCount::None; }
     // The count as the counter gave it, for the words that say why it fell short.

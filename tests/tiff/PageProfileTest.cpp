@@ -209,4 +209,29 @@ TEST(PageProfile, RecordsGoToBytesAndBackAndOnlyThoseBytesAreTaken)
     }
 }
 
+// A file's pages travel from a worker as their summary: a few bytes a class, whatever the pages.
+TEST(PageProfile, SummariesGoToBytesAndBackAndOnlyThoseBytesAreTaken)
+{
+    CPageSummary summary;
+    summary.Add(SPageClass(EPaper::A4, EColour::Bilevel, 300), 1000000);
+    summary.Add(SPageClass(EPaper::Reduced, EColour::Colour, 204, 98));
+    summary.Add(SPageClass(EPaper::Unknown, EColour::Unknown, 0));
+    for (const CPageSummary& each : {CPageSummary(), summary}) {
+        CPageSummary back = summary;
+        ASSERT_TRUE(DecodePageSummary(EncodePageSummary(each), &back));
+        EXPECT_EQ(back, each);
+    }
+    EXPECT_LT(EncodePageSummary(summary).size(), 24);
+    const QByteArray good = EncodePageSummary(summary);
+    QList<QByteArray> bad = {good + '\0', QByteArray::fromHex("010c000000"),    // a paper beyond the last
+                             QByteArray::fromHex("0104000000"),                   // no pages
+                             QByteArray::fromHex("010400ffff0f0001")};            // a resolution beyond 65535
+    for (int n = 1; n < int(good.size()); ++n)
+        bad.append(good.left(n));
+    for (const QByteArray& bytes : bad) {
+        CPageSummary back = summary;
+        EXPECT_FALSE(DecodePageSummary(bytes, &back)) << bytes.toHex().constData();
+    }
+}
+
 }  // namespace
