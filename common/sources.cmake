@@ -3,7 +3,6 @@ target_sources(pagewick_core PRIVATE
   common/core/TaskPool.h common/core/TaskPool.cpp
   common/core/FileWork.h
   common/core/Job.h common/core/Job.cpp
-  common/core/WorkerPool.h
 )
 target_sources(pagewick_ui PRIVATE
   common/ui/AppMessageBox.h common/ui/AppMessageBox.cpp
