@@ -57,10 +57,11 @@ struct SHeader {
 
 // Sends or receives all of nBytes; false when the other side has gone. MSG_NOSIGNAL: a worker that
 // died makes a send fail, not the sender die of SIGPIPE.
-bool SendAll(int fd, const char* p, size_t nBytes)
+template <class Buffer, class Transfer>
+bool TransferAll(int fd, Buffer* p, size_t nBytes, Transfer transfer)
 {
     while (nBytes > 0) {
-        const ssize_t n = ::send(fd, p, nBytes, MSG_NOSIGNAL);
+        const ssize_t n = transfer(fd, p, nBytes);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -71,18 +72,14 @@ bool SendAll(int fd, const char* p, size_t nBytes)
     return true;
 }
 
+bool SendAll(int fd, const char* p, size_t nBytes)
+{
+    return TransferAll(fd, p, nBytes, [](int s, const char* q, size_t n) { return ::send(s, q, n, MSG_NOSIGNAL); });
+}
+
 bool ReceiveAll(int fd, char* p, size_t nBytes)
 {
-    while (nBytes > 0) {
-        const ssize_t n = ::recv(fd, p, nBytes, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        nBytes -= size_t(n);
-    }
-    return true;
+    return TransferAll(fd, p, nBytes, [](int s, char* q, size_t n) { return ::recv(s, q, n, 0); });
 }
 
 void AppendMessage(QByteArray* pMessages, qint64 nId, EMessage eKind, const QByteArray& bytes = QByteArray())
