@@ -63,8 +63,15 @@ void CJobRun::Ended()
     m_windowDelay.stop();
     delete m_pWindow;
     m_pLock.reset();
-    if (m_ended)
-        m_ended(*m_pJob, !m_bWindowEnding && !m_operations.IsClosing());
-    // Deleted when the event loop is back: the job is still on the stack that told of its end.
-    deleteLater();
+    // What follows (a box, a question) comes when the loop is back: the job told of its end from
+    // inside the handling of a worker's answer, which a box's own loop must not run into again.
+    const bool bAsked = !m_bWindowEnding && !m_operations.IsClosing();
+    QMetaObject::invokeMethod(
+        this,
+        [this, bAsked] {
+            if (m_ended)
+                m_ended(*m_pJob, bAsked && !m_operations.IsClosing());
+            deleteLater();
+        },
+        Qt::QueuedConnection);
 }

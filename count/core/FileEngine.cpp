@@ -72,7 +72,9 @@ void CFileEngine::Pump()
     const QVector<int> fds = m_workers.Descriptors();
     for (auto it = m_notifiers.begin(); it != m_notifiers.end();) {
         if (!fds.contains(it.key())) {
-            delete it.value();
+            // It may be the one whose signal brought us here.
+            it.value()->setEnabled(false);
+            it.value()->deleteLater();
             it = m_notifiers.erase(it);
         } else {
             ++it;
