@@ -157,55 +157,41 @@ const SMenuLine kMenus[] = {
     {"&Help", "actionAbout", "&About Pagewick...", {}, ""},
 };
 
-TEST_F(MainWindow, MenusHoldEveryCommandInItsPlaceWithItsTextKeyAndTip)
-{
-    QList<QAction*> items;
-    QStringList menus;
-    for (QAction* pMenuAction : Named<QMenuBar>(&dlg, "menuBar")->actions()) {
-        for (QAction* pItem : pMenuAction->menu()->actions()) {
-            items << pItem;
-            menus << pMenuAction->text();
-        }
-    }
-    ASSERT_EQ(items.size(), int(std::size(kMenus)));
-    for (int i = 0; i < int(items.size()); ++i) {
-        const SMenuLine& want = kMenus[i];
-        EXPECT_EQ(menus[i], QLatin1String(want.pszMenu)) << i;
-        if (!want.pszAction) {
-            EXPECT_TRUE(items[i]->isSeparator()) << i;
-            continue;
-        }
-        // One action per command: the menu holds the window's own.
-        EXPECT_EQ(items[i], dlg.findChild<QAction*>(QLatin1String(want.pszAction))) << want.pszAction;
-        EXPECT_EQ(items[i]->text(), QLatin1String(want.pszText)) << want.pszAction;
-        EXPECT_EQ(items[i]->shortcut(), want.key) << want.pszAction;
-        EXPECT_EQ(items[i]->statusTip(), QLatin1String(want.pszStatusTip)) << want.pszAction;
-    }
-    // The count button's command has no menu item.
-    EXPECT_EQ(Action("actionCountFiles")->text(), QStringLiteral("&Count files in list"));
-}
-
 // Screen readers get each item's name from Qt's own accessibility, and its key apart from it;
 // pressing an item there runs its command.
-TEST_F(MainWindow, MenuItemsAreToldByTheirNamesAndKeys)
+TEST_F(MainWindow, MenusHoldEveryCommandInItsPlaceWithItsTextKeyTipAndSpokenName)
 {
     dlg.show();
+    int i = 0;
     for (QAction* pMenuAction : Named<QMenuBar>(&dlg, "menuBar")->actions()) {
         QMenu* pMenu = pMenuAction->menu();
         QAccessibleInterface* pMenuIface = QAccessible::queryAccessibleInterface(pMenu);
         ASSERT_EQ(pMenuIface->childCount(), int(pMenu->actions().size()));
-        for (int i = 0; i < pMenuIface->childCount(); ++i) {
-            QAction* pAction = pMenu->actions().at(i);
-            if (pAction->isSeparator())
+        for (int k = 0; k < pMenuIface->childCount(); ++k, ++i) {
+            ASSERT_LT(i, int(std::size(kMenus)));
+            const SMenuLine& want = kMenus[i];
+            QAction* pItem = pMenu->actions().at(k);
+            EXPECT_EQ(pMenuAction->text(), QLatin1String(want.pszMenu)) << i;
+            if (!want.pszAction) {
+                EXPECT_TRUE(pItem->isSeparator()) << i;
                 continue;
-            QAccessibleInterface* pItem = pMenuIface->child(i);
-            EXPECT_EQ(pItem->role(), QAccessible::MenuItem);
-            EXPECT_EQ(pItem->text(QAccessible::Name), QString(pAction->text()).remove(u'&'));
-            if (!pAction->shortcut().isEmpty()) {
-                EXPECT_EQ(pItem->text(QAccessible::Accelerator), pAction->shortcut().toString(QKeySequence::NativeText));
+            }
+            // One action per command: the menu holds the window's own.
+            EXPECT_EQ(pItem, dlg.findChild<QAction*>(QLatin1String(want.pszAction))) << want.pszAction;
+            EXPECT_EQ(pItem->text(), QLatin1String(want.pszText)) << want.pszAction;
+            EXPECT_EQ(pItem->shortcut(), want.key) << want.pszAction;
+            EXPECT_EQ(pItem->statusTip(), QLatin1String(want.pszStatusTip)) << want.pszAction;
+            QAccessibleInterface* pSaid = pMenuIface->child(k);
+            EXPECT_EQ(pSaid->role(), QAccessible::MenuItem);
+            EXPECT_EQ(pSaid->text(QAccessible::Name), QString(pItem->text()).remove(u'&'));
+            if (!want.key.isEmpty()) {
+                EXPECT_EQ(pSaid->text(QAccessible::Accelerator), want.key.toString(QKeySequence::NativeText));
             }
         }
     }
+    EXPECT_EQ(i, int(std::size(kMenus)));
+    // The count button's command has no menu item.
+    EXPECT_EQ(Action("actionCountFiles")->text(), QStringLiteral("&Count files in list"));
     QSignalSpy moved(Action("actionMoveUp"), &QAction::triggered);
     QMenu* pActionMenu = Named<QMenu>(&dlg, "menuAction");
     QAccessibleInterface* pMoveUp = QAccessible::queryAccessibleInterface(pActionMenu)->child(
