@@ -157,8 +157,8 @@ const SMenuLine kMenus[] = {
     {"&Help", "actionAbout", "&About Pagewick...", {}, ""},
 };
 
-// Screen readers get each item's name from Qt's own accessibility, and its key apart from it;
-// pressing an item there runs its command.
+// The menus hold the table's lines in its order. Screen readers get each item's name from Qt's own
+// accessibility, and its key apart from it; pressing an item there runs its command.
 TEST_F(MainWindow, MenusHoldEveryCommandInItsPlaceWithItsTextKeyTipAndSpokenName)
 {
     dlg.show();

@@ -124,7 +124,7 @@ TEST_F(AddFiles, DropAddsFilesInTheDropsOrderAndSkipsDirectoriesAndVanishedItems
     EXPECT_EQ(Names(), QStringList({"b.txt", "a, first.tif", "pipe", "a, first.tif"}));
 }
 
-// With sub-folders the scan goes depth first: TheBoxCountsAsItStandsWhenTheChooserReturns.
+// Without sub-folders; the next test ticks the box and the scan goes into them, depth first.
 TEST_F(AddFiles, AScanListsEveryFileOfTheFolderInNameOrder)
 {
     MakeTree();

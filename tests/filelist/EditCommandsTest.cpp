@@ -331,7 +331,8 @@ TEST_F(EditCommands, DeletingAndSortingDuringACountRunCountEachWaitingRowOnce)
     const char* names[] = {"e.tif", "a.tif", "slow.tif", "d.tif", "b.tif", "c.tif"};
     const int pages[] = {5, 1, 60000, 4, 2, 3};
     for (int i = 0; i < 6; ++i)
-        dlg.AppendFileRow(dir.Write(QString::fromLatin1(names[i]), CTiffBytes(true).AddPages(pages[i]).Build()).toUtf8(), true);
+        dlg.AppendFileRow(
+            dir.Write(QString::fromLatin1(names[i]), CTiffBytes(true).AddPages(pages[i]).Build()).toUtf8(), true);
     CWhen edit([&] { return Model().GetText(2, COL_STATUS) == QLatin1String("Processing"); },
                [&] {
                    Select({3});        // d.tif, counted by then: its pages stay in the total

@@ -140,7 +140,7 @@ TEST(FolderDialog, FolderThatCannotBeCreatedIsReported)
     EXPECT_TRUE(boxes.AllAnswered());
 }
 
-// Cancel gives -1 too: FolderThatCannotBeCreatedIsReported.
+// As Cancel does (the chooser that cannot create its folder ends with Cancel).
 TEST(FolderDialog, EscGivesMinusOne)
 {
     CModalBoxes boxes;
