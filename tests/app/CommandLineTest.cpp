@@ -139,6 +139,7 @@ TEST(StartCommand, FilesOfTheCommandLineAreListedAsDropped)
     for (int i = 0; i < dlg.GetModel()->GetRowCount(); ++i)
         listed.append(dlg.GetModel()->GetRecord(i).path);
     EXPECT_EQ(listed, expected);
+    EXPECT_EQ(dlg.GetModel()->GetText(1, COL_FILESIZE), QStringLiteral("2"));
     EXPECT_EQ(dlg.ItemsTotal(), 4);
 }
 

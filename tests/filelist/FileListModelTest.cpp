@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 FileRecord Row(const QByteArray& name)
@@ -37,17 +39,21 @@ TEST(FileListModel, AppendRowsIsOneInsertion)
     EXPECT_EQ(inserted.count(), 2);
 }
 
-TEST(FileListModel, DataIsBoundsCheckedAndHeadersNameTheColumns)
+TEST(FileListModel, DataAndRemovalAreBoundsCheckedAndHeadersNameTheColumns)
 {
     CFileListModel model;
-    model.AppendRow(Row("a"));
+    model.AppendRows({Row("a"), Row("b"), Row("c")});
     EXPECT_EQ(model.data(model.index(0, COL_FILENAME)).toString(), QStringLiteral("a"));
-    EXPECT_FALSE(model.data(model.index(1, 0)).isValid());
+    EXPECT_FALSE(model.data(model.index(3, 0)).isValid());
     EXPECT_FALSE(model.data(QModelIndex()).isValid());
     EXPECT_EQ(model.rowCount(model.index(0, 0)), 0);
     EXPECT_EQ(model.columnCount(model.index(0, 0)), 0);
     EXPECT_EQ(model.GetText(5, 1), QString());
     EXPECT_EQ(model.headerData(4, Qt::Horizontal).toString(), QStringLiteral("Pages"));
+    EXPECT_FALSE(model.removeRows(2, 2));
+    EXPECT_FALSE(model.removeRows(-1, 1));
+    EXPECT_TRUE(model.removeRows(1, 2));
+    EXPECT_EQ(Names(model), QStringList({"a"}));
 }
 
 TEST(FileListModel, AShortCountIsMarkedOnItsPagesCellOnlyAReadErrorSaysWhyOnItsStatus)
@@ -108,49 +114,38 @@ TEST(FileListModel, PagesToolTipSaysWhatThePagesAreAfterWhyACountIsShort)
     EXPECT_EQ(model.GetRecord(0).PageSummary(), summary);
 }
 
-TEST(FileListModel, RemoveRowsChecksItsRange)
+// Rows go in few ranges, a signal each, or, when they are many and scattered, in one reset; the
+// rows left keep their order.
+TEST(FileListModel, RemoveRowsIfKeepsTheOrderInFewSignals)
 {
-    CFileListModel model;
-    model.AppendRows({Row("a"), Row("b"), Row("c")});
-    EXPECT_FALSE(model.removeRows(2, 2));
-    EXPECT_FALSE(model.removeRows(-1, 1));
-    EXPECT_TRUE(model.removeRows(1, 2));
-    EXPECT_EQ(Names(model), QStringList({"a"}));
-}
-
-TEST(FileListModel, RemoveRowsIfKeepsOrderWithFewRanges)
-{
-    CFileListModel model;
-    for (int i = 0; i < 10; ++i)
-        model.AppendRow(Row(QByteArray::number(i)));
-    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
-    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-    const int n = model.RemoveRowsIf([](int, const FileRecord& r) {
-        const int v = r.path.toInt();
-        return v == 1 || v == 2 || v == 5 || v == 9;
-    });
-    EXPECT_EQ(n, 4);
-    EXPECT_EQ(removed.count(), 3);      // [1,2], [5], [9]
-    EXPECT_EQ(reset.count(), 0);
-    EXPECT_EQ(Names(model), QStringList({"0", "3", "4", "6", "7", "8"}));
-}
-
-TEST(FileListModel, RemoveRowsIfResetsForManyScatteredRows)
-{
-    CFileListModel model;
-    QVector<FileRecord> rows;
-    for (int i = 0; i < 1000; ++i)
-        rows.append(Row(QByteArray::number(i)));
-    model.AppendRows(rows);
-    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
-    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-    EXPECT_EQ(model.RemoveRowsIf([](int, const FileRecord& r) { return r.path.toInt() % 2 == 1; }), 500);
-    EXPECT_EQ(removed.count(), 0);
-    EXPECT_EQ(reset.count(), 1);
-    ASSERT_EQ(model.GetRowCount(), 500);
-    for (int i = 0; i < 500; ++i)
-        ASSERT_EQ(model.GetText(i, COL_FILENAME), QString::number(2 * i));
-    EXPECT_EQ(model.RemoveRowsIf([](int, const FileRecord&) { return false; }), 0);
+    const struct {
+        int nRows;
+        std::function<bool(int)> remove;
+        int nRanges;
+        int nResets;
+    } cases[] = {
+        {10, [](int v) { return v == 1 || v == 2 || v == 5 || v == 9; }, 3, 0},     // [1,2], [5], [9]
+        {1000, [](int v) { return v % 2 == 1; }, 0, 1},
+        {10, [](int) { return false; }, 0, 0},
+    };
+    for (const auto& c : cases) {
+        CFileListModel model;
+        QVector<FileRecord> rows;
+        QStringList kept;
+        for (int i = 0; i < c.nRows; ++i) {
+            rows.append(Row(QByteArray::number(i)));
+            if (!c.remove(i))
+                kept << QString::number(i);
+        }
+        model.AppendRows(rows);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+        EXPECT_EQ(model.RemoveRowsIf([&](int, const FileRecord& r) { return c.remove(r.path.toInt()); }),
+                  c.nRows - kept.size());
+        EXPECT_EQ(removed.count(), c.nRanges) << c.nRows;
+        EXPECT_EQ(reset.count(), c.nResets) << c.nRows;
+        EXPECT_EQ(Names(model), kept);
+    }
 }
 
 TEST(FileListModel, RowsKeepTheirIdentityThroughMovesSortsAndRemovals)

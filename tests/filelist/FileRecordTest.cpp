@@ -25,22 +25,34 @@ QString Text(const FileRecord& rec, int nColumn)
     return FileRecordText(rec, nColumn);
 }
 
-TEST(FileRecord, NormalFileGetsSizeReadyAndBothTimes)
+// A file's row: the path as given, the true size (64 bits), "Ready.", no pages, the file's times.
+TEST(FileRecord, AFileGetsItsPathSizeReadyAndBothTimes)
 {
     CTempDir dir;
-    const QString strPath = dir.Write(QStringLiteral("scan 1, page.tif"), QByteArray(1234, 'x'));
-    const QDateTime modified(QDate(2011, 5, 18), QTime(9, 4, 5));
-    ASSERT_TRUE(CTempDir::SetTimes(strPath, modified));
-    const FileRecord rec = MakeFileRecord(strPath.toUtf8(), true);
-    EXPECT_EQ(Text(rec, COL_USE), QStringLiteral("Yes"));
-    EXPECT_EQ(Text(rec, COL_FILENAME), strPath);
-    EXPECT_EQ(Text(rec, COL_FILESIZE), QStringLiteral("1234"));
-    EXPECT_EQ(Text(rec, COL_STATUS), QStringLiteral("Ready."));
-    EXPECT_EQ(Text(rec, COL_PAGES), QString());
-    EXPECT_EQ(Text(rec, COL_MODIFIED), QStringLiteral("2011-05-18 09:04:05"));
-    // Created is the birth time where the file system keeps one, else the last-write time.
-    const QDateTime birth = QFileInfo(strPath).birthTime();
-    EXPECT_EQ(Text(rec, COL_CREATED), birth.isValid() ? LocalText(birth) : Text(rec, COL_MODIFIED));
+    const struct {
+        const char* pszName;
+        qint64 nSize;
+        const char* pszSize;
+    } cases[] = {
+        {"scan 1, page.tif", 1234, "1234"},
+        {"empty.tif", 0, "0"},
+        {"Größe \"quoted\", 'x' ü.tif", 2, "2"},
+        {"big.tif", (qint64(5) << 30) + 7, "5368709127"},     // sparse: costs nothing
+    };
+    for (const auto& c : cases) {
+        const QString strPath = dir.WriteSized(QString::fromUtf8(c.pszName), c.nSize);
+        ASSERT_TRUE(CTempDir::SetTimes(strPath, QDateTime(QDate(2011, 5, 18), QTime(9, 4, 5))));
+        const FileRecord rec = MakeFileRecord(strPath.toUtf8(), true);
+        EXPECT_EQ(Text(rec, COL_USE), QStringLiteral("Yes"));
+        EXPECT_EQ(Text(rec, COL_FILENAME), strPath);
+        EXPECT_EQ(Text(rec, COL_FILESIZE), QLatin1String(c.pszSize));
+        EXPECT_EQ(Text(rec, COL_STATUS), QStringLiteral("Ready."));
+        EXPECT_EQ(Text(rec, COL_PAGES), QString());
+        EXPECT_EQ(Text(rec, COL_MODIFIED), QStringLiteral("2011-05-18 09:04:05"));
+        // Created is the birth time where the file system keeps one, else the last-write time.
+        const QDateTime birth = QFileInfo(strPath).birthTime();
+        EXPECT_EQ(Text(rec, COL_CREATED), birth.isValid() ? LocalText(birth) : Text(rec, COL_MODIFIED));
+    }
 }
 
 TEST(FileRecord, ColumnTextsFollowTheTypedRow)
@@ -69,16 +81,6 @@ TEST(FileRecord, ColumnTextsFollowTheTypedRow)
     EXPECT_EQ(FileRecordBytes(rec, COL_PAGES), QByteArray());
     rec.nPages = 0;
     EXPECT_EQ(FileRecordBytes(rec, COL_PAGES), QByteArray("0"));
-}
-
-TEST(FileRecord, EmptyFileShowsZeroAndItsRealTimes)
-{
-    CTempDir dir;
-    const QString strPath = dir.Write(QStringLiteral("empty.tif"), QByteArray());
-    const FileRecord rec = MakeFileRecord(strPath.toUtf8(), true);
-    EXPECT_EQ(Text(rec, COL_FILESIZE), QStringLiteral("0"));
-    EXPECT_EQ(Text(rec, COL_MODIFIED), LocalText(QFileInfo(strPath).lastModified()));
-    EXPECT_FALSE(Text(rec, COL_CREATED).isEmpty());
 }
 
 TEST(FileRecord, UnopenablePathsGetZeroAndNoTimes)
@@ -121,22 +123,6 @@ TEST(FileRecord, UnopenablePathsGetZeroAndNoTimes)
         }
     }
     ::close(fdSocket);
-}
-
-TEST(FileRecord, SizeIsTheTrue64BitLength)
-{
-    CTempDir dir;
-    const QString strPath = dir.WriteSized(QStringLiteral("big.tif"), (qint64(5) << 30) + 7);
-    EXPECT_EQ(Text(MakeFileRecord(strPath.toUtf8(), true), COL_FILESIZE), QStringLiteral("5368709127"));
-}
-
-TEST(FileRecord, PathsWithOddCharactersAreKeptAsGiven)
-{
-    CTempDir dir;
-    const QString strPath = dir.Write(QStringLiteral("Größe \"quoted\", 'x' ü.tif"), "MM");
-    const FileRecord rec = MakeFileRecord(strPath.toUtf8(), true);
-    EXPECT_EQ(Text(rec, COL_FILENAME), strPath);
-    EXPECT_EQ(Text(rec, COL_FILESIZE), QStringLiteral("2"));
 }
 
 TEST(FileRecord, DateTextIsFixedWidthLocalTime)

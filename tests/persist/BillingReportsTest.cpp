@@ -34,18 +34,8 @@ protected:
     BillingWindow()
     {
         a = File("job 1/a.tif", [](const QString& s) { return WriteTiff(s, STiffShape{2}); });
-        cut = File("job 1/cut.tif", [](const QString& s) {
-            CTiffBytes tiff(false);
-            tiff.AddPage();
-            tiff.AddPage();
-            tiff.SetNextOffset(0, 1u << 30);
-            QFile file(s);
-            return file.open(QIODevice::WriteOnly) && file.write(tiff.Build()) > 0;
-        });
-        notes = File("job,2/notes.txt", [](const QString& s) {
-            QFile file(s);
-            return file.open(QIODevice::WriteOnly) && file.write("not a tiff") > 0;
-        });
+        cut = File("job 1/cut.tif", CTiffBytes(false).AddPages(2).SetNextOffset(0, 1u << 30).Build());
+        notes = File("job,2/notes.txt", "not a tiff");
         pipe = Top() + "/job,2/pipe.tif";
         EXPECT_EQ(::mkfifo(pipe.constData(), 0600), 0);
         link = Top() + "/job,2/link.tif";
@@ -61,6 +51,10 @@ protected:
         EXPECT_TRUE(write(strPath)) << pszName;
         EXPECT_TRUE(CTempDir::SetTimes(strPath, QDateTime(QDate(2011, 5, 18), QTime(9, 4, 5))));
         return strPath.toUtf8();
+    }
+    QByteArray File(const char* pszName, const QByteArray& bytes)
+    {
+        return File(pszName, [&](const QString&) { return !dir.Write(QString::fromUtf8(pszName), bytes).isEmpty(); });
     }
     // The CSV report's fields of a file, worked out from the file system: the path (quoted where
     // it needs it), size, created and modified time, pages.

@@ -9,6 +9,7 @@
 #include "support/TempDir.h"
 #include "support/Waiting.h"
 
+#include <QDateTime>
 #include <QDialog>
 #include <QFile>
 #include <QLineEdit>
@@ -50,6 +51,17 @@ inline QByteArray ReadAll(const QString& strPath)
 inline QByteArray Blanks(int n)
 {
     return QByteArray(n, ' ');
+}
+
+// A row of the list as a report sees it, made 2010-01-02 03:04:05 and changed 2011-05-18 09:04:05 UTC.
+inline FileRecord ReportRow(const QByteArray& path, bool bInUse, qint64 nSize, qint64 nPages)
+{
+    FileRecord rec = MakeFileRecord(path, bInUse, nullptr);
+    rec.nSize = nSize;
+    rec.nPages = nPages;
+    rec.nCreated = QDateTime(QDate(2010, 1, 2), QTime(3, 4, 5), Qt::UTC).toSecsSinceEpoch();
+    rec.nModified = QDateTime(QDate(2011, 5, 18), QTime(9, 4, 5), Qt::UTC).toSecsSinceEpoch();
+    return rec;
 }
 
 // Answers a file dialog as a user does: types a name into its name field and presses Enter.

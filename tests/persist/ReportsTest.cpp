@@ -3,7 +3,6 @@
 #include "support/UrlCatcher.h"
 
 #include <QAbstractButton>
-#include <QDateTime>
 
 #include <cstdlib>
 #include <ctime>
@@ -20,16 +19,6 @@ SExpectedBox Question(const char* pszText, const char* pszCaption)
 
 const SExpectedBox kTotalQuestion = Question("Do you want to include page total count ?", "Export CSV Report");
 const SExpectedBox kDone = OkBox(QStringLiteral("File Saved"), QStringLiteral("Done"));
-
-FileRecord Row(const QByteArray& path, bool bInUse, qint64 nSize, qint64 nPages)
-{
-    FileRecord rec = MakeFileRecord(path, bInUse, nullptr);
-    rec.nSize = nSize;
-    rec.nPages = nPages;
-    rec.nCreated = QDateTime(QDate(2010, 1, 2), QTime(3, 4, 5), Qt::UTC).toSecsSinceEpoch();
-    rec.nModified = QDateTime(QDate(2011, 5, 18), QTime(9, 4, 5), Qt::UTC).toSecsSinceEpoch();
-    return rec;
-}
 
 class Reports : public CWindowTest {
 protected:
@@ -53,8 +42,8 @@ class ReportsAnswers : public Reports, public testing::WithParamInterface<SRepor
 TEST_P(ReportsAnswers, GiveTheirBytes)
 {
     // In use and counted; never counted; counted but not in use; more pages than 32 bits hold.
-    dlg.GetModel()->AppendRows({Row("/s/a.tif", true, 1024, 12), Row("/s/b, \"c\".tif", true, 10, -1),
-                                Row("/s/d.tif", false, 30, 5), Row("/s/Z\xc3\xbc.tif", true, 20, 3000000000LL)});
+    dlg.GetModel()->AppendRows({ReportRow("/s/a.tif", true, 1024, 12), ReportRow("/s/b, \"c\".tif", true, 10, -1),
+                                ReportRow("/s/d.tif", false, 30, 5), ReportRow("/s/Z\xc3\xbc.tif", true, 20, 5000000000LL)});
     const bool bCsv = qstrcmp(GetParam().pszAction, "actionCsvReport") == 0;
     const auto answer = [](bool bYes) { return bYes ? QMessageBox::Yes : QMessageBox::No; };
     CModalBoxes boxes;
@@ -75,16 +64,16 @@ TEST_P(ReportsAnswers, GiveTheirBytes)
 
 const QByteArray kCsvRows = "/s/a.tif,1024,2010-01-02 03:04:05,2011-05-18 09:04:05,12\r\n"
                             "\"/s/b, \"\"c\"\".tif\",10,2010-01-02 03:04:05,2011-05-18 09:04:05,\r\n"
-                            "/s/Z\xc3\xbc.tif,20,2010-01-02 03:04:05,2011-05-18 09:04:05,3000000000\r\n";
+                            "/s/Z\xc3\xbc.tif,20,2010-01-02 03:04:05,2011-05-18 09:04:05,5000000000\r\n";
 const QByteArray kTextRows = "12" + Blanks(8) + "/s/a.tif" + Blanks(52) + "\r\n" + Blanks(10) + "/s/b, \"c\".tif" +
-                             Blanks(47) + "\r\n" + "3000000000/s/Z\xc3\xbc.tif" + Blanks(51) + "\r\n";
-const QByteArray kTextTotal = "\r\n3000000012" + Blanks(60) + "\r\n";
+                             Blanks(47) + "\r\n" + "5000000000/s/Z\xc3\xbc.tif" + Blanks(51) + "\r\n";
+const QByteArray kTextTotal = "\r\n5000000012" + Blanks(60) + "\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ReportsAnswers,
     testing::Values(
         SReportCase{"CsvHeaderAndTotal", "actionCsvReport", true, true,
-                    "Filename,File Bytes,Created Time,Modified Time,Pages\r\n" + kCsvRows + ",,,,3000000012\r\n"},
+                    "Filename,File Bytes,Created Time,Modified Time,Pages\r\n" + kCsvRows + ",,,,5000000012\r\n"},
         SReportCase{"CsvRowsOnly", "actionCsvReport", false, false, kCsvRows},
         SReportCase{"TextHeaderAndTotal", "actionTextReport", true, true,
                     "Pages" + Blanks(5) + "Filename" + Blanks(52) + "\r\n" + kTextRows + kTextTotal},
@@ -124,7 +113,7 @@ TEST_F(Reports, AFileThatCannotBeWrittenSaysWhyAndNeverDone)
     boxes.Expect(FailureBox(QStringLiteral("File Report Error"), "Can't write to " + strNowhere), QMessageBox::Ok);
     Run("actionCsvReport", boxes);     // and no question after it
     // The disk fills up while the rows are written: the older report of that name stays whole.
-    dlg.GetModel()->AppendRows(QVector<FileRecord>(20000, Row("/scans/a-page-of-a-long-list.tif", true, 100, 1)));
+    dlg.GetModel()->AppendRows(QVector<FileRecord>(20000, ReportRow("/scans/a-page-of-a-long-list.tif", true, 100, 1)));
     const QString strFull = dir.Write(QStringLiteral("full.txt"), "old report");
     const CFileSizeLimit limit(64 * 1024);
     const QString strTextDialog = QStringLiteral("Export Files to TXT file");

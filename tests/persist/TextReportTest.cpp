@@ -4,13 +4,6 @@
 
 namespace {
 
-TEST(TextReport, HeaderAndTotalLinesAreByteExact)
-{
-    EXPECT_EQ(TextHeaderLine(), "Pages" + Blanks(5) + "Filename" + Blanks(52) + "\r\n");
-    EXPECT_EQ(TextTotalLines(0), "\r\n0" + Blanks(60) + "\r\n");
-    EXPECT_EQ(TextTotalLines(4294967296LL), "\r\n4294967296" + Blanks(60) + "\r\n");
-}
-
 TEST(TextReport, ColumnsArePaddedToTheirWidthInCharacters)
 {
     const struct {

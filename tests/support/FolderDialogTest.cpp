@@ -36,30 +36,17 @@ std::function<void(QWidget*)> TypeAndOk(const QString& strFolder)
     };
 }
 
-std::function<void(QWidget*)> Cancel()
+// The chooser's boxes name the folder, then say what is wrong with it; only creating it is a question.
+SExpectedBox FolderBox(const QString& strFolder, const char* pszWhat)
 {
-    return [](QWidget* pChooser) { QTest::mouseClick(Named<QPushButton>(pChooser, "cancelButton"), Qt::LeftButton); };
+    const bool bQuestion = QByteArray(pszWhat).endsWith('?');
+    return {QStringLiteral("Pagewick"), QStringLiteral("The folder:\n\n%1\n\n").arg(strFolder) + QLatin1String(pszWhat),
+            bQuestion ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+            bQuestion ? QMessageBox::Question : QMessageBox::Warning};
 }
 
-SExpectedBox InvalidBox(const QString& strFolder)
-{
-    return {QStringLiteral("Pagewick"), QStringLiteral("The folder:\n\n%1\n\nis invalid. Please reenter.").arg(strFolder),
-            QMessageBox::Ok, QMessageBox::Warning};
-}
-
-SExpectedBox CreateBox(const QString& strFolder)
-{
-    return {QStringLiteral("Pagewick"),
-            QStringLiteral("The folder:\n\n%1\n\ndoes not exist. Do you want the folder to be created?").arg(strFolder),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::Question};
-}
-
-SExpectedBox CannotCreateBox(const QString& strFolder)
-{
-    return {QStringLiteral("Pagewick"),
-            QStringLiteral("The folder:\n\n%1\n\ncan not be created. Please double check.").arg(strFolder),
-            QMessageBox::Ok, QMessageBox::Warning};
-}
+const char kInvalid[] = "is invalid. Please reenter.";
+const char kCreate[] = "does not exist. Do you want the folder to be created?";
 
 const QString kCaption = QStringLiteral("Directory...");
 
@@ -104,12 +91,12 @@ TEST(FolderDialog, InvalidTextKeepsTheChooserOpenWithTheFocusInTheBox)
     bool bFocusInBox = false;
     CModalBoxes boxes;
     boxes.ExpectDialog(kCaption, TypeAndOk(QStringLiteral("C:")));
-    boxes.Expect(InvalidBox(QStringLiteral("C:")), QMessageBox::Ok);
+    boxes.Expect(FolderBox(QStringLiteral("C:"), kInvalid), QMessageBox::Ok);
     boxes.ExpectDialog(kCaption, [&](QWidget* pChooser) {
         bFocusInBox = pChooser->focusWidget() == Edit(pChooser);
         TypeAndOk(dir.Path() + QStringLiteral("/"))(pChooser);
     });
-    boxes.Expect(InvalidBox(dir.Path() + QStringLiteral("/")), QMessageBox::Ok);
+    boxes.Expect(FolderBox(dir.Path() + QStringLiteral("/"), kInvalid), QMessageBox::Ok);
     boxes.ExpectDialog(kCaption, TypeAndOk(dir.Path()));
     QString strPath;
     EXPECT_EQ(RunChooser(&strPath), 1);
@@ -124,12 +111,12 @@ TEST(FolderDialog, MissingFolderIsCreatedOnYesOnly)
     const QString strDeep = dir.Path(QStringLiteral("new/deeper"));
     CModalBoxes boxes;
     boxes.ExpectDialog(kCaption, TypeAndOk(strDeep));
-    boxes.Expect(CreateBox(strDeep), QMessageBox::No);
+    boxes.Expect(FolderBox(strDeep, kCreate), QMessageBox::No);
     boxes.ExpectDialog(kCaption, [&](QWidget* pChooser) {
         EXPECT_FALSE(FolderExists(dir.Path(QStringLiteral("new"))));
         QTest::mouseClick(OkButton(pChooser), Qt::LeftButton);
     });
-    boxes.Expect(CreateBox(strDeep), QMessageBox::Yes);
+    boxes.Expect(FolderBox(strDeep, kCreate), QMessageBox::Yes);
     QString strPath;
     EXPECT_EQ(RunChooser(&strPath), 1);
     EXPECT_TRUE(boxes.AllAnswered());
@@ -144,18 +131,19 @@ TEST(FolderDialog, FolderThatCannotBeCreatedIsReported)
     const QString strBad = dir.Path(QStringLiteral("file.txt/sub"));
     CModalBoxes boxes;
     boxes.ExpectDialog(kCaption, TypeAndOk(strBad));
-    boxes.Expect(CreateBox(strBad), QMessageBox::Yes);
-    boxes.Expect(CannotCreateBox(strBad), QMessageBox::Ok);
-    boxes.ExpectDialog(kCaption, Cancel());
+    boxes.Expect(FolderBox(strBad, kCreate), QMessageBox::Yes);
+    boxes.Expect(FolderBox(strBad, "can not be created. Please double check."), QMessageBox::Ok);
+    boxes.ExpectDialog(kCaption, [](QWidget* pChooser) {
+        QTest::mouseClick(Named<QPushButton>(pChooser, "cancelButton"), Qt::LeftButton);
+    });
     EXPECT_EQ(RunChooser(), -1);
     EXPECT_TRUE(boxes.AllAnswered());
 }
 
-TEST(FolderDialog, CancelAndEscGiveMinusOne)
+// As Cancel does (the chooser that cannot create its folder ends with Cancel).
+TEST(FolderDialog, EscGivesMinusOne)
 {
     CModalBoxes boxes;
-    boxes.ExpectDialog(kCaption, Cancel());
-    EXPECT_EQ(RunChooser(), -1);
     boxes.ExpectDialog(kCaption, [](QWidget* pChooser) { QTest::keyClick(pChooser, Qt::Key_Escape); });
     EXPECT_EQ(RunChooser(), -1);
     EXPECT_TRUE(boxes.AllAnswered());

@@ -56,18 +56,6 @@ TEST(FolderPath, CheckOnlyTable)
     EXPECT_FALSE(QFileInfo::exists(strBase + QStringLiteral("/does")));
 }
 
-TEST(FolderPath, CreateModeMakesEveryMissingLevel)
-{
-    CTempDir dir;
-    const QString strDeep = dir.Path(QStringLiteral("new/deeper"));
-    EXPECT_EQ(CheckOrCreateFolderPath(strDeep, false), FOLDER_GOOD);
-    EXPECT_TRUE(FolderExists(dir.Path(QStringLiteral("new"))));
-    EXPECT_TRUE(FolderExists(strDeep));
-    // An existing folder is no error.
-    EXPECT_EQ(CheckOrCreateFolderPath(strDeep, false), FOLDER_GOOD);
-    EXPECT_EQ(CheckOrCreateFolderPath(QStringLiteral("/"), false), FOLDER_GOOD);
-}
-
 TEST(FolderPath, CreateModeStopsAtTheFirstLevelThatCannotBeMade)
 {
     CTempDir dir;
@@ -79,6 +67,9 @@ TEST(FolderPath, CreateModeStopsAtTheFirstLevelThatCannotBeMade)
     // Levels before a bad name stay created; the bad name itself makes the text invalid.
     EXPECT_EQ(CheckOrCreateFolderPath(strBase + QStringLiteral("/kept/bad|name"), false), FOLDER_INVALID);
     EXPECT_TRUE(FolderExists(strBase + QStringLiteral("/kept")));
+    // An existing folder is no error.
+    EXPECT_EQ(CheckOrCreateFolderPath(strBase + QStringLiteral("/kept"), false), FOLDER_GOOD);
+    EXPECT_EQ(CheckOrCreateFolderPath(QStringLiteral("/"), false), FOLDER_GOOD);
 }
 
 }  // namespace

@@ -1,14 +1,10 @@
 #include "support/ModalBox.h"
 #include "support/Named.h"
-#include "support/TempDir.h"
 #include "support/UrlCatcher.h"
 #include "support/core/Addresses.h"
-#include "support/ui/CHelpWindow.h"
 #include "support/ui/CHyperLink.h"
 #include "support/ui/HelpCommands.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -20,13 +16,6 @@ namespace {
 
 const QString kHome = QString::fromLatin1(kHomePageUrl);
 const QString kMailto = QStringLiteral("mailto:") + QString::fromLatin1(kSupportEmail);
-
-TEST(HelpCommands, WebsiteOpensTheHomePage)
-{
-    CUrlCatcher catcher;
-    RunHelpWebsite();
-    EXPECT_EQ(catcher.Urls(), QList<QUrl>({QUrl(kHome)}));
-}
 
 TEST(HelpCommands, SupportEmailCarriesTheSystemReport)
 {
@@ -82,22 +71,6 @@ TEST(HelpCommands, AboutBoxShowsNameAndLinksAndEndsWithOkOrClose)
     boxes.ExpectDialog(QStringLiteral("About Pagewick"), [](QWidget* pBox) { pBox->close(); });
     RunAboutBox(&owner);
     EXPECT_TRUE(boxes.AllAnswered());
-}
-
-// The program's own loader, looking in the current folder, opens the main window's topic.
-TEST(HelpCommands, HtmlHelpOpensTheMainWindowsTopic)
-{
-    CTempDir dir;
-    for (const char* pszName : {"pagewick.qhc", "pagewick.qch"})
-        ASSERT_TRUE(QFile::copy(QStringLiteral(PAGEWICK_HELP_DIR "/") + QLatin1String(pszName), dir.Path(QLatin1String(pszName))));
-    const QString strWasCurrent = QDir::currentPath();
-    QDir::setCurrent(dir.Path());
-    QWidget owner;
-    RunHtmlHelp(&owner);
-    QDir::setCurrent(strWasCurrent);
-    auto* pWindow = owner.findChild<CHelpWindow*>();
-    ASSERT_NE(pWindow, nullptr);
-    EXPECT_EQ(pWindow->CurrentUrl(), CHelpWindow::TopicUrl(QStringLiteral("main-window.html")));
 }
 
 }  // namespace

@@ -40,18 +40,6 @@ void Hover(QWidget* pWidget, bool bEnter)
     QApplication::sendEvent(pWidget, bEnter ? static_cast<QEvent*>(&enter) : &leave);
 }
 
-TEST(HyperLink, TextAndTargetStandForEachOther)
-{
-    CHyperLink bare(QStringLiteral("https://a.example/"));
-    EXPECT_EQ(bare.GetLinkUrl(), QStringLiteral("https://a.example/"));
-    EXPECT_EQ(bare.toolTip(), QStringLiteral("https://a.example/"));
-    EXPECT_EQ(bare.cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_TRUE(bare.font().underline());
-    CHyperLink empty;
-    empty.SetLinkUrl(QStringLiteral("mailto:help@x.example"));
-    EXPECT_EQ(empty.text(), QStringLiteral("mailto:help@x.example"));
-}
-
 TEST(HyperLink, ColoursFollowThePointerAndTheVisit)
 {
     QWidget parent;
@@ -87,13 +75,21 @@ TEST(HyperLink, ColoursFollowAPaletteChange)
     EXPECT_EQ(TextColour(pLink), pLink->LinkColourShown());
 }
 
-// Assistive technologies meet a link: its role, its text as name, its target as description, and
-// a press action that opens the target.
-TEST(HyperLink, IsALinkToAssistiveTechnologies)
+// A link is its text (the target too, until it is given one), underlined under a pointing hand,
+// its target its tool tip. Assistive technologies meet it: its role, its text as name, its target
+// as description, and a press action that opens the target.
+TEST(HyperLink, IsALinkToTheEyeAndToAssistiveTechnologies)
 {
     QWidget parent;
     auto* pLink = new CHyperLink(QStringLiteral("Go to Quorbel Website"), &parent);
+    EXPECT_EQ(pLink->GetLinkUrl(), QStringLiteral("Go to Quorbel Website"));
+    EXPECT_EQ(pLink->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_TRUE(pLink->font().underline());
     pLink->SetLinkUrl(QStringLiteral("https://a.example/home"));
+    EXPECT_EQ(pLink->toolTip(), QStringLiteral("https://a.example/home"));
+    CHyperLink empty;
+    empty.SetLinkUrl(QStringLiteral("mailto:help@x.example"));
+    EXPECT_EQ(empty.text(), QStringLiteral("mailto:help@x.example"));
     parent.show();
     QAccessibleInterface* pIface = QAccessible::queryAccessibleInterface(pLink);
     ASSERT_NE(pIface, nullptr);

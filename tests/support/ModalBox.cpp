@@ -18,8 +18,7 @@ void Dismiss(QWidget* pModal)
         pModal->close();
 }
 
-}  // namespace
-
+// A message box's buttons as a set, for comparisons.
 QMessageBox::StandardButtons ButtonsOf(const QMessageBox* pBox)
 {
     QMessageBox::StandardButtons buttons;
@@ -27,6 +26,8 @@ QMessageBox::StandardButtons ButtonsOf(const QMessageBox* pBox)
         buttons |= pBox->standardButton(pButton);
     return buttons;
 }
+
+}  // namespace
 
 CModalBoxes::CModalBoxes()
 {

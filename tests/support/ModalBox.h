@@ -78,6 +78,3 @@ private:
     QTimer m_timer;
     int m_nClosed = 0;
 };
-
-// A message box's buttons as a set, for comparisons.
-QMessageBox::StandardButtons ButtonsOf(const QMessageBox* pBox);

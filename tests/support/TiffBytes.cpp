@@ -36,90 +36,56 @@ int CTiffBytes::AddSubIfd(int nParent)
     return int(m_ifds.size()) - 1;
 }
 
-void CTiffBytes::LinkNextTo(int nFrom, int nTo)
+CTiffBytes& CTiffBytes::AddPages(int n)
 {
-    m_ifds[nFrom].nNextPage = nTo;
+    for (int i = 0; i < n; ++i)
+        AddPage();
+    return *this;
 }
 
-void CTiffBytes::SetNextOffset(int nFrom, uint64_t nOffset)
+CTiffBytes& CTiffBytes::LinkNextTo(int nFrom, int nTo)
+{
+    m_ifds[nFrom].nNextPage = nTo;
+    return *this;
+}
+
+CTiffBytes& CTiffBytes::SetNextOffset(int nFrom, uint64_t nOffset)
 {
     m_ifds[nFrom].bRawNext = true;
     m_ifds[nFrom].nRawNext = nOffset;
+    return *this;
 }
 
-void CTiffBytes::Damage(int nPage)
+CTiffBytes& CTiffBytes::Damage(int nPage)
 {
     m_ifds[nPage].bDamaged = true;
+    return *this;
 }
 
-void CTiffBytes::DropImageLength(int nPage)
+CTiffBytes& CTiffBytes::DropImageLength(int nPage)
 {
     m_ifds[nPage].bNoLength = true;
+    return *this;
 }
 
-void CTiffBytes::Put16(QByteArray& b, uint16_t v) const
+void CTiffBytes::Put(QByteArray& b, uint64_t v, int nBytes) const
 {
-    if (m_bBigEndian) {
-        b.append(char(v >> 8));
-        b.append(char(v));
-    } else {
-        b.append(char(v));
-        b.append(char(v >> 8));
-    }
-}
-
-void CTiffBytes::Put32(QByteArray& b, uint32_t v) const
-{
-    if (m_bBigEndian) {
-        Put16(b, uint16_t(v >> 16));
-        Put16(b, uint16_t(v));
-    } else {
-        Put16(b, uint16_t(v));
-        Put16(b, uint16_t(v >> 16));
-    }
-}
-
-void CTiffBytes::Put64(QByteArray& b, uint64_t v) const
-{
-    if (m_bBigEndian) {
-        Put32(b, uint32_t(v >> 32));
-        Put32(b, uint32_t(v));
-    } else {
-        Put32(b, uint32_t(v));
-        Put32(b, uint32_t(v >> 32));
-    }
-}
-
-void CTiffBytes::PutOffset(QByteArray& b, uint64_t v) const
-{
-    if (m_bBigTiff)
-        Put64(b, v);
-    else
-        Put32(b, uint32_t(v));
-}
-
-void CTiffBytes::Patch(QByteArray& b, int nAt, uint64_t v, int nBytes) const
-{
-    QByteArray bytes;
-    if (nBytes == 8)
-        Put64(bytes, v);
-    else
-        Put32(bytes, uint32_t(v));
-    b.replace(nAt, nBytes, bytes);
+    for (int i = 0; i < nBytes; ++i)
+        b.append(char(v >> (8 * (m_bBigEndian ? nBytes - 1 - i : i))));
 }
 
 QByteArray CTiffBytes::Build() const
 {
+    const int nOffsetBytes = m_bBigTiff ? 8 : 4;
     QByteArray b;
     b.append(m_bBigEndian ? "MM" : "II");
-    Put16(b, m_bBigTiff ? 43 : 42);
+    Put(b, m_bBigTiff ? 43 : 42, 2);
     if (m_bBigTiff) {
-        Put16(b, 8);
-        Put16(b, 0);
+        Put(b, 8, 2);
+        Put(b, 0, 2);
     }
     const int nFirstAt = int(b.size());
-    PutOffset(b, 0);
-    const int nOffsetBytes = m_bBigTiff ? 8 : 4;
+    Put(b, 0, nOffsetBytes);
 
     // Every directory gets one byte of image data, then its entries. Offsets are known only
     // once all directories are placed, so the links are patched in afterwards.
@@ -157,61 +123,53 @@ QByteArray CTiffBytes::Build() const
         if (subs != subsOf.end())
             entries.append({330, m_bBigTiff ? T_LONG8 : T_IFD, uint64_t(subs->second.size()), 0, {}});
 
-        // A SubIFD array that does not fit in the entry goes before the directory.
+        // A SubIFD array that does not fit in the entry (one offset does) goes before the directory.
         int nSubArrayAt = -1;
-        const int nInline = 1;     // one offset fits in the entry itself
-        if (subs != subsOf.end() && subs->second.size() > nInline) {
+        if (subs != subsOf.end() && subs->second.size() > 1) {
             nSubArrayAt = int(b.size());
-            for (int k = 0; k < int(subs->second.size()); ++k)
-                PutOffset(b, 0);
+            b.append(QByteArray(subs->second.size() * nOffsetBytes, '\0'));
         }
 
         ifdAt[i] = uint64_t(b.size());
-        if (m_bBigTiff)
-            Put64(b, ifd.bDamaged ? 0xFFFFFFull : uint64_t(entries.size()));
-        else
-            Put16(b, ifd.bDamaged ? 0xFFFF : uint16_t(entries.size()));
+        const uint64_t nCount = ifd.bDamaged ? (m_bBigTiff ? 0xFFFFFFull : 0xFFFF) : uint64_t(entries.size());
+        Put(b, nCount, m_bBigTiff ? 8 : 2);
         for (const SEntry& e : entries) {
-            Put16(b, e.nTag);
-            Put16(b, e.nType);
-            if (m_bBigTiff)
-                Put64(b, e.nCount);
-            else
-                Put32(b, uint32_t(e.nCount));
-            const int nValueAt = int(b.size());
+            Put(b, e.nTag, 2);
+            Put(b, e.nType, 2);
+            Put(b, e.nCount, nOffsetBytes);
             if (e.nTag == 330) {
                 if (nSubArrayAt >= 0) {
-                    PutOffset(b, uint64_t(nSubArrayAt));
+                    Put(b, uint64_t(nSubArrayAt), nOffsetBytes);
                     for (int k = 0; k < int(subs->second.size()); ++k)
                         subOffsetsAt[i].append(nSubArrayAt + k * nOffsetBytes);
                 } else {
-                    PutOffset(b, 0);
-                    subOffsetsAt[i].append(nValueAt);
+                    subOffsetsAt[i].append(int(b.size()));
+                    Put(b, 0, nOffsetBytes);
                 }
-            } else if (e.nType == T_SHORT) {
-                Put16(b, uint16_t(e.nValue));
-                Put16(b, 0);
-                if (m_bBigTiff)
-                    Put32(b, 0);
-            } else if (e.nType == T_LONG && m_bBigTiff) {
-                Put32(b, uint32_t(e.nValue));
-                Put32(b, 0);
             } else {
-                PutOffset(b, e.nValue);
+                // A value is put in the first bytes of its field, the rest of the field 0.
+                const int nValueBytes = e.nType == T_SHORT ? 2 : e.nType == T_LONG ? 4 : nOffsetBytes;
+                Put(b, e.nValue, nValueBytes);
+                Put(b, 0, nOffsetBytes - nValueBytes);
             }
         }
         nextAt[i] = int(b.size());
-        PutOffset(b, 0);
+        Put(b, 0, nOffsetBytes);
     }
 
     // Links: the header to the first page, each page to the next, sub-directories to their parents.
+    const auto patch = [&](int nAt, uint64_t v) {
+        QByteArray bytes;
+        Put(bytes, v, nOffsetBytes);
+        b.replace(nAt, nOffsetBytes, bytes);
+    };
     QVector<int> pages;
     for (int i = 0; i < int(m_ifds.size()); ++i) {
         if (!m_ifds[i].bSub)
             pages.append(i);
     }
     if (!pages.isEmpty())
-        Patch(b, nFirstAt, ifdAt[pages.first()], nOffsetBytes);
+        patch(nFirstAt, ifdAt[pages.first()]);
     for (int k = 0; k < int(pages.size()); ++k) {
         const SIfd& ifd = m_ifds[pages[k]];
         uint64_t nNext = 0;
@@ -221,12 +179,12 @@ QByteArray CTiffBytes::Build() const
             nNext = ifdAt[ifd.nNextPage];
         else if (k + 1 < int(pages.size()))
             nNext = ifdAt[pages[k + 1]];
-        Patch(b, nextAt[pages[k]], nNext, nOffsetBytes);
+        patch(nextAt[pages[k]], nNext);
     }
     for (const auto& [nParent, places] : subOffsetsAt) {
         const QVector<int>& subs = subsOf[nParent];
         for (int k = 0; k < int(places.size()); ++k)
-            Patch(b, places[k], ifdAt[subs[k]], nOffsetBytes);
+            patch(places[k], ifdAt[subs[k]]);
     }
     return b;
 }

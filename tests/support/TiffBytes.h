@@ -13,15 +13,17 @@ public:
 
     // Appends an image directory (a 1 x 1 bilevel image) to the main chain; returns its index.
     int AddPage(uint32_t nNewSubfileType = 0);
+    // Appends n such pages.
+    CTiffBytes& AddPages(int n);
     // Appends a directory that hangs below page `nParent` as one of its sub-directories.
     int AddSubIfd(int nParent);
     // The next-directory link of a page: another page's directory, or a raw offset.
-    void LinkNextTo(int nFrom, int nTo);
-    void SetNextOffset(int nFrom, uint64_t nOffset);
+    CTiffBytes& LinkNextTo(int nFrom, int nTo);
+    CTiffBytes& SetNextOffset(int nFrom, uint64_t nOffset);
     // Makes a page's directory unreadable: its entry count claims far more entries than the file holds.
-    void Damage(int nPage);
+    CTiffBytes& Damage(int nPage);
     // Leaves out a required field (ImageLength), which libtiff refuses.
-    void DropImageLength(int nPage);
+    CTiffBytes& DropImageLength(int nPage);
 
     QByteArray Build() const;
 
@@ -36,11 +38,8 @@ private:
         bool bDamaged = false;
         bool bNoLength = false;
     };
-    void Put16(QByteArray& b, uint16_t v) const;
-    void Put32(QByteArray& b, uint32_t v) const;
-    void Put64(QByteArray& b, uint64_t v) const;
-    void PutOffset(QByteArray& b, uint64_t v) const;
-    void Patch(QByteArray& b, int nAt, uint64_t v, int nBytes) const;
+    // The nBytes low bytes of v, in the file's byte order.
+    void Put(QByteArray& b, uint64_t v, int nBytes) const;
 
     bool m_bBigEndian;
     bool m_bBigTiff;

@@ -7,13 +7,13 @@
 #include <array>
 #include <cstdint>
 
+// A document of blank bilevel pages alike, CCITT G4 as scanners write them.
 struct STiffShape {
     int nPages = 1;
     bool bBigEndian = false;
     bool bBigTiff = false;
     int nWidth = 16;
     int nHeight = 16;
-    bool bG4 = false;       // CCITT G4 bilevel pages, as scanners write them
 };
 
 // Writes the file and returns true when libtiff wrote every page.
@@ -54,5 +54,6 @@ struct STiffPage {
     }
 };
 
-// Writes the pages in one chain; true when libtiff wrote every one.
-bool WriteTiffPages(const QString& strPath, const QVector<STiffPage>& pages);
+// Writes the pages in one chain, in the machine's byte order or the one asked for, as TIFF or
+// BigTIFF; true when libtiff wrote every one.
+bool WriteTiffPages(const QString& strPath, const QVector<STiffPage>& pages, const char* pszMode = "w");
