@@ -16,6 +16,7 @@
 namespace {
 
 enum ERequest : char {
+    kKind = 'K',
     kFacts = 'I',
     kWalk = 'W',
     kReadFile = 'R',
@@ -97,9 +98,11 @@ private:
 
 QByteArray AnswerWalk(const QByteArray& args, IReplySink& sink)
 {
+    // The flags: 1 sub-folders, 2 the files' facts.
+    const int nFlags = args.isEmpty() ? 0 : args[0] - '0';
     SWalkOptions options;
-    options.bSubFolders = args.startsWith('1');
-    options.bFileFacts = true;
+    options.bSubFolders = nFlags & 1;
+    options.bFileFacts = nFlags & 2;
     {
         CWalkParts parts(sink);
         ScanDirectory(args.mid(1), options, parts);
@@ -137,9 +140,27 @@ QByteArray FactsRequest(const QByteArray& path)
     return kFacts + path;
 }
 
-QByteArray WalkRequest(const QByteArray& dir, bool bSubFolders)
+QByteArray WalkRequest(const QByteArray& dir, bool bSubFolders, bool bFileFacts)
 {
-    return kWalk + QByteArray(bSubFolders ? "1" : "0") + dir;
+    return kWalk + QByteArray(1, char('0' + (bSubFolders ? 1 : 0) + (bFileFacts ? 2 : 0))) + dir;
+}
+
+QByteArray KindRequest(const QByteArray& path)
+{
+    return kKind + path;
+}
+
+bool ReadKindAnswer(const QByteArray& answer, EPathKind* peKind, int* pnErrno)
+{
+    QDataStream in(answer);
+    quint8 nKind = 0;
+    qint32 nErrno = 0;
+    in >> nKind >> nErrno;
+    if (in.status() != QDataStream::Ok || nKind > quint8(EPathKind::Other))
+        return false;
+    *peKind = EPathKind(nKind);
+    *pnErrno = nErrno;
+    return true;
 }
 
 QByteArray ReadFileRequest(const QByteArray& path)
@@ -151,6 +172,13 @@ bool AnswerFsRequest(const QByteArray& request, IReplySink& sink, QByteArray* pA
 {
     const QByteArray args = request.mid(1);
     switch (request.isEmpty() ? '\0' : request[0]) {
+    case kKind: {
+        errno = 0;
+        const EPathKind eKind = PathKind(args);
+        QDataStream out(pAnswer, QIODevice::WriteOnly);
+        out << quint8(eKind) << qint32(eKind == EPathKind::Missing ? (errno ? errno : ENOENT) : 0);
+        return true;
+    }
     case kFacts: {
         SFileFacts facts;
         const EPathKind eKind = PathKind(args);

@@ -1,6 +1,6 @@
 // The file layer's requests to the worker processes (see count/core): a look at a file, a walk of
 // a directory, the bytes of a file; how their answers read, and how a worker answers them. Each
-// request begins with a letter of its own: 'I' a look, 'W' a walk, 'R' a read.
+// request begins with a letter of its own: 'K' what a path names, 'I' a look, 'W' a walk, 'R' a read.
 #pragma once
 
 #include "FileFacts.h"
@@ -11,10 +11,14 @@
 
 class IReplySink;
 
+// What a path names (PathKind), and, where nothing, why: the answer reads with ReadKindAnswer.
+QByteArray KindRequest(const QByteArray& path);
+bool ReadKindAnswer(const QByteArray& answer, EPathKind* peKind, int* pnErrno);
 // A file's size, times and identity: the answer reads with ReadFactsAnswer.
 QByteArray FactsRequest(const QByteArray& path);
-// A directory's files in the walk's order, sent as parts (ReadWalkPart) while the walk goes on.
-QByteArray WalkRequest(const QByteArray& dir, bool bSubFolders);
+// A directory's files in the walk's order, sent as parts (ReadWalkPart) while the walk goes on; with
+// bFileFacts each file's facts, else each file as found (an UnreadableFile event).
+QByteArray WalkRequest(const QByteArray& dir, bool bSubFolders, bool bFileFacts = true);
 // A file's bytes, sent as parts of up to a megabyte; the answer reads with ReadFileAnswer.
 QByteArray ReadFileRequest(const QByteArray& path);
 

@@ -43,6 +43,7 @@ QByteArray ReasonOf(int nErrno)
 // that stopped early (a walk waiting for a share that does not answer), so it holds its own.
 struct SListing {
     CItemQueue queue;
+    std::shared_ptr<CWorkerSpawner> pSpawner;   // the lister's worker comes from it too
     EListedAs eFiles = EListedAs::File;     // how a file to count is listed (Pages: with each page's tags)
     std::mutex mutex;
     CErrorStream* pErrors = nullptr;    // null once the run has ended
@@ -67,103 +68,173 @@ struct SListing {
     }
 };
 
-class CListWalk : public IWalkHandler {
+// The lister's own worker: what a named path is, every walk and every read of --files-from's list
+// happen there, so that a share that stops answering keeps no thread of this process (which could
+// then never end), and --timeout gives up on it.
+class CListerWork {
 public:
-    explicit CListWalk(SListing& listing) : m_listing(listing) {}
-    bool StopRequested() override { return m_bStopped; }
-    void FoundFile(const QByteArray& path, const SFileFacts*) override
+    CListerWork(std::shared_ptr<CWorkerSpawner> pSpawner, int nTimeoutSeconds)
+        : m_workers(std::move(pSpawner), {1, 4}), m_nTimeoutMs(qint64(nTimeoutSeconds) * 1000)
     {
-        m_bStopped = m_bStopped || !m_listing.Add(EListedAs::File, path);
     }
-    void UnreadableDirectory(const QByteArray& dir, int nErrno) override
+
+    // Runs a request to its end, handing its parts on; false when onPart said stop, or when it
+    // gave no sign of life for the timeout (*pbTimedOut). onPart may run requests of its own (a
+    // path of --files-from is looked at while the list is read): what comes for another request
+    // waits for it.
+    bool Run(const QByteArray& request, const std::function<bool(const QByteArray&)>& onPart, QByteArray* pAnswer,
+             bool* pbTimedOut = nullptr)
     {
-        m_listing.Error(ProgramLine("cannot read directory " + dir + ": " + ReasonOf(nErrno)));
-        m_listing.bUnreadableList = true;
+        const qint64 nId = m_workers.Submit(request);
+        auto lastSign = std::chrono::steady_clock::now();
+        for (;;) {
+            for (SWorkEvent& event : m_workers.Pump())
+                m_waiting[event.nId].push_back(std::move(event));
+            std::deque<SWorkEvent>& mine = m_waiting[nId];
+            while (!mine.empty()) {
+                SWorkEvent event = std::move(mine.front());
+                mine.pop_front();
+                lastSign = std::chrono::steady_clock::now();
+                if (event.eKind == SWorkEvent::EKind::Part && onPart) {
+                    if (!onPart(event.bytes)) {
+                        m_workers.Cancel(nId);
+                        m_waiting.remove(nId);
+                        return false;
+                    }
+                    // Its own waits for other requests are not this one's.
+                    lastSign = std::chrono::steady_clock::now();
+                }
+                if (event.eKind == SWorkEvent::EKind::Done) {
+                    *pAnswer = std::move(event.bytes);
+                    m_waiting.remove(nId);
+                    return true;
+                }
+            }
+            if (m_nTimeoutMs > 0 && std::chrono::steady_clock::now() - lastSign >= std::chrono::milliseconds(m_nTimeoutMs)) {
+                m_workers.Cancel(nId);
+                m_waiting.remove(nId);
+                if (pbTimedOut)
+                    *pbTimedOut = true;
+                return false;
+            }
+            WaitForWork(m_workers, 100);
+        }
     }
-    bool Stopped() const { return m_bStopped; }
+    int TimeoutSeconds() const { return int(m_nTimeoutMs / 1000); }
 
 private:
-    SListing& m_listing;
-    bool m_bStopped = false;
+    CWorkerProcesses m_workers;
+    qint64 m_nTimeoutMs;
+    QHash<qint64, std::deque<SWorkEvent>> m_waiting;
 };
+
+QByteArray NoAnswerLine(int nSeconds)
+{
+    return "no answer in " + QByteArray::number(nSeconds) + " s";
+}
 
 // Lists a path as the window would: a file as given, a directory walked; false once the run has
 // stopped listening.
-bool ListPath(SListing& listing, const SCountOptions& options, const QByteArray& path)
+bool ListPath(SListing& listing, CListerWork& work, const SCountOptions& options, const QByteArray& path)
 {
-    errno = 0;
-    const EPathKind eKind = PathKind(path);
+    QByteArray answer;
+    bool bTimedOut = false;
+    EPathKind eKind = EPathKind::Missing;
+    int nErrno = 0;
+    if (!work.Run(KindRequest(path), {}, &answer, &bTimedOut) || !ReadKindAnswer(answer, &eKind, &nErrno)) {
+        // It does not say what it is: it is counted as a file, and its count gives up on it too.
+        return listing.Add(EListedAs::File, path);
+    }
     if (eKind == EPathKind::Missing) {
-        listing.Error(ProgramLine(path + ": " + ReasonOf(errno ? errno : ENOENT)));
+        listing.Error(ProgramLine(path + ": " + ReasonOf(nErrno)));
         listing.bMissing = true;
         return listing.Add(EListedAs::Missing, path);
     }
     if (eKind == EPathKind::Other)
         return listing.Add(EListedAs::File, path);
-    SWalkOptions walk;
-    walk.bSubFolders = options.bRecursive;
-    if (options.nInFlight > 0)
-        walk.nInFlight = options.nInFlight;
-    CListWalk handler(listing);
-    ScanDirectory(path, walk, handler);
-    return !handler.Stopped();
+    bool bListening = true;
+    const auto onPart = [&](const QByteArray& part) {
+        QVector<SWalkEvent> events;
+        ReadWalkPart(part, &events);
+        for (const SWalkEvent& event : events) {
+            if (event.eKind == SWalkEvent::EKind::UnreadableDirectory) {
+                listing.Error(ProgramLine("cannot read directory " + event.path + ": " + ReasonOf(event.nErrno)));
+                listing.bUnreadableList = true;
+            } else if (event.eKind != SWalkEvent::EKind::Entered) {
+                bListening = bListening && listing.Add(EListedAs::File, event.path);
+            }
+        }
+        return bListening;
+    };
+    if (!work.Run(WalkRequest(path, options.bRecursive, false), onPart, &answer, &bTimedOut) && bTimedOut) {
+        listing.Error(ProgramLine("cannot read directory " + path + ": " + NoAnswerLine(work.TimeoutSeconds())));
+        listing.bUnreadableList = true;
+    }
+    return bListening;
 }
 
 // The paths of --files-from, read as they come: a list of any length starts counting at once.
-bool ListPathsFrom(SListing& listing, const SCountOptions& options, int nInputFd)
+bool ListPathsFrom(SListing& listing, CListerWork& work, const SCountOptions& options, int nInputFd)
 {
-    const bool bStandardInput = options.filesFrom == "-";
-    const int fd = bStandardInput ? nInputFd : OpenPath(options.filesFrom, O_RDONLY);
-    if (fd < 0) {
-        listing.Error(ProgramLine("cannot read " + options.filesFrom + ": " + ReasonOf(errno)));
-        listing.bUnreadableList = true;
-        return true;
-    }
     const char cEnd = options.bNullSeparated ? '\0' : '\n';
+    QByteArray pending;
+    bool bListening = true;
     const auto entryEnds = [&](QByteArray entry) {
         if (!options.bNullSeparated && entry.endsWith('\r'))
             entry.chop(1);
-        return entry.isEmpty() || ListPath(listing, options, entry);
+        return entry.isEmpty() || ListPath(listing, work, options, entry);
     };
-    QByteArray pending;
-    char buffer[64 * 1024];
-    bool bListening = true;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            listing.Error(ProgramLine("cannot read " + options.filesFrom + ": " + ReasonOf(errno)));
-            listing.bUnreadableList = true;
-            pending.clear();    // a name cut short by the failure is not taken for a path
-            break;
-        }
-        if (n == 0)
-            break;
-        pending.append(buffer, n);
+    const auto take = [&](const QByteArray& bytes) {
+        pending.append(bytes);
         qsizetype nStart = 0;
         for (qsizetype nAt; bListening && (nAt = pending.indexOf(cEnd, nStart)) >= 0; nStart = nAt + 1)
             bListening = entryEnds(pending.mid(nStart, nAt - nStart));
         pending.remove(0, nStart);
-        if (!bListening)
-            break;
+        return bListening;
+    };
+    QString strError;
+    if (options.filesFrom == "-") {
+        // Standard input is the program's own: it is read here, as it comes.
+        char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t n = ::read(nInputFd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                strError = SystemReason(errno);
+            if (n <= 0 || !take(QByteArray(buffer, n)))
+                break;
+        }
+    } else {
+        // A list on a share is read by the lister's worker, as it comes.
+        QByteArray answer;
+        bool bTimedOut = false;
+        if (!work.Run(ReadFileRequest(options.filesFrom), take, &answer, &bTimedOut))
+            strError = bTimedOut ? QString::fromUtf8(NoAnswerLine(work.TimeoutSeconds())) : QString();
+        else
+            strError = ReadFileAnswer(answer);
     }
+    if (!strError.isEmpty()) {
+        listing.Error(ProgramLine("cannot read " + options.filesFrom + ": " + strError.toUtf8()));
+        listing.bUnreadableList = true;
+        return bListening;
+    }
+    // A name cut short by a failure is not taken for a path; the last one without its end is.
     if (bListening && !pending.isEmpty())
         bListening = entryEnds(pending);
-    if (!bStandardInput)
-        ::close(fd);
     return bListening;
 }
 
 void ListEverything(const std::shared_ptr<SListing>& pListing, const SCountOptions& options, int nInputFd)
 {
+    CListerWork work(pListing->pSpawner, options.nTimeout);
     bool bListening = true;
     for (const QByteArray& path : options.paths) {
-        if (!(bListening = ListPath(*pListing, options, path)))
+        if (!(bListening = ListPath(*pListing, work, options, path)))
             break;
     }
     if (bListening && !options.filesFrom.isEmpty())
-        ListPathsFrom(*pListing, options, nInputFd);
+        ListPathsFrom(*pListing, work, options, nInputFd);
     pListing->bAllFound = true;
     pListing->queue.Close();
 }
@@ -362,10 +433,12 @@ int RunCountCommand(const QList<QByteArray>& args, const SCountStreams& streams)
     const bool bReportOnTerminal = output.IsStandardOutput() ? streams.bOutTerminal : output.IsTerminal();
     CErrorStream errors(*streams.pErr, ShowProgress(options, streams, bReportOnTerminal));
     // The workers' spawner is made before any thread of this process.
-    CWorkerProcesses workers(CWorkerSpawner::Fork(streams.handler ? streams.handler : RequestHandler(AnswerFileRequest)),
-                             {options.nJobs, options.nInFlight});
+    const std::shared_ptr<CWorkerSpawner> pSpawner =
+        CWorkerSpawner::Fork(streams.handler ? streams.handler : RequestHandler(AnswerFileRequest));
+    CWorkerProcesses workers(pSpawner, {options.nJobs, options.nInFlight});
     auto pListing = std::make_shared<SListing>();
     pListing->pErrors = &errors;
+    pListing->pSpawner = pSpawner;
     if (options.eKind == EReportKind::Pages)
         pListing->eFiles = EListedAs::Pages;
     std::thread lister;

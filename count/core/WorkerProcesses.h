@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 // Runs in a worker, on one of its threads: the answer to a request. It must never be empty: an
@@ -53,6 +54,7 @@ public:
 private:
     CWorkerSpawner() = default;
     RequestHandler m_handler;
+    std::mutex m_mutex;     // programs whose threads each have workers of their own ask one at a time
     int m_pid = -1;
     int m_fd = -1;
     int m_nForkErrno = ENOSYS;

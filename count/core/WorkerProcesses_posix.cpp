@@ -329,6 +329,7 @@ CWorkerSpawner::~CWorkerSpawner()
 
 int CWorkerSpawner::Spawn(int nThreads)
 {
+    std::lock_guard<std::mutex> lock(m_mutex);
     if (m_fd < 0) {
         errno = m_nForkErrno;
         return -1;

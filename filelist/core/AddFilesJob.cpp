@@ -5,8 +5,9 @@
 CAddFilesJob::CAddFilesJob(CFileListModel& model, IFileWork& work, const QList<QByteArray>& paths, QObject* pParent)
     : CJob(pParent), m_model(model), m_work(work)
 {
-    for (const QByteArray& path : paths)
-        m_items.append({path});
+    m_items.resize(paths.size());
+    for (int i = 0; i < int(paths.size()); ++i)
+        m_items[i].path = paths[i];
 }
 
 CAddFilesJob::~CAddFilesJob()

@@ -753,15 +753,18 @@ TEST_F(CountCommand, ALostCountOrAnUnreadableFileFailsTheRun)
     const pid_t program = pid_t(process.processId());
     QList<pid_t> killed;
     for (int nDeath = 0; nDeath < 2; ++nDeath) {
-        // The workers below the process that makes them, once they have had time to begin.
+        // The workers below the process that makes them, once they have had time to begin (the
+        // lister's worker among them).
         QList<pid_t> workers;
-        ASSERT_TRUE(WaitUntil([&] {
+        const auto alive = [&] {
             workers = Descendants(program).mid(1);
             for (pid_t pid : killed)
                 workers.removeAll(pid);
             return !workers.isEmpty();
-        }, 10000));
+        };
+        ASSERT_TRUE(WaitUntil(alive, 10000));
         QTest::qWait(300);
+        alive();
         for (pid_t pid : workers)
             ::kill(pid, SIGKILL);
         killed += workers;
