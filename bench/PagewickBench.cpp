@@ -1,5 +1,5 @@
 // Benchmark tool: writes the corpus and times one operation per call, printing seconds.
-// bench/run.sh calls it several times per operation and reports medians and ratios.
+// bench/run.py calls it several times per operation and reports medians and ratios.
 //
 //   pagewick-bench corpus DIR             write the counting corpus (deterministic)
 //   pagewick-bench tree DIR N             write a tree of N small files for the scan
@@ -8,7 +8,7 @@
 //   pagewick-bench libtiff-walk LIST      minimal libtiff walk: open, read-directory loop, close
 //   pagewick-bench libtiff-walk-unmapped LIST   the same with libtiff's mapping off ("rm")
 //   pagewick-bench raw-walk LIST          follow the directory chain, parsing no tags
-//   pagewick-bench count-threads LIST N   CountPages on N worker threads, as the window counts
+//   pagewick-bench count-threads LIST N   CountPages on a plain pool of N threads (for reference)
 //   pagewick-bench long-file PATH N       write a TIFF of N tiny pages in one chain
 //   pagewick-bench gui-edit DIR           lists the files under DIR, then times the editing commands
 //                                         (select all, each sort, reset all, delete every second row,
@@ -708,7 +708,7 @@ int main(int argc, char** argv)
     if (strMode == QLatin1String("count"))
         return TimeOverList(strArg, [](const QByteArray& p) { return long(std::max(0, CountPages(p))); });
     if (strMode == QLatin1String("count-threads") && argc > 3) {
-        // The window's way: worker threads, results handed over as they come.
+        // A plain pool: N threads taking the files in turn.
         const QList<QByteArray> paths = ReadList(strArg);
         QElapsedTimer t;
         t.start();
