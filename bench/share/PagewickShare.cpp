@@ -23,16 +23,21 @@
 
 #include <fuse_lowlevel.h>
 
+#include <linux/fuse.h>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/uio.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstddef>
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
@@ -246,6 +251,33 @@ void OnInit(void*, fuse_conn_info* conn)
                     FUSE_CAP_CACHE_SYMLINKS | FUSE_CAP_AUTO_INVAL_DATA);
     conn->max_background = 128;
     conn->congestion_threshold = 96;
+}
+
+// libfuse before 3.16 never passes its parallel-directory-operations flag on to the kernel, which
+// then looks names up in one folder one at a time (a look-up that never returns would hold the
+// whole folder): the device is read and written here, and the answer to INIT gets the flag.
+std::atomic<uint64_t> g_nInitUnique{0};
+
+ssize_t ReadDevice(int fd, void* pBuffer, size_t nSize, void*)
+{
+    const ssize_t n = ::read(fd, pBuffer, nSize);
+    if (n >= ssize_t(sizeof(fuse_in_header))) {
+        const auto* pHeader = static_cast<const fuse_in_header*>(pBuffer);
+        if (pHeader->opcode == FUSE_INIT)
+            g_nInitUnique = pHeader->unique;
+    }
+    return n;
+}
+
+ssize_t WriteDevice(int fd, iovec* pIov, int nCount, void*)
+{
+    if (nCount >= 2 && pIov[0].iov_len == sizeof(fuse_out_header) &&
+        pIov[1].iov_len >= offsetof(fuse_init_out, flags) + sizeof(uint32_t)) {
+        const auto* pHeader = static_cast<const fuse_out_header*>(pIov[0].iov_base);
+        if (pHeader->error == 0 && g_nInitUnique != 0 && pHeader->unique == g_nInitUnique.exchange(0))
+            static_cast<fuse_init_out*>(pIov[1].iov_base)->flags |= FUSE_PARALLEL_DIROPS;
+    }
+    return ::writev(fd, pIov, nCount);
 }
 
 void OnLookup(fuse_req_t req, fuse_ino_t parent, const char* pszName)
@@ -654,13 +686,16 @@ int main(int argc, char** argv)
     int nResult = 1;
     if (fuse_set_signal_handlers(pSession) == 0) {
         if (fuse_session_mount(pSession, pszMount) == 0) {
-            fuse_daemonize(bForeground ? 1 : 0);
-            fuse_loop_config* pConfig = fuse_loop_cfg_create();
-            fuse_loop_cfg_set_max_threads(pConfig, nThreads);
-            // Threads stay once started: a burst of requests finds them ready.
-            fuse_loop_cfg_set_idle_threads(pConfig, nThreads);
-            nResult = fuse_session_loop_mt(pSession, pConfig) == 0 ? 0 : 1;
-            fuse_loop_cfg_destroy(pConfig);
+            const fuse_custom_io io{WriteDevice, ReadDevice, nullptr, nullptr};
+            if (fuse_session_custom_io(pSession, &io, fuse_session_fd(pSession)) == 0) {
+                fuse_daemonize(bForeground ? 1 : 0);
+                fuse_loop_config* pConfig = fuse_loop_cfg_create();
+                fuse_loop_cfg_set_max_threads(pConfig, nThreads);
+                // Threads stay once started: a burst of requests finds them ready.
+                fuse_loop_cfg_set_idle_threads(pConfig, nThreads);
+                nResult = fuse_session_loop_mt(pSession, pConfig) == 0 ? 0 : 1;
+                fuse_loop_cfg_destroy(pConfig);
+            }
             fuse_session_unmount(pSession);
         }
         fuse_remove_signal_handlers(pSession);
