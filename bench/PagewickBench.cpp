@@ -610,7 +610,7 @@ int GuiScan(int argc, char** argv, const QString& strDir, const QString& strRows
         RunUntil([&] { return nDoneAt >= 0; });
         const double dSeconds = double(nDoneAt) / 1e9;
         std::printf("%.6f %d rows, first row at %.6f s, %.1f repaints/s\n", dSeconds, dlg.GetModel()->GetRowCount(),
-                    double(nFirstRowAt) / 1e9, double(paints.nPaints - nPaintsAtStart) / dSeconds);
+                    Seconds(nFirstRowAt), double(paints.nPaints - nPaintsAtStart) / dSeconds);
         if (!strRowsOut.isEmpty())
             WriteRowPaths(*dlg.GetModel(), strRowsOut);
         return nDoneAt < 0 ? 1 : 0;
