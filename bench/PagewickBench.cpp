@@ -1,5 +1,5 @@
 // Benchmark tool: writes the corpus and times one operation per call, printing seconds.
-// bench/run.sh calls it several times per operation and reports medians and ratios.
+// bench/run.py calls it several times per operation and reports medians and ratios.
 //
 //   pagewick-bench corpus DIR             write the counting corpus (deterministic)
 //   pagewick-bench tree DIR N             write a tree of N small files for the scan
@@ -8,7 +8,7 @@
 //   pagewick-bench libtiff-walk LIST      minimal libtiff walk: open, read-directory loop, close
 //   pagewick-bench libtiff-walk-unmapped LIST   the same with libtiff's mapping off ("rm")
 //   pagewick-bench raw-walk LIST          follow the directory chain, parsing no tags
-//   pagewick-bench count-threads LIST N   CountPages on N worker threads, as the window counts
+//   pagewick-bench count-threads LIST N   CountPages on a plain pool of N threads (for reference)
 //   pagewick-bench long-file PATH N       write a TIFF of N tiny pages in one chain
 //   pagewick-bench gui-edit DIR           lists the files under DIR, then times the editing commands
 //                                         (select all, each sort, reset all, delete every second row,
@@ -19,9 +19,17 @@
 //   pagewick-bench gui-count LIST         the window's count run, from the button to "Done."; with
 //                                         PAGEWICK_BENCH_HANDSHAKE set, it prints "ready" once the rows
 //                                         are made and waits for a line on its input before the button
-//   pagewick-bench gui-scan DIR           the window's scan of DIR with sub-folders, from the chooser's
-//                                         OK to the removal question; also prints the list's repaints
-//                                         per second meanwhile
+//   pagewick-bench gui-scan DIR [ROWS]    the window's scan of DIR with sub-folders, from the chooser's
+//                                         OK to the removal question; also prints when the first row
+//                                         came and the list's repaints per second meanwhile; with ROWS,
+//                                         writes the rows' paths there, in the list's order
+//   pagewick-bench gui-start LIST NAME    the window started with the files of LIST named, as
+//                                         `pagewick FILE...` starts it, where files called NAME never
+//                                         answer: when it shows, when every other file is listed, then
+//                                         closes it, printing the moment (see GuiStart)
+//   pagewick-bench gui-stuck-count LIST NAME  a count of LIST's rows where files called NAME never
+//                                         answer: when the Processing window names one, when the rest
+//                                         is counted, then closes it, printing the moment
 //   pagewick-bench screenshot DIR OUT.png writes a few scanned documents to DIR, lists and counts
 //                                         them, and saves a picture of the window (for the README)
 //   pagewick-bench gui-filter DIR         lists every file under DIR (without reading them), then
@@ -360,6 +368,185 @@ int TimeOverList(const QString& strList, F fn)
     return 0;
 }
 
+void WriteRowPaths(const CFileListModel& model, const QString& strOut)
+{
+    QFile out(strOut);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    for (int i = 0; i < model.GetRowCount(); ++i)
+        out.write(model.GetRecord(i).path + '\n');
+}
+
+bool NamedAs(const QByteArray& path, const QByteArray& name)
+{
+    return path.mid(path.lastIndexOf('/') + 1) == name;
+}
+
+// The program's own way through its window, as main and the application object take it: body sets
+// the window up and runs it (exec); then the process ends as main ends it, without waiting for a
+// thread still inside a file.
+int AsTheProgram(int argc, char** argv, const std::function<void(CPageCountDlg&)>& body)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    {
+        CPageCountDlg dlg(nullptr, false);
+        body(dlg);
+    }
+    if (BusyWorkerThreads() > 0) {
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
+    return 0;
+}
+
+// Closes the window, printing the moment first (CLOCK_MONOTONIC, nanoseconds): the caller times the
+// process's end from it.
+void CloseNow(CPageCountDlg& dlg)
+{
+    timespec now;
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    std::printf("%lld\n", (long long)now.tv_sec * 1000000000LL + now.tv_nsec);
+    std::fflush(stdout);
+    dlg.close();
+}
+
+// The longest time the window's thread was away from its event loop, seen by a timer due every
+// 10 ms: what a user would wait for the window to answer.
+class CStallWatch : public QObject {
+public:
+    CStallWatch()
+    {
+        m_since.start();
+        m_timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+            m_nLongestNs = std::max(m_nLongestNs, m_since.nsecsElapsed());
+            m_since.restart();
+        });
+        m_timer.start(10);
+    }
+    double LongestSeconds() const { return double(m_nLongestNs) / 1e9; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_since;
+    qint64 m_nLongestNs = 0;
+};
+
+// Seconds of an elapsed time in nanoseconds, -1 for one that never came.
+double Seconds(qint64 nNanos)
+{
+    return nNanos < 0 ? -1.0 : double(nNanos) / 1e9;
+}
+
+// The window started with the files of LIST named, as `pagewick FILE...` starts it (main hands them
+// to the window before it shows), on a share where the files called NAME never answer. Prints
+//   shown S              the window painted, S seconds after the files were handed to it
+//   listed S ROWS ORDER  every file listed, each but those called NAME with its facts, after S
+//                        seconds (-1: not within 30 s); ORDER yes when the rows are in the order given
+//   waiting K            rows still without their facts then
+//   stall S              the longest the window's thread was away from its event loop meanwhile
+// then closes the window (CloseNow).
+int GuiStart(int argc, char** argv, const QString& strList, const QByteArray& stuckName)
+{
+    const QList<QByteArray> paths = ReadList(strList);
+    return AsTheProgram(argc, argv, [&](CPageCountDlg& dlg) {
+        const CFileListModel& model = *dlg.GetModel();
+        QElapsedTimer t;
+        struct CFirstPaint : QObject {
+            const QElapsedTimer& clock;
+            qint64 nAt = -1;
+            explicit CFirstPaint(const QElapsedTimer& c) : clock(c) {}
+            bool eventFilter(QObject*, QEvent* pEvent) override
+            {
+                if (pEvent->type() == QEvent::Paint && nAt < 0)
+                    nAt = clock.nsecsElapsed();
+                return false;
+            }
+        } firstPaint(t);
+        dlg.installEventFilter(&firstPaint);
+        CStallWatch stalls;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, &dlg, [&] {
+            int nWaiting = 0;
+            bool bOthersKnown = true;
+            bool bInOrder = model.GetRowCount() == int(paths.size());
+            for (int i = 0; i < model.GetRowCount(); ++i) {
+                const FileRecord& rec = model.GetRecord(i);
+                const bool bWaiting = rec.nSize == kSizeNotKnownYet;
+                nWaiting += bWaiting ? 1 : 0;
+                bOthersKnown = bOthersKnown && !(bWaiting && !NamedAs(rec.path, stuckName));
+                bInOrder = bInOrder && rec.path == paths[i];
+            }
+            const bool bListed = model.GetRowCount() >= int(paths.size()) && bOthersKnown;
+            if (!bListed && t.elapsed() < 30000)
+                return;
+            look.stop();
+            std::printf("shown %.6f\nlisted %.6f %d %s\nwaiting %d\nstall %.6f\n", Seconds(firstPaint.nAt),
+                        Seconds(bListed ? t.nsecsElapsed() : -1), model.GetRowCount(), bInOrder ? "yes" : "no",
+                        nWaiting, stalls.LongestSeconds());
+            CloseNow(dlg);
+        });
+        look.start(10);
+        t.start();
+        dlg.AddStartFiles(paths);
+        dlg.exec();
+    });
+}
+
+// A count of LIST's rows (made without a look at their files, so that this process never waits for
+// one) on a share where the files called NAME never answer. Prints
+//   named S TEXT     the Processing window names such a file, S seconds after the button
+//   counted S N      every other row counted, S seconds after the button; N rows counted then
+//   stall S          the longest the window's thread was away from its event loop meanwhile
+// (S -1: not within 30 s), then closes the window during the count (CloseNow).
+int GuiStuckCount(int argc, char** argv, const QString& strList, const QByteArray& stuckName)
+{
+    const QList<QByteArray> paths = ReadList(strList);
+    return AsTheProgram(argc, argv, [&](CPageCountDlg& dlg) {
+        const CFileListModel& model = *dlg.GetModel();
+        QVector<FileRecord> rows;
+        int nOthers = 0;
+        for (const QByteArray& p : paths) {
+            rows.append(MakeFileRecord(p, true, nullptr));
+            nOthers += NamedAs(p, stuckName) ? 0 : 1;
+        }
+        dlg.GetModel()->AppendRows(rows);
+        QElapsedTimer t;
+        qint64 nNamedAt = -1;
+        qint64 nCountedAt = -1;
+        QString strNamed;
+        CStallWatch stalls;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, &dlg, [&] {
+            const CJobRun* pRun = RunningCountRun(&dlg);
+            const QString strPlace = pRun && pRun->Window() ? pRun->Window()->GetText() : QString();
+            if (nNamedAt < 0 && strPlace.startsWith(QLatin1String("waiting")) &&
+                strPlace.contains(QString::fromUtf8(stuckName))) {
+                nNamedAt = t.nsecsElapsed();
+                strNamed = strPlace;
+            }
+            int nCounted = 0;
+            for (int i = 0; i < model.GetRowCount(); ++i)
+                nCounted += model.GetRecord(i).eStatus == EFileStatus::Done ? 1 : 0;
+            if (nCountedAt < 0 && nCounted == nOthers)
+                nCountedAt = t.nsecsElapsed();
+            if ((nNamedAt < 0 || nCountedAt < 0) && t.elapsed() < 30000)
+                return;
+            look.stop();
+            std::printf("named %.6f %s\ncounted %.6f %d\nstall %.6f\n", Seconds(nNamedAt),
+                        strNamed.toUtf8().constData(), Seconds(nCountedAt), nCounted, stalls.LongestSeconds());
+            CloseNow(dlg);
+        });
+        QTimer::singleShot(0, &dlg, [&] {
+            t.start();
+            Trigger(dlg, "actionCountFiles");
+            look.start(10);
+        });
+        dlg.exec();
+    });
+}
+
 int GuiCount(int argc, char** argv, const QString& strList)
 {
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
@@ -394,7 +581,7 @@ int GuiCount(int argc, char** argv, const QString& strList)
     });
 }
 
-int GuiScan(int argc, char** argv, const QString& strDir)
+int GuiScan(int argc, char** argv, const QString& strDir, const QString& strRowsOut)
 {
     return WithWindow(argc, argv, [&](CPageCountDlg& dlg) {
         dlg.findChild<QCheckBox*>(QStringLiteral("subFolders"))->setChecked(true);
@@ -402,6 +589,11 @@ int GuiScan(int argc, char** argv, const QString& strDir)
         dlg.GetListView()->viewport()->installEventFilter(&paints);
         QElapsedTimer t;
         qint64 nDoneAt = -1;
+        qint64 nFirstRowAt = -1;
+        QObject::connect(dlg.GetModel(), &QAbstractItemModel::rowsInserted, &dlg, [&] {
+            if (nFirstRowAt < 0)
+                nFirstRowAt = t.nsecsElapsed();
+        });
         int nPaintsAtStart = 0;
         CModalWatch watch([&](QWidget* pModal) {
             if (auto* pChooser = qobject_cast<CFolderDialog*>(pModal)) {
@@ -417,8 +609,10 @@ int GuiScan(int argc, char** argv, const QString& strDir)
         Trigger(dlg, "actionScanDirectories");
         RunUntil([&] { return nDoneAt >= 0; });
         const double dSeconds = double(nDoneAt) / 1e9;
-        std::printf("%.6f %d rows, %.1f repaints/s\n", dSeconds, dlg.GetModel()->GetRowCount(),
-                    double(paints.nPaints - nPaintsAtStart) / dSeconds);
+        std::printf("%.6f %d rows, first row at %.6f s, %.1f repaints/s\n", dSeconds, dlg.GetModel()->GetRowCount(),
+                    Seconds(nFirstRowAt), double(paints.nPaints - nPaintsAtStart) / dSeconds);
+        if (!strRowsOut.isEmpty())
+            WriteRowPaths(*dlg.GetModel(), strRowsOut);
         return nDoneAt < 0 ? 1 : 0;
     });
 }
@@ -542,31 +736,15 @@ int StopLatency(int argc, char** argv, const QString& strFile)
 }
 
 // The program's own way through a close during a count of one long file: it prints the moment of
-// the close (CLOCK_MONOTONIC, nanoseconds); the caller sees when the process has ended.
+// the close (CloseNow); the caller sees when the process has ended.
 int CloseLatency(int argc, char** argv, const QString& strFile)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    int nResult;
-    {
-        CPageCountDlg dlg(nullptr, false);
+    return AsTheProgram(argc, argv, [&](CPageCountDlg& dlg) {
         dlg.AppendFileRow(QFile::encodeName(strFile), true);
         QTimer::singleShot(0, &dlg, [&dlg] { Trigger(dlg, "actionCountFiles"); });
-        QTimer::singleShot(1000, &dlg, [&dlg] {
-            timespec now;
-            ::clock_gettime(CLOCK_MONOTONIC, &now);
-            std::printf("%lld\n", (long long)now.tv_sec * 1000000000LL + now.tv_nsec);
-            std::fflush(stdout);
-            dlg.close();
-        });
-        nResult = dlg.exec();
-    }
-    // As the program's main ends.
-    if (BusyWorkerThreads() > 0) {
-        std::fflush(nullptr);
-        ::_exit(0);
-    }
-    return nResult == 99 ? 1 : 0;
+        QTimer::singleShot(1000, &dlg, [&dlg] { CloseNow(dlg); });
+        dlg.exec();
+    });
 }
 
 // The editing commands on the tree's rows: seconds of each, and the list's repaints per second
@@ -708,7 +886,7 @@ int main(int argc, char** argv)
     if (strMode == QLatin1String("count"))
         return TimeOverList(strArg, [](const QByteArray& p) { return long(std::max(0, CountPages(p))); });
     if (strMode == QLatin1String("count-threads") && argc > 3) {
-        // The window's way: worker threads, results handed over as they come.
+        // A plain pool: N threads taking the files in turn.
         const QList<QByteArray> paths = ReadList(strArg);
         QElapsedTimer t;
         t.start();
@@ -735,7 +913,11 @@ int main(int argc, char** argv)
     if (strMode == QLatin1String("gui-count"))
         return GuiCount(argc, argv, strArg);
     if (strMode == QLatin1String("gui-scan"))
-        return GuiScan(argc, argv, strArg);
+        return GuiScan(argc, argv, strArg, argc > 3 ? QFile::decodeName(argv[3]) : QString());
+    if (strMode == QLatin1String("gui-start") && argc > 3)
+        return GuiStart(argc, argv, strArg, QByteArray(argv[3]));
+    if (strMode == QLatin1String("gui-stuck-count") && argc > 3)
+        return GuiStuckCount(argc, argv, strArg, QByteArray(argv[3]));
     if (strMode == QLatin1String("screenshot") && argc > 3)
         return Screenshot(argc, argv, strArg, QFile::decodeName(argv[3]));
     if (strMode == QLatin1String("gui-filter"))

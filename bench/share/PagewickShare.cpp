@@ -1,6 +1,7 @@
 // pagewick-share: a read-only FUSE passthrough that behaves like a file server far away.
 //
-//   pagewick-share SOURCE_DIR MOUNTPOINT [--delay-ms N] [--stats FILE] [--threads N] [-f] [-d]
+//   pagewick-share SOURCE_DIR MOUNTPOINT [--delay-ms N] [--stats FILE] [--threads N]
+//                  [--stuck NAME]... [-f] [-d]
 //   pagewick-share --show FILE
 //
 // Every request waits N milliseconds (fractions allowed) in the thread serving it before it is
@@ -9,6 +10,14 @@
 // attributes expire at once, and file data bypasses the page cache (direct I/O), so every stat,
 // open and read of a program becomes requests here.
 //
+// --stuck NAME plays a server that stopped answering for one file: a request for a file of that
+// name (in any folder) is never answered, until the share is unmounted (lazily, fusermount3 -u -z,
+// since the program waiting keeps it busy) or this program is told to end (SIGTERM, SIGINT,
+// SIGHUP); then it fails with EIO. The first request for a file is the look-up of its name, so
+// the kernel never learns the file and asks nothing else of it (a second program looking the same
+// name up waits in the kernel behind the first); the folder's listing still names it. A program
+// waiting for the answer cannot be interrupted, not even by SIGKILL, as with a server that is gone.
+//
 // --stats FILE keeps counters of the requests by kind in FILE, mapped into memory and updated as
 // requests arrive, so that a reader sees them at any moment (run.py takes its readings there;
 // --show prints them). Layout, little-endian: "PWSHARE1", u32 version 1, u32 record count, then
@@ -16,24 +25,31 @@
 // kernel waits for (a system call blocks on its answer), 2 a request the kernel sends without
 // waiting (RELEASE, RELEASEDIR after the last close; FORGET, which has no answer), 4 a gauge
 // (requests in flight now, the most in flight at once since start or since a reader wrote 0
-// there, the delay in microseconds). Requests are counted when they arrive, before the delay.
+// there, the delay in microseconds, requests held unanswered for --stuck now). Requests are
+// counted when they arrive, before the delay.
 //
 // Requests libfuse answers by itself (INIT, DESTROY, INTERRUPT) are neither delayed nor counted.
 #define FUSE_USE_VERSION 312    // 3.12: the loop's thread limit
 
 #include <fuse_lowlevel.h>
 
+#include <linux/fuse.h>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/uio.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cinttypes>
+#include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -53,7 +69,7 @@ enum EKind {
     kLookup, kGetattr, kReadlink, kOpen, kRead, kFlush, kOpendir, kReaddir, kStatfs, kAccess, kGetxattr,
     kListxattr, kLseek, kFsync, kWriteOp,                 // requests the kernel waits for
     kRelease, kReleasedir, kForget, kBatchForget,         // sent without waiting
-    kInFlight, kPeakInFlight, kDelayMicros,               // gauges
+    kInFlight, kPeakInFlight, kDelayMicros, kStuck,       // gauges
     kKindCount
 };
 
@@ -72,7 +88,7 @@ const SKindInfo kKinds[kKindCount] = {
     {"LSEEK", kFlagWaited},       {"FSYNC", kFlagWaited},      {"WRITE_OPS", kFlagWaited},
     {"RELEASE", kFlagAsync},      {"RELEASEDIR", kFlagAsync},  {"FORGET", kFlagAsync},
     {"BATCH_FORGET", kFlagAsync}, {"INFLIGHT", kFlagGauge},    {"PEAK_INFLIGHT", kFlagGauge},
-    {"DELAY_US", kFlagGauge},
+    {"DELAY_US", kFlagGauge},     {"STUCK", kFlagGauge},
 };
 
 struct SRecord {
@@ -175,6 +191,69 @@ int ShowStats(const char* pszPath)
     return 0;
 }
 
+// ---- a file that is never answered --------------------------------------------------------------
+
+std::vector<std::string> g_stuckNames;
+fuse_session* g_pSession = nullptr;
+std::string g_strMountEntry;    // the mount point as /proc/self/mounts writes it
+
+bool IsStuck(const char* pszName)
+{
+    return std::find(g_stuckNames.begin(), g_stuckNames.end(), pszName) != g_stuckNames.end();
+}
+
+// /proc/self/mounts writes a space, tab, newline and backslash of a path as octal escapes.
+std::string MountEntryOf(const std::string& strPath)
+{
+    std::string strEntry;
+    for (const char c : strPath) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\\') {
+            char szEscape[5];
+            std::snprintf(szEscape, sizeof szEscape, "\\%03o", unsigned(static_cast<unsigned char>(c)));
+            strEntry += szEscape;
+        } else {
+            strEntry += c;
+        }
+    }
+    return strEntry;
+}
+
+// Whether the share is still mounted: a lazy unmount takes it out of the mount table at once, while
+// the programs waiting inside it keep the kernel's side alive.
+bool StillMounted()
+{
+    FILE* f = std::fopen("/proc/self/mounts", "re");
+    if (!f)
+        return true;
+    char* pszLine = nullptr;
+    size_t nCapacity = 0;
+    bool bFound = false;
+    while (!bFound && ::getline(&pszLine, &nCapacity, f) > 0) {
+        // "device mountpoint type options ..."
+        const char* pszPoint = std::strchr(pszLine, ' ');
+        const char* pszEnd = pszPoint ? std::strchr(pszPoint + 1, ' ') : nullptr;
+        bFound = pszEnd && std::string(pszPoint + 1, pszEnd) == g_strMountEntry;
+    }
+    std::free(pszLine);
+    std::fclose(f);
+    return bFound;
+}
+
+// Keeps a request unanswered until the share is unmounted or this program is told to end; then it
+// fails. (When the loop ends first, it cancels this thread; closing the device then fails the
+// request in the kernel.)
+void HoldUnanswered(fuse_req_t req)
+{
+    struct SHeld {
+        SHeld() { __atomic_add_fetch(Value(kStuck), 1, __ATOMIC_RELAXED); }
+        ~SHeld() { __atomic_sub_fetch(Value(kStuck), 1, __ATOMIC_RELAXED); }
+    } held;
+    const timespec pause{0, 100 * 1000 * 1000};
+    while (!fuse_session_exited(g_pSession) && StillMounted())
+        ::clock_nanosleep(CLOCK_MONOTONIC, 0, &pause, nullptr);
+    fuse_reply_err(req, EIO);
+}
+
 // ---- inodes and handles --------------------------------------------------------------------------
 
 // A file of the source, held by an O_PATH descriptor for as long as the kernel knows its number.
@@ -248,9 +327,38 @@ void OnInit(void*, fuse_conn_info* conn)
     conn->congestion_threshold = 96;
 }
 
+// libfuse before 3.16 never passes its parallel-directory-operations flag on to the kernel, which
+// then looks names up in one folder one at a time (a look-up that never returns would hold the
+// whole folder): the device is read and written here, and the answer to INIT gets the flag.
+std::atomic<uint64_t> g_nInitUnique{0};
+
+ssize_t ReadDevice(int fd, void* pBuffer, size_t nSize, void*)
+{
+    const ssize_t n = ::read(fd, pBuffer, nSize);
+    if (n >= ssize_t(sizeof(fuse_in_header))) {
+        const auto* pHeader = static_cast<const fuse_in_header*>(pBuffer);
+        if (pHeader->opcode == FUSE_INIT)
+            g_nInitUnique = pHeader->unique;
+    }
+    return n;
+}
+
+ssize_t WriteDevice(int fd, iovec* pIov, int nCount, void*)
+{
+    if (nCount >= 2 && pIov[0].iov_len == sizeof(fuse_out_header) &&
+        pIov[1].iov_len >= offsetof(fuse_init_out, flags) + sizeof(uint32_t)) {
+        const auto* pHeader = static_cast<const fuse_out_header*>(pIov[0].iov_base);
+        if (pHeader->error == 0 && g_nInitUnique != 0 && pHeader->unique == g_nInitUnique.exchange(0))
+            static_cast<fuse_init_out*>(pIov[1].iov_base)->flags |= FUSE_PARALLEL_DIROPS;
+    }
+    return ::writev(fd, pIov, nCount);
+}
+
 void OnLookup(fuse_req_t req, fuse_ino_t parent, const char* pszName)
 {
     CRequest r(kLookup);
+    if (IsStuck(pszName))
+        return HoldUnanswered(req);
     const int nParentFd = InodeOf(parent).fd;
     struct stat st;
     if (::fstatat(nParentFd, pszName, &st, AT_SYMLINK_NOFOLLOW) != 0)
@@ -583,9 +691,11 @@ fuse_lowlevel_ops MakeOps()
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: pagewick-share SOURCE_DIR MOUNTPOINT [--delay-ms N] [--stats FILE] [--threads N] [-f] [-d]\n"
+                 "usage: pagewick-share SOURCE_DIR MOUNTPOINT [--delay-ms N] [--stats FILE] [--threads N]\n"
+                 "                      [--stuck NAME]... [-f] [-d]\n"
                  "       pagewick-share --show FILE\n"
                  "Serves SOURCE_DIR read-only at MOUNTPOINT, every request delayed by N ms, nothing cached.\n"
+                 "--stuck NAME: requests for files of that name are never answered, until unmounted.\n"
                  "-f stays in the foreground, -d also prints every request; fusermount3 -u MOUNTPOINT ends it.\n");
     return 2;
 }
@@ -615,6 +725,8 @@ int main(int argc, char** argv)
             if (*pszEnd || n < 1 || n > 4096)
                 return Usage();
             nThreads = unsigned(n);
+        } else if (strArg == "--stuck" && i + 1 < argc) {
+            g_stuckNames.push_back(argv[++i]);
         } else if (strArg == "-f") {
             bForeground = true;
         } else if (strArg == "-d") {
@@ -642,6 +754,12 @@ int main(int argc, char** argv)
     g_root.dev = st.st_dev;
     g_root.ino = st.st_ino;
     g_root.nLookups = 1;
+    char szMount[PATH_MAX];
+    if (!::realpath(pszMount, szMount)) {
+        std::fprintf(stderr, "pagewick-share: %s: %s\n", pszMount, std::strerror(errno));
+        return 1;
+    }
+    g_strMountEntry = MountEntryOf(szMount);
 
     std::vector<const char*> fuseArgv = {argv[0], "-o", "ro,fsname=pagewick-share,subtype=pagewick-share"};
     if (bDebug)
@@ -651,16 +769,20 @@ int main(int argc, char** argv)
     fuse_session* pSession = fuse_session_new(&args, &ops, sizeof ops, nullptr);
     if (!pSession)
         return 1;
+    g_pSession = pSession;
     int nResult = 1;
     if (fuse_set_signal_handlers(pSession) == 0) {
         if (fuse_session_mount(pSession, pszMount) == 0) {
-            fuse_daemonize(bForeground ? 1 : 0);
-            fuse_loop_config* pConfig = fuse_loop_cfg_create();
-            fuse_loop_cfg_set_max_threads(pConfig, nThreads);
-            // Threads stay once started: a burst of requests finds them ready.
-            fuse_loop_cfg_set_idle_threads(pConfig, nThreads);
-            nResult = fuse_session_loop_mt(pSession, pConfig) == 0 ? 0 : 1;
-            fuse_loop_cfg_destroy(pConfig);
+            const fuse_custom_io io{WriteDevice, ReadDevice, nullptr, nullptr};
+            if (fuse_session_custom_io(pSession, &io, fuse_session_fd(pSession)) == 0) {
+                fuse_daemonize(bForeground ? 1 : 0);
+                fuse_loop_config* pConfig = fuse_loop_cfg_create();
+                fuse_loop_cfg_set_max_threads(pConfig, nThreads);
+                // Threads stay once started: a burst of requests finds them ready.
+                fuse_loop_cfg_set_idle_threads(pConfig, nThreads);
+                nResult = fuse_session_loop_mt(pSession, pConfig) == 0 ? 0 : 1;
+                fuse_loop_cfg_destroy(pConfig);
+            }
             fuse_session_unmount(pSession);
         }
         fuse_remove_signal_handlers(pSession);
