@@ -62,9 +62,11 @@ private:
 
 // The parent's side: requests go to the workers a few at a time, so that none waits in a busy
 // worker while another is idle, and the parent knows at every moment what each worker holds. A
-// worker that dies loses nothing but the request it died on: what it had begun goes to other
-// workers one at a time, so that the next death tells which request kills; that one gets one more
-// try and then comes back empty. Where no worker process can be made (no spawner, a process or
+// worker works on one request at a time while its work computes (a local disk), and on as many as
+// it has threads while its work waits for the kernel (a share's round trips): it tells, with each
+// answer, whether the work waited. A worker that dies loses nothing but the request it died on:
+// what it held goes to other workers one at a time, so that the next death tells which request
+// kills; that one gets one more try and then comes back empty. Where no worker process can be made (no spawner, a process or
 // thread limit), the work is done by threads of this process, or, where no thread can be started
 // either, here, when Pump is called.
 //

@@ -1,5 +1,5 @@
 // POSIX workers: processes forked by a small spawner process, one socket each. Messages either way
-// are a header and bytes: requests and cancellations to a worker; "begun", parts and answers from it.
+// are a header and bytes: requests and cancellations to a worker; parts and answers from it.
 #include "WorkerProcesses.h"
 
 #include "common/core/TaskPool.h"
@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cmath>
 #include <chrono>
 #include <cstring>
 #include <deque>
@@ -29,12 +31,15 @@
 
 namespace {
 
-// Requests a worker holds beyond those it has begun: enough for about this long, at least a few, at
-// most many. Short files need many ahead, or the worker waits for the next between them; long ones
-// few, or one worker holds what an idle one could count.
-constexpr double kAheadSeconds = 0.005;
-constexpr int kLeastAhead = 2;
-constexpr int kMostAhead = 16;
+// Requests a worker holds beyond those it works on, so that it never waits for the next; few, so
+// that a long file never keeps in a busy worker what an idle one could do.
+constexpr int kAhead = 1;
+// How much a request's having waited in the kernel (a round trip to a share, a read from a disk)
+// moves a worker's estimate of how much of its work waits.
+constexpr double kWaitWeight = 0.2;
+// A request no longer wanted that a worker has not answered in this long may be stuck in the
+// kernel: the worker goes, and what else it holds goes to the others.
+constexpr auto kLetGo = std::chrono::seconds(2);
 // A worker's death costs the request it died on this many tries.
 constexpr int kTries = 2;
 // Workers that die before they say a word, one after another: processes do not work here.
@@ -43,7 +48,8 @@ constexpr int kMostSilentDeaths = 3;
 enum class EMessage : qint32 {
     Request,    // to a worker
     Cancel,     // to a worker: the answer is no longer wanted
-    Begun,      // from a worker: it began the request (should it die now, this one may be why)
+    Hello,      // from a worker: it has started (one that dies before it says so cannot start)
+    Begun,      // from a worker, where the request asked for it: it began the request
     Part,       // from a worker: a part of the answer
     Done,       // from a worker: the answer
 };
@@ -51,7 +57,9 @@ enum class EMessage : qint32 {
 struct SHeader {
     qint64 nId;
     EMessage eKind;
-    qint32 nReserved;
+    // Of a request: 1 when the worker is to say that it began it. Of an answer: 1 when its work
+    // waited in the kernel.
+    qint32 nFlag;
     qint64 nBytes;
 };
 
@@ -82,18 +90,19 @@ bool ReceiveAll(int fd, char* p, size_t nBytes)
     return TransferAll(fd, p, nBytes, [](int s, char* q, size_t n) { return ::recv(s, q, n, 0); });
 }
 
-void AppendMessage(QByteArray* pMessages, qint64 nId, EMessage eKind, const QByteArray& bytes = QByteArray())
+void AppendMessage(QByteArray* pMessages, qint64 nId, EMessage eKind, const QByteArray& bytes = QByteArray(),
+                   bool bFlag = false)
 {
-    const SHeader header{nId, eKind, 0, bytes.size()};
+    const SHeader header{nId, eKind, bFlag ? 1 : 0, bytes.size()};
     pMessages->append(reinterpret_cast<const char*>(&header), sizeof header);
     pMessages->append(bytes);
 }
 
 // In one piece: a system call, and a wake-up of the other side, per message.
-bool SendMessage(int fd, qint64 nId, EMessage eKind, const QByteArray& bytes = QByteArray())
+bool SendMessage(int fd, qint64 nId, EMessage eKind, const QByteArray& bytes = QByteArray(), bool bFlag = false)
 {
     QByteArray message;
-    AppendMessage(&message, nId, eKind, bytes);
+    AppendMessage(&message, nId, eKind, bytes, bFlag);
     return SendAll(fd, message.constData(), size_t(message.size()));
 }
 
@@ -131,12 +140,20 @@ private:
     std::shared_ptr<std::atomic<bool>> m_pCancelled;
 };
 
+// The times the calling thread has given up the processor of its own accord.
+long VoluntarySwitches()
+{
+    struct rusage usage;
+    return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_nvcsw : 0;
+}
+
 // Works on the requests that come over fd, several at once, and answers each when done; returns
 // when the other side ends or goes. Tasks still inside a request finish in the background.
 void WorkerLoop(int fd, const RequestHandler& handler, int nThreads)
 {
     CTaskPool pool(nThreads);
     const auto pChannel = std::make_shared<SChannel>(fd);
+    pChannel->Send(-1, EMessage::Hello);
     SHeader header;
     while (ReceiveAll(fd, reinterpret_cast<char*>(&header), sizeof header) && header.nBytes >= 0) {
         QByteArray bytes(qsizetype(header.nBytes), Qt::Uninitialized);
@@ -155,9 +172,12 @@ void WorkerLoop(int fd, const RequestHandler& handler, int nThreads)
             std::lock_guard<std::mutex> lock(pChannel->mutex);
             pChannel->cancelled.insert(header.nId, pCancelled);
         }
-        pool.Post([pChannel, handler, nId = header.nId, request = std::move(bytes), pCancelled] {
-            pChannel->Send(nId, EMessage::Begun);
+        pool.Post([pChannel, handler, nId = header.nId, request = std::move(bytes), pCancelled,
+                   bSayBegun = header.nFlag != 0] {
+            if (bSayBegun)
+                pChannel->Send(nId, EMessage::Begun);
             CReplySink sink(pChannel, nId, pCancelled);
+            const long nSwitchesBefore = VoluntarySwitches();
             QByteArray answer;
             try {
                 answer = handler(request, sink);
@@ -165,9 +185,11 @@ void WorkerLoop(int fd, const RequestHandler& handler, int nThreads)
                 // Out of memory or threads: the request is lost, the worker goes on.
                 answer.clear();
             }
+            // A thread that gave up the processor of its own accord waited for the kernel.
+            const bool bWaited = VoluntarySwitches() != nSwitchesBefore;
             std::lock_guard<std::mutex> lock(pChannel->mutex);
             pChannel->cancelled.remove(nId);
-            SendMessage(pChannel->fd, nId, EMessage::Done, answer);
+            SendMessage(pChannel->fd, nId, EMessage::Done, answer, bWaited);
         });
     }
 }
@@ -347,14 +369,17 @@ struct CWorkerProcesses::SState {
         int nTries = 0;
         bool bParts = false;    // parts went out: it cannot start again elsewhere
         bool bSent = false;     // a worker holds it
+        bool bBegun = false;    // the worker holding it alone said it began it
     };
 
     struct SWorker {
         int fd = -1;
         std::vector<qint64> held;   // requests sent and not yet answered nor cancelled
-        std::vector<qint64> begun;  // those of them it has begun
-        double dSecondsEach = 0;    // between its answers, lately
-        std::chrono::steady_clock::time_point lastDone;
+        // Requests cancelled while it worked on them, and when: answers to them go nowhere.
+        std::vector<std::pair<qint64, std::chrono::steady_clock::time_point>> abandoned;
+        // How much of its work waits in the kernel, lately (0: none, it computes; 1: all, a share):
+        // as many requests are worked on at once as keep it busy.
+        double dWaiting = 1;
         bool bHeard = false;        // it has sent something
         bool bAlone = false;        // it holds one request that a dead worker held with others
         bool bRetiring = false;     // takes nothing new; closed once it holds nothing
@@ -450,7 +475,11 @@ struct CWorkerProcesses::SState {
             w.held.push_back(nId);
             SItem& item = items[nId];
             item.bSent = true;
-            AppendMessage(&messages, nId, EMessage::Request, item.request);
+            item.bBegun = false;
+            // Held alone, it is suspected of killing a worker: only a death after it began tells.
+            AppendMessage(&messages, nId, EMessage::Request, item.request, w.bAlone);
+            // A worker begins what it is sent at once, as it has threads for it.
+            events.push_back({SWorkEvent::EKind::Begun, nId, {}});
         }
         // A worker that is dying takes nothing; its end will be read and what it held given out again.
         if (!messages.isEmpty()) {
@@ -471,24 +500,49 @@ struct CWorkerProcesses::SState {
             alone.pop_front();
         if (!alone.empty()) {
             if (w.held.empty()) {
-                w.bAlone = true;
+                w.bAlone = true;   // before Send: the request asks to be told when it begins
                 Send(w, {alone.front()});
                 alone.pop_front();
             }
             return;
         }
-        // A worker gets requests as it begins them, a couple ahead: one queued in a busy worker
-        // could not go to an idle one (four long files would all wait in the first worker).
-        const int nAhead = w.dSecondsEach > 0
-                               ? std::clamp(int(kAheadSeconds / w.dSecondsEach), kLeastAhead, kMostAhead)
-                               : kLeastAhead;
+        // Work that computes is best done one at a time per worker, a couple ahead; work that
+        // waits (a share's round trips), many at once, up to the worker's threads. Either way, a
+        // request queued in a busy worker could not go to an idle one (four long files would all
+        // wait in the first worker).
+        const int nAtOnce = 1 + int(std::lround(w.dWaiting * (ThreadsEach() - 1)));
         std::vector<qint64> batch;
-        while (int(w.held.size() + batch.size() - w.begun.size()) < nAhead && !toSend.empty()) {
+        while (int(w.held.size() + w.abandoned.size() + batch.size()) < nAtOnce + kAhead && !toSend.empty()) {
             if (items.contains(toSend.front()))
                 batch.push_back(toSend.front());
             toSend.pop_front();
         }
         Send(w, batch);
+    }
+
+    template <class Time>
+    static void Forget(std::vector<std::pair<qint64, Time>>& abandoned, qint64 nId)
+    {
+        abandoned.erase(std::remove_if(abandoned.begin(), abandoned.end(),
+                                       [nId](const auto& a) { return a.first == nId; }),
+                        abandoned.end());
+    }
+
+    // A worker with a request that was given up long ago may be stuck in it: it goes, and what it
+    // holds goes to the others (should it answer them all the same, its answers go nowhere).
+    void LetGoOfStuck(SWorker& w)
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (w.bRetiring || std::none_of(w.abandoned.begin(), w.abandoned.end(),
+                                        [&](const auto& a) { return now - a.second >= kLetGo; }))
+            return;
+        w.bRetiring = true;
+        for (auto it = w.held.rbegin(); it != w.held.rend(); ++it) {
+            SendMessage(w.fd, *it, EMessage::Cancel);
+            items[*it].bSent = false;
+            toSend.push_front(*it);
+        }
+        w.held.clear();
     }
 
     static bool Erase(std::vector<qint64>& ids, qint64 nId)
@@ -537,29 +591,24 @@ struct CWorkerProcesses::SState {
             nUsed += qsizetype(sizeof header) + qsizetype(header.nBytes);
             // What a worker says of a request it no longer holds (cancelled, or given out again)
             // goes nowhere.
-            if (std::find(w.held.begin(), w.held.end(), header.nId) == w.held.end())
+            if (std::find(w.held.begin(), w.held.end(), header.nId) == w.held.end()) {
+                if (header.eKind == EMessage::Done)
+                    Forget(w.abandoned, header.nId);
                 continue;
+            }
             switch (header.eKind) {
             case EMessage::Begun:
-                w.begun.push_back(header.nId);
-                events.push_back({SWorkEvent::EKind::Begun, header.nId, {}});
+                items[header.nId].bBegun = true;
                 break;
             case EMessage::Part:
                 items[header.nId].bParts = true;
                 events.push_back({SWorkEvent::EKind::Part, header.nId, bytes});
                 break;
-            case EMessage::Done: {
+            case EMessage::Done:
                 Erase(w.held, header.nId);
-                Erase(w.begun, header.nId);
-                const auto now = std::chrono::steady_clock::now();
-                if (w.lastDone.time_since_epoch().count() != 0) {
-                    const double dSeconds = std::chrono::duration<double>(now - w.lastDone).count();
-                    w.dSecondsEach = w.dSecondsEach > 0 ? 0.8 * w.dSecondsEach + 0.2 * dSeconds : dSeconds;
-                }
-                w.lastDone = now;
+                w.dWaiting += kWaitWeight * ((header.nFlag ? 1.0 : 0.0) - w.dWaiting);
                 Finish(header.nId, bytes);
                 break;
-            }
             default:
                 break;
             }
@@ -570,9 +619,10 @@ struct CWorkerProcesses::SState {
         return !bGone;
     }
 
-    // A worker died: the requests it had begun may have killed it, and each goes to another worker
-    // alone, so that the next death tells which; one that has had its tries comes back empty. The
-    // requests it had not begun go to the others as they are.
+    // A worker died: any request it held may have killed it, and each goes to another worker alone,
+    // so that the next death tells which; one that has had its tries comes back empty. A worker
+    // that dies before it begins the one request it holds alone (killed with the others, say) does
+    // not cost that request a try.
     void Bury(size_t nWorker)
     {
         SWorker w = std::move(workers[nWorker]);
@@ -586,8 +636,8 @@ struct CWorkerProcesses::SState {
         for (auto it = w.held.rbegin(); it != w.held.rend(); ++it) {
             SItem& item = items[*it];
             item.bSent = false;
-            if (std::find(w.begun.begin(), w.begun.end(), *it) == w.begun.end()) {
-                toSend.push_front(*it);
+            if (w.bAlone && !item.bBegun) {
+                alone.push_front(*it);
             } else if (item.bParts || ++item.nTries >= kTries) {
                 Finish(*it, QByteArray());  // it could not be done
             } else {
@@ -671,20 +721,9 @@ void CWorkerProcesses::Cancel(qint64 nId)
     for (SState::SWorker& w : s.workers) {
         if (!SState::Erase(w.held, nId))
             continue;
+        // The worker is told; should it not answer for long, it may be stuck in it (LetGoOfStuck).
         SendMessage(w.fd, nId, EMessage::Cancel);
-        if (!SState::Erase(w.begun, nId))
-            return;
-        // A worker inside a request that is no longer wanted may be stuck in it: it takes nothing
-        // new, and what it holds and has not begun goes to the others.
-        w.bRetiring = true;
-        for (auto it = w.held.rbegin(); it != w.held.rend(); ++it) {
-            if (std::find(w.begun.begin(), w.begun.end(), *it) == w.begun.end()) {
-                SendMessage(w.fd, *it, EMessage::Cancel);
-                s.items[*it].bSent = false;
-                s.toSend.push_front(*it);
-            }
-        }
-        w.held = w.begun;
+        w.abandoned.emplace_back(nId, std::chrono::steady_clock::now());
         return;
     }
 }
@@ -698,6 +737,7 @@ std::vector<SWorkEvent> CWorkerProcesses::Pump()
     }
     // A retiring worker goes as soon as it holds nothing that is still wanted.
     for (size_t k = s.workers.size(); k-- > 0;) {
+        s.LetGoOfStuck(s.workers[k]);
         if (s.workers[k].bRetiring && s.workers[k].held.empty()) {
             ::close(s.workers[k].fd);
             s.workers.erase(s.workers.begin() + qsizetype(k));

@@ -12,6 +12,7 @@
 
 #include <QSet>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <thread>
@@ -293,6 +294,43 @@ TEST(WorkerProcesses, WithoutProcessesOrThreadsTheWorkIsDoneHere)
     }
     EXPECT_EQ(answers, QList<QByteArray>({"0!", "1!", "2!", "3!", "4!"}));
     EXPECT_TRUE(workers.InProcessReason().startsWith(QLatin1String("cannot make worker processes")));
+}
+
+// A worker works on one request at a time (and one ahead) while its work computes, and on as many
+// as it has threads while its work waits in the kernel, as a share's round trips do.
+TEST(WorkerProcesses, WorkThatWaitsRunsManyAtOnceWorkThatComputesOneAtATime)
+{
+    struct SCase {
+        const char* pszName;
+        bool bWaits;
+        int nLeast;     // requests at once in a worker, lately
+        int nMost;
+    };
+    for (const SCase& c : {SCase{"computes", false, 1, 2}, SCase{"waits", true, 6, 9}}) {
+        // Each answer says how many requests its worker was working on as it began.
+        const SResults r = RunWork(120, 2, [&c](int) {
+            static std::atomic<int> nAtOnce{0};
+            const int nNow = ++nAtOnce;
+            if (c.bWaits) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            } else {
+                const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(3);
+                while (std::chrono::steady_clock::now() < until) {
+                }
+            }
+            --nAtOnce;
+            return QByteArray::number(nNow);
+        }, 16);
+        ASSERT_EQ(r.values.size(), 120) << c.pszName;
+        int nMost = 0;
+        int nLeast = 1000;
+        for (int i = 80; i < 120; ++i) {
+            nMost = std::max(nMost, r.values[i].toInt());
+            nLeast = std::min(nLeast, r.values[i].toInt());
+        }
+        EXPECT_LE(nMost, c.nMost) << c.pszName;
+        EXPECT_GE(nMost, c.nLeast) << c.pszName;
+    }
 }
 
 }  // namespace

@@ -333,7 +333,10 @@ TEST_F(EditCommands, DeletingAndSortingDuringACountRunCountEachWaitingRowOnce)
     for (int i = 0; i < 6; ++i)
         dlg.AppendFileRow(
             dir.Write(QString::fromLatin1(names[i]), CTiffBytes(true).AddPages(pages[i]).Build()).toUtf8(), true);
-    CWhen edit([&] { return Model().GetText(2, COL_STATUS) == QLatin1String("Processing"); },
+    CWhen edit([&] {
+                   return Model().GetText(2, COL_STATUS) == QLatin1String("Processing") &&
+                          Model().GetText(3, COL_STATUS) == QLatin1String("Done");
+               },
                [&] {
                    Select({3});        // d.tif, counted by then: its pages stay in the total
                    Trigger("actionDelete");
