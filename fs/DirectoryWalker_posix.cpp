@@ -72,14 +72,18 @@ void SortByName(std::vector<SEntry>* pEntries)
     pEntries->swap(sorted);
 }
 
+// Directories held open by the walks of this process: the descriptor limit is the process's, and
+// several walks may run at once (a worker answers many requests).
+std::atomic<int> g_nOpenDirectories{0};
+
 // An open directory: its entries are opened relative to it, so no path is looked up again.
 class CDirectory {
 public:
-    CDirectory(int fd, std::atomic<int>& nOpen) : m_fd(fd), m_nOpen(nOpen) { ++m_nOpen; }
+    explicit CDirectory(int fd) : m_fd(fd) { ++g_nOpenDirectories; }
     ~CDirectory()
     {
         ::close(m_fd);
-        --m_nOpen;
+        --g_nOpenDirectories;
     }
     CDirectory(const CDirectory&) = delete;
     CDirectory& operator=(const CDirectory&) = delete;
@@ -87,7 +91,6 @@ public:
 
 private:
     int m_fd;
-    std::atomic<int>& m_nOpen;
 };
 
 // Where an entry is reached from: its directory's descriptor and its name, or, where the directory
@@ -153,7 +156,6 @@ struct SShared {
     std::mutex mutex;
     std::condition_variable done;
     std::vector<std::shared_ptr<SNode>> newlyRead;
-    std::atomic<int> nOpenDirectories{0};
     bool bFileFacts = false;
     bool bEnded = false;        // the walk has ended: what is read from now on goes nowhere
 };
@@ -173,7 +175,7 @@ void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNo
         if (fd < 0) {
             nOpenErrno = errno;
         } else {
-            pDir = std::make_shared<CDirectory>(fd, pShared->nOpenDirectories);
+            pDir = std::make_shared<CDirectory>(fd);
             bIdentified = ::fstat(fd, &st) == 0;
             bNetwork = IsOnNetwork(fd);
             // The stream reads through a copy of the descriptor, which stays for the entries.
@@ -221,7 +223,7 @@ void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNo
         }
     }
     // Too many directories open: this one is opened again by its path when its turn comes.
-    if (pDir && pShared->nOpenDirectories.load() > MostOpenDirectories())
+    if (pDir && g_nOpenDirectories.load() > MostOpenDirectories())
         pDir.reset();
     std::lock_guard<std::mutex> lock(pShared->mutex);
     if (pShared->bEnded)

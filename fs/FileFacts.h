@@ -80,7 +80,7 @@ bool ToLocalTime(qint64 nSecsSinceEpoch, SLocalTime* pTime);
 enum class EPathKind { Missing, Directory, Other };
 EPathKind PathKind(const QByteArray& path);
 
-// The descriptors this process may hold open at once (its RLIMIT_NOFILE, read once): what keeps
+// The descriptors this process may hold open at once (its RLIMIT_NOFILE as it stands): what keeps
 // folders open ahead of need takes a share of it.
 int DescriptorLimit();
 // Opens with open(): again when a signal interrupted it, and, when the process has too many files

@@ -418,13 +418,12 @@ int OpenPath(const QByteArray& path, int nFlags)
 
 int DescriptorLimit()
 {
-    static const int nLimit = [] {
-        struct rlimit limit;
-        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-            return 1 << 20;
-        return int(std::min<rlim_t>(limit.rlim_cur, 1 << 20));
-    }();
-    return nLimit;
+    // Asked every time: a process may lower its limit after it began (a worker, a child of a test),
+    // and one call costs less than a look at a file.
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 1 << 20;
+    return int(std::min<rlim_t>(limit.rlim_cur, 1 << 20));
 }
 
 int OpenWhenDescriptorsAllow(const std::function<int()>& open)
