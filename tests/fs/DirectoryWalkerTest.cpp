@@ -1,10 +1,13 @@
+#include "common/core/TaskPool.h"
 #include "fs/DirectoryWalker.h"
 #include "fs/FileFacts.h"
 #include "support/TempDir.h"
+#include "support/Waiting.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +17,12 @@
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#include <sanitizer/allocator_interface.h>
+#else
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -92,6 +101,56 @@ TEST_F(DirectoryWalker, StopEndsTheWholeWalkKeepingWhatWasFound)
     rec.nStopAfter = 3;
     ScanDirectory(dir.Bytes(), true, rec);
     EXPECT_EQ(Relative(rec.files), QStringList({".hidden", "a,comma.tif", "b file.tif"}));
+}
+
+// The bytes the program holds from the allocator: glibc's main arena, where the walking thread's
+// nodes and tasks live, or a sanitizer's own allocator.
+size_t BytesInUse()
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return mallinfo2().uordblks;
+#endif
+}
+
+// A walk stopped as it enters a folder lets go of all it made: also of the sub-folders read while
+// it was entering, whose own work was queued at the stop.
+TEST(DirectoryWalkerStop, AHundredStoppedWalksHoldNoMoreMemoryOrDescriptors)
+{
+    CTempDir dir;
+    for (int b = 0; b < 8; ++b) {
+        for (int c = 0; c < 40; ++c)
+            dir.Write(QStringLiteral("a/b%1/c%2/f.tif").arg(b).arg(c), "II*");
+    }
+    class CStopInA : public CRecorder {
+    public:
+        bool StopRequested() override { return bStop; }
+        void EnterDirectory(const QByteArray& path) override
+        {
+            // Its sub-folders, read ahead meanwhile, are there to be started as it is entered.
+            bStop = path.endsWith("/a");
+            if (bStop)
+                QThread::msleep(10);
+        }
+        bool bStop = false;
+    };
+    const auto stoppedWalk = [&] {
+        CStopInA rec;
+        ScanDirectory(dir.Bytes(), true, rec);
+        ASSERT_TRUE(rec.bStop);
+    };
+    const auto descriptors = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
+    stoppedWalk();      // what a first walk keeps for good (the file systems it met) is not counted
+    ASSERT_TRUE(WaitUntil([] { return BusyWorkerThreads() == 0; }));
+    const size_t nBytes = BytesInUse();
+    const uint nDescriptors = descriptors();
+    for (int i = 0; i < 100; ++i)
+        stoppedWalk();
+    // Once the walks' threads are out of their tasks (a thread may be on its way into one).
+    EXPECT_TRUE(WaitUntil([&] { return BusyWorkerThreads() == 0 && descriptors() <= nDescriptors; }))
+        << descriptors() << " descriptors open, " << nDescriptors << " before";
+    EXPECT_LT(BytesInUse(), nBytes + 256 * 1024);
 }
 
 TEST_F(DirectoryWalker, DoubledSeparatorsAreCollapsedInListedPaths)
