@@ -23,6 +23,8 @@ bool ReadFileFactsAt(int nDirFd, const char* pszName, bool bNetwork, SFileFacts*
 // Whether what a descriptor names lies on a network file system (NFS, SMB, FUSE and the like),
 // where every request is a round trip; known once per device.
 bool IsOnNetwork(int fd);
+// The same where the descriptor's device is known (from its fstat): no call for a device met before.
+bool IsOnNetwork(int fd, quint64 nDevice);
 
 // A regular file open for reading. The facts and every byte read come from the descriptor that
 // passed the regular-file check, so a file swapped for a FIFO or device after the check is never

@@ -62,7 +62,11 @@ bool IsOnNetwork(int fd)
     struct statx stx;
     if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, 0, &stx) != 0)
         return true;
-    const quint64 nDevice = quint64(makedev(stx.stx_dev_major, stx.stx_dev_minor));
+    return IsOnNetwork(fd, quint64(makedev(stx.stx_dev_major, stx.stx_dev_minor)));
+}
+
+bool IsOnNetwork(int fd, quint64 nDevice)
+{
     SNetworkDevices& devices = *g_pNetworkDevices;
     {
         std::lock_guard<std::mutex> lock(devices.mutex);
