@@ -39,7 +39,7 @@ int MostOpenDirectories()
     return std::clamp(DescriptorLimit() / 4, 4, 256);
 }
 
-// Directories read and files looked at at once: each holds two or three descriptors meanwhile.
+// Directories read and files looked at at once: each holds up to three descriptors meanwhile.
 int MostInFlight(int nAsked)
 {
     return std::clamp(std::min(nAsked, DescriptorLimit() / 8), 1, kMaxFilesInFlight);
@@ -157,6 +157,7 @@ struct SShared {
     std::condition_variable done;
     std::vector<std::shared_ptr<SNode>> newlyRead;
     bool bFileFacts = false;
+    int nMostOpenDirectories = 4;      // by the descriptor limit as the walk began
     bool bEnded = false;        // the walk has ended: what is read from now on goes nowhere
 };
 
@@ -223,7 +224,7 @@ void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNo
         }
     }
     // Too many directories open: this one is opened again by its path when its turn comes.
-    if (pDir && g_nOpenDirectories.load() > MostOpenDirectories())
+    if (pDir && g_nOpenDirectories.load() > pShared->nMostOpenDirectories)
         pDir.reset();
     std::unique_lock<std::mutex> lock(pShared->mutex);
     if (pShared->bEnded)
@@ -264,6 +265,7 @@ public:
           m_pool(MostInFlight(options.nInFlight))
     {
         m_pShared->bFileFacts = options.bFileFacts;
+        m_pShared->nMostOpenDirectories = MostOpenDirectories();
     }
 
     ~CWalk()
