@@ -1,4 +1,4 @@
-// POSIX directory walk: readdir, with a stat only where the entry's type is not given or is a link.
+// POSIX directory walk: getdents64, with a stat only where the entry's type is not given or is a link.
 //
 // The walk's order is fixed (depth first, each directory's entries in name order), but the work is
 // not done in that order: directories are read, and files looked at, on a pool of threads ahead of
@@ -39,7 +39,7 @@ int MostOpenDirectories()
     return std::clamp(DescriptorLimit() / 4, 4, 256);
 }
 
-// Directories read and files looked at at once: each holds two or three descriptors meanwhile.
+// Directories read and files looked at at once: each holds up to three descriptors meanwhile.
 int MostInFlight(int nAsked)
 {
     return std::clamp(std::min(nAsked, DescriptorLimit() / 8), 1, kMaxFilesInFlight);
@@ -72,14 +72,18 @@ void SortByName(std::vector<SEntry>* pEntries)
     pEntries->swap(sorted);
 }
 
+// Directories held open by the walks of this process: the descriptor limit is the process's, and
+// several walks may run at once (a worker answers many requests).
+std::atomic<int> g_nOpenDirectories{0};
+
 // An open directory: its entries are opened relative to it, so no path is looked up again.
 class CDirectory {
 public:
-    CDirectory(int fd, std::atomic<int>& nOpen) : m_fd(fd), m_nOpen(nOpen) { ++m_nOpen; }
+    explicit CDirectory(int fd) : m_fd(fd) { ++g_nOpenDirectories; }
     ~CDirectory()
     {
         ::close(m_fd);
-        --m_nOpen;
+        --g_nOpenDirectories;
     }
     CDirectory(const CDirectory&) = delete;
     CDirectory& operator=(const CDirectory&) = delete;
@@ -87,7 +91,6 @@ public:
 
 private:
     int m_fd;
-    std::atomic<int>& m_nOpen;
 };
 
 // Where an entry is reached from: its directory's descriptor and its name, or, where the directory
@@ -153,10 +156,39 @@ struct SShared {
     std::mutex mutex;
     std::condition_variable done;
     std::vector<std::shared_ptr<SNode>> newlyRead;
-    std::atomic<int> nOpenDirectories{0};
     bool bFileFacts = false;
+    int nMostOpenDirectories = 4;      // by the descriptor limit as the walk began
     bool bEnded = false;        // the walk has ended: what is read from now on goes nowhere
 };
+
+// Reads the entries of a directory open as fd, leaving out "." and ".."; 0, or errno when it could
+// not be read to its end. The entries are read straight from the descriptor, which stays for them:
+// a directory stream would cost a descriptor of its own and three more calls per directory.
+int ReadEntries(int fd, std::vector<SEntry>* pEntries)
+{
+    alignas(struct dirent64) char buffer[32 * 1024];
+    for (;;) {
+        const ssize_t nBytes = ::getdents64(fd, buffer, sizeof buffer);
+        if (nBytes < 0 && errno == EINTR)
+            continue;
+        if (nBytes <= 0)
+            return nBytes < 0 ? errno : 0;
+        for (ssize_t nAt = 0; nAt < nBytes;) {
+            const auto* pEntry = reinterpret_cast<const struct dirent64*>(buffer + nAt);
+            nAt += pEntry->d_reclen;
+            const char* pszName = pEntry->d_name;
+            if (std::strcmp(pszName, ".") == 0 || std::strcmp(pszName, "..") == 0)
+                continue;
+            bool bDirectory = pEntry->d_type == DT_DIR;
+            if (pEntry->d_type == DT_LNK || pEntry->d_type == DT_UNKNOWN) {
+                // A link counts as what it leads to; a broken one as a file.
+                struct stat target;
+                bDirectory = ::fstatat(fd, pszName, &target, 0) == 0 && S_ISDIR(target.st_mode);
+            }
+            pEntries->push_back({QByteArray(pszName), bDirectory});
+        }
+    }
+}
 
 // Reads a directory into its node: entries in name order, its identity, its descriptor.
 void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNode>& pNode, const SPlace& place)
@@ -168,43 +200,14 @@ void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNo
     std::vector<SEntry> entries;
     std::shared_ptr<CDirectory> pDir;
     bool bNetwork = place.bNetwork;
-    {
-        const int fd = place.OpenAt(O_RDONLY | O_DIRECTORY | O_NOCTTY);
-        if (fd < 0) {
-            nOpenErrno = errno;
-        } else {
-            pDir = std::make_shared<CDirectory>(fd, pShared->nOpenDirectories);
-            bIdentified = ::fstat(fd, &st) == 0;
-            bNetwork = IsOnNetwork(fd);
-            // The stream reads through a copy of the descriptor, which stays for the entries.
-            const int fdList = OpenWhenDescriptorsAllow([fd] { return ::fcntl(fd, F_DUPFD_CLOEXEC, 0); });
-            DIR* pList = fdList < 0 ? nullptr : ::fdopendir(fdList);
-            if (!pList) {
-                nReadErrno = errno;
-                if (fdList >= 0)
-                    ::close(fdList);
-            } else {
-                for (;;) {
-                    errno = 0;
-                    const dirent* pEntry = ::readdir(pList);
-                    if (!pEntry) {
-                        nReadErrno = errno;
-                        break;
-                    }
-                    const char* pszName = pEntry->d_name;
-                    if (std::strcmp(pszName, ".") == 0 || std::strcmp(pszName, "..") == 0)
-                        continue;
-                    bool bDirectory = pEntry->d_type == DT_DIR;
-                    if (pEntry->d_type == DT_LNK || pEntry->d_type == DT_UNKNOWN) {
-                        // A link counts as what it leads to; a broken one as a file.
-                        struct stat target;
-                        bDirectory = ::fstatat(fd, pszName, &target, 0) == 0 && S_ISDIR(target.st_mode);
-                    }
-                    entries.push_back({QByteArray(pszName), bDirectory});
-                }
-                ::closedir(pList);
-            }
-        }
+    const int fd = place.OpenAt(O_RDONLY | O_DIRECTORY | O_NOCTTY);
+    if (fd < 0) {
+        nOpenErrno = errno;
+    } else {
+        pDir = std::make_shared<CDirectory>(fd);
+        bIdentified = ::fstat(fd, &st) == 0;
+        bNetwork = bIdentified ? IsOnNetwork(fd, st.st_dev) : IsOnNetwork(fd);
+        nReadErrno = ReadEntries(fd, &entries);
     }
     SortByName(&entries);
     // On a local disk a look at a file takes microseconds, less than a task of its own would cost:
@@ -221,9 +224,9 @@ void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNo
         }
     }
     // Too many directories open: this one is opened again by its path when its turn comes.
-    if (pDir && pShared->nOpenDirectories.load() > MostOpenDirectories())
+    if (pDir && g_nOpenDirectories.load() > pShared->nMostOpenDirectories)
         pDir.reset();
-    std::lock_guard<std::mutex> lock(pShared->mutex);
+    std::unique_lock<std::mutex> lock(pShared->mutex);
     if (pShared->bEnded)
         return;
     pNode->looks = std::move(looks);
@@ -236,6 +239,8 @@ void ReadNode(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<SNo
     pNode->bNetwork = bNetwork;
     pNode->bRead = true;
     pShared->newlyRead.push_back(pNode);
+    // The walk wakes to a free lock.
+    lock.unlock();
     pShared->done.notify_one();
 }
 
@@ -244,10 +249,12 @@ void LookAtFile(const std::shared_ptr<SShared>& pShared, const std::shared_ptr<S
     SFileFacts facts;
     const bool bReadable = place.pDir ? ReadFileFactsAt(place.pDir->Fd(), place.name.constData(), place.bNetwork, &facts)
                                       : ReadFileFacts(place.name, &facts);
-    std::lock_guard<std::mutex> lock(pShared->mutex);
-    pLook->bReadable = bReadable;
-    pLook->facts = facts;
-    pLook->bDone = true;
+    {
+        std::lock_guard<std::mutex> lock(pShared->mutex);
+        pLook->bReadable = bReadable;
+        pLook->facts = facts;
+        pLook->bDone = true;
+    }
     pShared->done.notify_one();
 }
 
@@ -258,6 +265,7 @@ public:
           m_pool(MostInFlight(options.nInFlight))
     {
         m_pShared->bFileFacts = options.bFileFacts;
+        m_pShared->nMostOpenDirectories = MostOpenDirectories();
     }
 
     ~CWalk()
@@ -355,8 +363,11 @@ private:
             m_handler.UnreadableDirectory(dir, pNode->nReadErrno);
         // Its own entries are needed now; those of its sub-directories are worth having ahead.
         if (pNode->bStarted) {
-            for (const std::shared_ptr<SOnce>& pOnce : pNode->queued)
-                m_pool.Post([pOnce] { pOnce->Run(); }, EPriority::Now);
+            for (const std::shared_ptr<SOnce>& pOnce : pNode->queued) {
+                // One already begun needs no thread of its own.
+                if (!pOnce->bTaken.load())
+                    m_pool.Post([pOnce] { pOnce->Run(); }, EPriority::Now);
+            }
         } else {
             Start(*pNode, EPriority::Now);
         }

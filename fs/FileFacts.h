@@ -23,6 +23,8 @@ bool ReadFileFactsAt(int nDirFd, const char* pszName, bool bNetwork, SFileFacts*
 // Whether what a descriptor names lies on a network file system (NFS, SMB, FUSE and the like),
 // where every request is a round trip; known once per device.
 bool IsOnNetwork(int fd);
+// The same where the descriptor's device is known (from its fstat): no call for a device met before.
+bool IsOnNetwork(int fd, quint64 nDevice);
 
 // A regular file open for reading. The facts and every byte read come from the descriptor that
 // passed the regular-file check, so a file swapped for a FIFO or device after the check is never
@@ -80,7 +82,7 @@ bool ToLocalTime(qint64 nSecsSinceEpoch, SLocalTime* pTime);
 enum class EPathKind { Missing, Directory, Other };
 EPathKind PathKind(const QByteArray& path);
 
-// The descriptors this process may hold open at once (its RLIMIT_NOFILE, read once): what keeps
+// The descriptors this process may hold open at once (its RLIMIT_NOFILE as it stands): what keeps
 // folders open ahead of need takes a share of it.
 int DescriptorLimit();
 // Opens with open(): again when a signal interrupted it, and, when the process has too many files

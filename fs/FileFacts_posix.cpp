@@ -62,7 +62,11 @@ bool IsOnNetwork(int fd)
     struct statx stx;
     if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, 0, &stx) != 0)
         return true;
-    const quint64 nDevice = quint64(makedev(stx.stx_dev_major, stx.stx_dev_minor));
+    return IsOnNetwork(fd, quint64(makedev(stx.stx_dev_major, stx.stx_dev_minor)));
+}
+
+bool IsOnNetwork(int fd, quint64 nDevice)
+{
     SNetworkDevices& devices = *g_pNetworkDevices;
     {
         std::lock_guard<std::mutex> lock(devices.mutex);
@@ -418,13 +422,12 @@ int OpenPath(const QByteArray& path, int nFlags)
 
 int DescriptorLimit()
 {
-    static const int nLimit = [] {
-        struct rlimit limit;
-        if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-            return 1 << 20;
-        return int(std::min<rlim_t>(limit.rlim_cur, 1 << 20));
-    }();
-    return nLimit;
+    // Asked every time: a process may lower its limit after it began (a worker, a child of a test),
+    // and one call costs less than a look at a file.
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 1 << 20;
+    return int(std::min<rlim_t>(limit.rlim_cur, 1 << 20));
 }
 
 int OpenWhenDescriptorsAllow(const std::function<int()>& open)
