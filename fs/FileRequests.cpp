@@ -22,9 +22,10 @@ enum ERequest : char {
     kReadFile = 'R',
 };
 
-// A walk's files go to the parent in parts: a part when this many are waiting, when a directory is
-// entered, or when the oldest waiting one has waited this long (a slow share still shows its first
-// rows at once).
+// A walk's files go to the parent in parts: a part when this many are waiting, or when the oldest
+// waiting one has waited this long (a slow share still shows its first rows at once). A directory
+// entered is told in its place among the files, not on its own: a tree of many small folders would
+// cost a message, and a wake-up of the parent, per folder.
 constexpr int kPartEvents = 256;
 constexpr auto kPartWait = std::chrono::milliseconds(100);
 
@@ -57,7 +58,8 @@ public:
     void EnterDirectory(const QByteArray& dir) override
     {
         Add(SWalkEvent::EKind::Entered, dir, nullptr, 0);
-        Send();
+        if (m_nPending >= kPartEvents)
+            Send();
     }
     void FoundFile(const QByteArray& path, const SFileFacts* pFacts) override
     {

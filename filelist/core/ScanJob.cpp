@@ -26,17 +26,36 @@ void CScanJob::OnStart()
 
 void CScanJob::OnStop()
 {
-    // A walk waiting for a share that does not answer holds up nothing: it is let go.
+    // A walk waiting for a share that does not answer holds up nothing: it is let go. What it
+    // found stays.
     if (m_bAsked)
         m_work.Cancel(m_nTicket);
     m_bAsked = false;
+    AppendFound();
+}
+
+void CScanJob::OnTick()
+{
+    // What the last part brought does not wait for the next.
+    if (Now() - m_nAppendedAt >= kAppendEveryMs)
+        AppendFound();
+}
+
+void CScanJob::AppendFound()
+{
+    if (m_found.isEmpty())
+        return;
+    m_nAppendedAt = Now();
+    m_model.AppendRows(std::move(m_found));
+    m_found.clear();
 }
 
 void CScanJob::WorkPart(quint64, const QByteArray& part)
 {
     QVector<SWalkEvent> events;
     ReadWalkPart(part, &events);
-    QVector<FileRecord> rows;
+    QVector<FileRecord>& rows = m_found;
+    const qsizetype nBefore = rows.size();
     QByteArray entered;
     for (const SWalkEvent& event : events) {
         switch (event.eKind) {
@@ -54,8 +73,10 @@ void CScanJob::WorkPart(quint64, const QByteArray& part)
             break;
         }
     }
-    m_nFound += int(rows.size());
-    m_model.AppendRows(std::move(rows));
+    m_nFound += int(rows.size() - nBefore);
+    // The first rows at once; then a batch at a time.
+    if (m_nAppendedAt < 0 || Now() - m_nAppendedAt >= kAppendEveryMs)
+        AppendFound();
     if (!entered.isEmpty())
         SetPlace(DisplayFileName(entered));
     SetProgress(m_nFound, 0);
@@ -64,5 +85,6 @@ void CScanJob::WorkPart(quint64, const QByteArray& part)
 void CScanJob::WorkDone(quint64, const QByteArray&)
 {
     m_bAsked = false;
+    AppendFound();
     Finish();
 }

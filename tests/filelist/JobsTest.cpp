@@ -146,4 +146,36 @@ TEST_F(Jobs, AScanAddsTheFilesOfTheWalkInOrderAndStopKeepsThem)
     EXPECT_EQ(model.GetRowCount(), 4);
 }
 
+// A quick walk's many parts join the list a batch at a time (one repaint each), the first at once;
+// a slow one's each as it comes. Rows held back are added when the walk ends, or by the tick once
+// their time has come.
+TEST_F(Jobs, AScanAddsItsRowsABatchAtATime)
+{
+    // More files than one part carries, in folders of their own.
+    for (int i = 0; i < 1200; ++i)
+        dir.Write(QStringLiteral("many/%1/%2.tif").arg(i / 40, 2, 10, QLatin1Char('0')).arg(i, 4, 10, QLatin1Char('0')), "II*");
+    struct SCase {
+        qint64 nMsPerLook;      // the clock's step each time the job looks at it
+        int nLeastBatches;
+        int nMostBatches;
+    };
+    for (const SCase& c : {SCase{0, 2, 2}, SCase{CScanJob::kAppendEveryMs, 5, 40}}) {
+        model.Clear();
+        int nBatches = 0;
+        const QMetaObject::Connection counted =
+            QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&nBatches] { ++nBatches; });
+        CScanJob job(model, work, Path("many"), true);
+        job.SetClock([this, &c] { return nNow += c.nMsPerLook; });
+        job.Start();
+        work.Answer(quint64(work.asked.size() - 1));
+        QObject::disconnect(counted);
+        EXPECT_TRUE(job.IsFinished());
+        EXPECT_GE(nBatches, c.nLeastBatches) << c.nMsPerLook;
+        EXPECT_LE(nBatches, c.nMostBatches) << c.nMsPerLook;
+        ASSERT_EQ(model.GetRowCount(), 1200);
+        EXPECT_EQ(Names().first(), QStringLiteral("0000.tif"));
+        EXPECT_EQ(Names().last(), QStringLiteral("1199.tif"));
+    }
+}
+
 }  // namespace
