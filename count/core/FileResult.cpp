@@ -8,7 +8,10 @@
 #include <QDataStream>
 #include <QIODevice>
 
+#include <cerrno>
 #include <cstdio>
+#include <new>
+#include <system_error>
 
 const char kCountProgram[] = "pagewick-count";
 
@@ -70,7 +73,9 @@ QByteArray ItemPath(const QByteArray& item)
     return item.mid(1);
 }
 
-QByteArray CountItem(const QByteArray& item)
+namespace {
+
+QByteArray CountItemOrThrow(const QByteArray& item)
 {
     SFileResult result;
     if (ItemKind(item) == EListedAs::Missing) {
@@ -100,6 +105,25 @@ QByteArray CountItem(const QByteArray& item)
         if (!count.IsShort() || strMessage != count.strReason)
             result.messages.append(strMessage);
     }
+    return SerializeResult(result);
+}
+
+}  // namespace
+
+QByteArray CountItem(const QByteArray& item)
+{
+    // Out of memory or threads (a process limit): the file could not be read, and the reason says
+    // what was lacking; the worker goes on with the next.
+    int nErrno = 0;
+    try {
+        return CountItemOrThrow(item);
+    } catch (const std::bad_alloc&) {
+        nErrno = ENOMEM;
+    } catch (const std::system_error& e) {
+        nErrno = e.code().value() != 0 ? e.code().value() : EAGAIN;
+    }
+    SFileResult result;
+    result.strFailure = SystemReason(nErrno);
     return SerializeResult(result);
 }
 

@@ -26,6 +26,7 @@
 #include <chrono>
 #include <cstring>
 #include <deque>
+#include <exception>
 #include <mutex>
 #include <thread>
 
@@ -201,6 +202,9 @@ void WorkerLoop(int fd, const RequestHandler& handler, int nThreads)
 #endif
     if (::getppid() != parent)
         ::_exit(0);
+    // A worker that cannot go on (memory or threads ran out outside a request) ends without a
+    // word of its own: standard error is the program's, and the parent names each file it held.
+    std::set_terminate([] { ::_exit(1); });
     WorkerLoop(fd, handler, nThreads);
     // No destructor or exit handler of the parent's objects runs in a worker.
     ::_exit(0);

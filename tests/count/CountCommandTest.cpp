@@ -547,6 +547,37 @@ SRun RunProgramLimited(const QStringList& args, qint64 nFileSizeLimit, const QSt
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
+// Short of memory (a small address-space limit, as `ulimit -v` sets), the program either counts a
+// file or names it with what was lacking; no line but its own, no abort, every file in the report.
+TEST_F(CountCommand, ShortOfMemoryEveryFileIsCountedOrNamedWithWhatWasLacking)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's shadow memory leaves no address-space limit to set";
+#endif
+    for (int i = 0; i < 20; ++i)
+        Tiff(QStringLiteral("many/%1.tif").arg(i), 1 + i % 3);
+    QProcess process;
+    process.setChildProcessModifier([] {
+        const rlimit limit{rlim_t(60000) * 1024, rlim_t(60000) * 1024};
+        ::setrlimit(RLIMIT_AS, &limit);
+    });
+    process.start(QStringLiteral(PAGEWICK_COUNT_EXE), {QStringLiteral("-r"), dir.Path(QStringLiteral("many"))});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QByteArray err = process.readAllStandardError();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(process.exitCode() == 0 || process.exitCode() == 1) << err.constData();
+    EXPECT_EQ(process.readAllStandardOutput().count('\n'), 20) << err.constData();
+    for (const QByteArray& line : err.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        EXPECT_TRUE(line.startsWith("pagewick-count: ")) << line.constData();
+        if (line.contains("cannot read")) {
+            EXPECT_TRUE(line.endsWith(": Cannot allocate memory") || line.endsWith(": Resource temporarily unavailable"))
+                << line.constData();
+        }
+    }
+}
+
 // The paths of --files-from are counted in their order after the PATHs, however they are separated.
 TEST_F(CountCommand, FilesFromReadsTheListAsItComes)
 {
