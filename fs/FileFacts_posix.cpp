@@ -278,7 +278,7 @@ int OpenRegular(const QByteArray& path, struct statx* pStat, bool* pNetwork)
     });
 }
 
-bool FactsOfDescriptor(int fd, const struct statx& stx, bool bNetwork, SFileFacts* pFacts)
+bool FactsOfDescriptor(int fd, const struct statx& stx, SFileFacts* pFacts)
 {
     *pFacts = SFileFacts();
     if (fd < 0)
@@ -296,14 +296,14 @@ bool ReadFileFacts(const QByteArray& path, SFileFacts* pFacts)
     struct statx stx;
     bool bNetwork = true;
     const int fd = OpenRegular(path, &stx, &bNetwork);
-    return FactsOfDescriptor(fd, stx, bNetwork, pFacts);
+    return FactsOfDescriptor(fd, stx, pFacts);
 }
 
 bool ReadFileFactsAt(int nDirFd, const char* pszName, bool bNetwork, SFileFacts* pFacts)
 {
     struct statx stx;
     const int fd = OpenRegularAt(nDirFd, pszName, &stx, bNetwork);
-    return FactsOfDescriptor(fd, stx, bNetwork, pFacts);
+    return FactsOfDescriptor(fd, stx, pFacts);
 }
 
 CRegularFile::CRegularFile(const QByteArray& path)
@@ -473,7 +473,7 @@ EPathKind PathKind(const QByteArray& path)
     if (path.isEmpty())
         return EPathKind::Missing;
     // The type the look up brought; a broken link is listed like a file.
-    const int nKind = InFolderOf(path, [](int nDir, const char* pszName, bool bNetwork) {
+    const int nKind = InFolderOf(path, [](int nDir, const char* pszName, bool) {
         struct statx stx;
         if (::statx(nDir, pszName, AT_STATX_DONT_SYNC, STATX_TYPE, &stx) == 0)
             return S_ISDIR(stx.stx_mode) ? int(EPathKind::Directory) : int(EPathKind::Other);

@@ -316,10 +316,12 @@ void CPageCountDlg::SetupListView()
     // A window wider than its first size shows more of the file names instead of empty space.
     new CFillColumn(m_list, COL_FILENAME, m_list->columnWidth(COL_FILENAME));
 
-    connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &CPageCountDlg::ShowTotals);
-    connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, &CPageCountDlg::ShowTotals);
-    connect(m_pModel, &QAbstractItemModel::modelReset, this, &CPageCountDlg::ShowTotals);
-    connect(m_pModel, &CFileListModel::pagesTotalChanged, this, &CPageCountDlg::ShowTotals);
+    connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &CPageCountDlg::ShowTotalsSoon);
+    connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, &CPageCountDlg::ShowTotalsSoon);
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, &CPageCountDlg::ShowTotalsSoon);
+    connect(m_pModel, &CFileListModel::pagesTotalChanged, this, &CPageCountDlg::ShowTotalsSoon);
+    // As an operation begins or ends, the totals are brought up to date at once.
+    connect(&m_operations, &CLongOperations::changed, &m_showTotals, &CPacedCall::RunNow);
     connect(m_list, &QAbstractItemView::doubleClicked, this, [this] { ToggleRowUse(m_host); });
     connect(m_list, &QWidget::customContextMenuRequested, this, [this] { ShowRowMenu(m_host, m_pRowMenu); });
     connect(pHeader, &QHeaderView::sectionClicked, this, [this](int nColumn) { SortRows(m_host, nColumn); });
@@ -353,6 +355,14 @@ int CPageCountDlg::ItemsTotal() const
 qint64 CPageCountDlg::PagesTotal() const
 {
     return m_pModel->PagesTotal();
+}
+
+void CPageCountDlg::ShowTotalsSoon()
+{
+    if (m_operations.IsBusy())
+        m_showTotals.Request();
+    else
+        m_showTotals.RunNow();
 }
 
 void CPageCountDlg::ShowTotals()

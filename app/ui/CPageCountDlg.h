@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/ui/CLongOperations.h"
+#include "common/ui/CPacedCall.h"
 #include "common/ui/ListHost.h"
 
 #include <QByteArray>
@@ -71,6 +72,8 @@ private:
     // The sizes that follow the font: the list's rows and the totals' fields.
     void FollowFont();
     void ShowTotals();
+    // During a long operation the totals change with every row: they are shown at the screen's pace.
+    void ShowTotalsSoon();
 
     QByteArray m_strListPath;
 
@@ -85,6 +88,7 @@ private:
     QLineEdit* m_editPages = nullptr;
 
     CLongOperations m_operations;
+    CPacedCall m_showTotals{[this] { ShowTotals(); }, this};
     SListHost m_host;
     int m_nSplashTimer = 0;
 };
