@@ -62,13 +62,14 @@ private:
 
 // The parent's side: requests go to the workers a few at a time, so that none waits in a busy
 // worker while another is idle, and the parent knows at every moment what each worker holds. A
-// worker works on one request at a time while its work computes (a local disk), and on as many as
-// it has threads while its work waits for the kernel (a share's round trips): it tells, with each
-// answer, whether the work waited. A worker that dies loses nothing but the request it died on:
-// what it held goes to other workers one at a time, so that the next death tells which request
-// kills; that one gets one more try and then comes back empty. Where no worker process can be made (no spawner, a process or
-// thread limit), the work is done by threads of this process, or, where no thread can be started
-// either, here, when Pump is called.
+// worker works on one request while its work computes (a local disk), and on as many as it has
+// threads while its work waits for the kernel (a share's round trips): it tells, with each answer,
+// whether the work waited. Beyond those it holds a few milliseconds of work ahead, so that quick
+// requests do not cost a wake-up of each side apiece. A worker that dies loses nothing but the
+// request it died on: what it may have begun goes to other workers one at a time, so that the next
+// death tells which request kills; that one gets one more try and then comes back empty. Where no
+// worker process can be made (no spawner, a process or thread limit), the work is done by threads
+// of this process, or, where no thread can be started either, here, when Pump is called.
 //
 // Used from one thread; nothing here waits for a worker: Descriptors() tell when Pump has news.
 class CWorkerProcesses {

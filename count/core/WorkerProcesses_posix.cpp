@@ -24,6 +24,7 @@
 #include <cerrno>
 #include <cmath>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <exception>
@@ -32,9 +33,12 @@
 
 namespace {
 
-// Requests a worker holds beyond those it works on, so that it never waits for the next; few, so
-// that a long file never keeps in a busy worker what an idle one could do.
-constexpr int kAhead = 1;
+// Requests a worker holds beyond those it works on, so that it never waits for the next: enough
+// for about this long, at least one, at most many. Quick ones (a look at a file, a one-page file)
+// need many ahead, or the parent and the worker wake each other once per request; long ones one,
+// so that a long file never keeps in a busy worker what an idle one could do.
+constexpr double kAheadSeconds = 0.005;
+constexpr int kMostAhead = 128;
 // How much a request's having waited in the kernel (a round trip to a share, a read from a disk)
 // moves a worker's estimate of how much of its work waits.
 constexpr double kWaitWeight = 0.2;
@@ -141,11 +145,36 @@ private:
     std::shared_ptr<std::atomic<bool>> m_pCancelled;
 };
 
-// The times the calling thread has given up the processor of its own accord.
-long VoluntarySwitches()
+// Where the calling thread's time goes: on a processor, and how often it gave the processor up
+// of its own accord (to wait in the kernel: a read, a round trip to a share, a lock).
+struct SThreadTimes {
+    qint64 nWallUs = 0;
+    qint64 nOnCpuUs = 0;
+    long nVoluntarySwitches = 0;
+};
+
+SThreadTimes ThreadTimes()
 {
+    SThreadTimes times;
+    times.nWallUs = std::chrono::duration_cast<std::chrono::microseconds>(
+                        std::chrono::steady_clock::now().time_since_epoch()).count();
     struct rusage usage;
-    return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_nvcsw : 0;
+    if (::getrusage(RUSAGE_THREAD, &usage) == 0) {
+        times.nOnCpuUs = qint64(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000 + usage.ru_utime.tv_usec +
+                         usage.ru_stime.tv_usec;
+        times.nVoluntarySwitches = usage.ru_nvcsw;
+    }
+    return times;
+}
+
+// Whether work done between two looks waited in the kernel at least as long as it computed: it
+// gave the processor up of its own accord, and was off it as long as on it. (Off it without
+// giving it up is a busy machine, not waiting; a brief wait for a lock is not long.)
+bool WaitedMostly(const SThreadTimes& before, const SThreadTimes& after)
+{
+    const qint64 nOnCpu = after.nOnCpuUs - before.nOnCpuUs;
+    const qint64 nOffCpu = (after.nWallUs - before.nWallUs) - nOnCpu;
+    return after.nVoluntarySwitches != before.nVoluntarySwitches && nOffCpu >= nOnCpu;
 }
 
 // Works on the requests that come over fd, several at once, and answers each when done; returns
@@ -178,7 +207,7 @@ void WorkerLoop(int fd, const RequestHandler& handler, int nThreads)
             if (bSayBegun)
                 pChannel->Send(nId, EMessage::Begun);
             CReplySink sink(pChannel, nId, pCancelled);
-            const long nSwitchesBefore = VoluntarySwitches();
+            const SThreadTimes before = ThreadTimes();
             QByteArray answer;
             try {
                 answer = handler(request, sink);
@@ -186,8 +215,7 @@ void WorkerLoop(int fd, const RequestHandler& handler, int nThreads)
                 // Out of memory or threads: the request is lost, the worker goes on.
                 answer.clear();
             }
-            // A thread that gave up the processor of its own accord waited for the kernel.
-            const bool bWaited = VoluntarySwitches() != nSwitchesBefore;
+            const bool bWaited = WaitedMostly(before, ThreadTimes());
             std::lock_guard<std::mutex> lock(pChannel->mutex);
             pChannel->cancelled.remove(nId);
             SendMessage(pChannel->fd, nId, EMessage::Done, answer, bWaited);
@@ -384,6 +412,8 @@ struct CWorkerProcesses::SState {
         // How much of its work waits in the kernel, lately (0: none, it computes; 1: all, a share):
         // as many requests are worked on at once as keep it busy.
         double dWaiting = 1;
+        double dSecondsEach = 0;    // between its answers, lately
+        std::chrono::steady_clock::time_point lastDone;
         bool bHeard = false;        // it has sent something
         bool bAlone = false;        // it holds one request that a dead worker held with others
         bool bRetiring = false;     // takes nothing new; closed once it holds nothing
@@ -515,13 +545,26 @@ struct CWorkerProcesses::SState {
         // request queued in a busy worker could not go to an idle one (four long files would all
         // wait in the first worker).
         const int nAtOnce = 1 + int(std::lround(w.dWaiting * (ThreadsEach() - 1)));
+        const int nAhead = w.dSecondsEach > 0 ? std::clamp(int(kAheadSeconds / w.dSecondsEach), 1, kMostAhead) : 1;
         std::vector<qint64> batch;
-        while (int(w.held.size() + w.abandoned.size() + batch.size()) < nAtOnce + kAhead && !toSend.empty()) {
+        while (int(w.held.size() + w.abandoned.size() + batch.size()) < nAtOnce + nAhead && !toSend.empty()) {
             if (items.contains(toSend.front()))
                 batch.push_back(toSend.front());
             toSend.pop_front();
         }
         Send(w, batch);
+    }
+
+    // A worker's pace: the time since its last answers over the answers that came now (several
+    // arrive together, read at once).
+    static void TimeAnswers(SWorker& w, int nAnswers)
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (w.lastDone.time_since_epoch().count() != 0) {
+            const double dSeconds = std::chrono::duration<double>(now - w.lastDone).count() / nAnswers;
+            w.dSecondsEach = w.dSecondsEach > 0 ? 0.8 * w.dSecondsEach + 0.2 * dSeconds : dSeconds;
+        }
+        w.lastDone = now;
     }
 
     template <class Time>
@@ -586,6 +629,7 @@ struct CWorkerProcesses::SState {
                 break;
         }
         qsizetype nUsed = 0;
+        int nAnswers = 0;
         SHeader header;
         while (w.pending.size() - nUsed >= qsizetype(sizeof header)) {
             std::memcpy(&header, w.pending.constData() + nUsed, sizeof header);
@@ -611,6 +655,7 @@ struct CWorkerProcesses::SState {
             case EMessage::Done:
                 Erase(w.held, header.nId);
                 w.dWaiting += kWaitWeight * ((header.nFlag ? 1.0 : 0.0) - w.dWaiting);
+                ++nAnswers;
                 Finish(header.nId, bytes);
                 break;
             default:
@@ -618,6 +663,8 @@ struct CWorkerProcesses::SState {
             }
         }
         w.pending.remove(0, nUsed);
+        if (nAnswers > 0)
+            TimeAnswers(w, nAnswers);
         if (w.held.empty())
             w.bAlone = false;
         return !bGone;
@@ -637,15 +684,21 @@ struct CWorkerProcesses::SState {
             if (nSilentDeaths >= kMostSilentDeaths)
                 FallBack(QStringLiteral("worker processes die as they start"));
         }
-        for (auto it = w.held.rbegin(); it != w.held.rend(); ++it) {
-            SItem& item = items[*it];
+        // A worker begins its requests in the order sent, as many at once as it has threads:
+        // those held beyond that many cannot have begun, and go to the others as they are. (Fewer
+        // may have begun, where threads were still busy with requests cancelled meanwhile; those
+        // pay a try they may not owe, never the other way round.)
+        const size_t nMayHaveBegun = size_t(ThreadsEach());
+        for (size_t k = w.held.size(); k-- > 0;) {
+            const qint64 nId = w.held[k];
+            SItem& item = items[nId];
             item.bSent = false;
-            if (w.bAlone && !item.bBegun) {
-                alone.push_front(*it);
+            if (k >= nMayHaveBegun || (w.bAlone && !item.bBegun)) {
+                (w.bAlone ? alone : toSend).push_front(nId);
             } else if (item.bParts || ++item.nTries >= kTries) {
-                Finish(*it, QByteArray());  // it could not be done
+                Finish(nId, QByteArray());  // it could not be done
             } else {
-                alone.push_front(*it);
+                alone.push_front(nId);
             }
         }
     }

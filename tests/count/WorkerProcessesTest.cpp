@@ -12,10 +12,13 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <ctime>
 #include <thread>
+#include <vector>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -296,9 +299,10 @@ TEST(WorkerProcesses, WithoutProcessesOrThreadsTheWorkIsDoneHere)
     EXPECT_TRUE(workers.InProcessReason().startsWith(QLatin1String("cannot make worker processes")));
 }
 
-// A worker works on one request at a time (and one ahead) while its work computes, and on as many
-// as it has threads while its work waits in the kernel, as a share's round trips do.
-TEST(WorkerProcesses, WorkThatWaitsRunsManyAtOnceWorkThatComputesOneAtATime)
+// A worker works on a few requests at once (one, and those a few milliseconds of its work ahead)
+// while its work computes, and on as many as it has threads while its work waits in the kernel,
+// as a share's round trips do.
+TEST(WorkerProcesses, WorkThatWaitsRunsManyAtOnceWorkThatComputesAFewAtATime)
 {
     struct SCase {
         const char* pszName;
@@ -306,7 +310,7 @@ TEST(WorkerProcesses, WorkThatWaitsRunsManyAtOnceWorkThatComputesOneAtATime)
         int nLeast;     // requests at once in a worker, lately
         int nMost;
     };
-    for (const SCase& c : {SCase{"computes", false, 1, 2}, SCase{"waits", true, 6, 9}}) {
+    for (const SCase& c : {SCase{"computes", false, 1, 3}, SCase{"waits", true, 6, 9}}) {
         // Each answer says how many requests its worker was working on as it began.
         const SResults r = RunWork(120, 2, [&c](int) {
             static std::atomic<int> nAtOnce{0};
@@ -314,22 +318,28 @@ TEST(WorkerProcesses, WorkThatWaitsRunsManyAtOnceWorkThatComputesOneAtATime)
             if (c.bWaits) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
             } else {
-                const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(3);
-                while (std::chrono::steady_clock::now() < until) {
+                // 3 ms of the processor: several at once on one core take longer each, as real
+                // work does.
+                const auto cpu = [] {
+                    timespec t;
+                    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+                    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+                };
+                const qint64 nUntil = cpu() + 3000000;
+                while (cpu() < nUntil) {
                 }
             }
             --nAtOnce;
             return QByteArray::number(nNow);
         }, 16);
         ASSERT_EQ(r.values.size(), 120) << c.pszName;
-        int nMost = 0;
-        int nLeast = 1000;
-        for (int i = 80; i < 120; ++i) {
-            nMost = std::max(nMost, r.values[i].toInt());
-            nLeast = std::min(nLeast, r.values[i].toInt());
-        }
-        EXPECT_LE(nMost, c.nMost) << c.pszName;
-        EXPECT_GE(nMost, c.nLeast) << c.pszName;
+        // Lately, as a rule: a busy machine may make one moment look different.
+        std::vector<int> atOnce;
+        for (int i = 80; i < 120; ++i)
+            atOnce.push_back(r.values[i].toInt());
+        std::nth_element(atOnce.begin(), atOnce.begin() + 20, atOnce.end());
+        EXPECT_LE(atOnce[20], c.nMost) << c.pszName;
+        EXPECT_GE(atOnce[20], c.nLeast) << c.pszName;
     }
 }
 
