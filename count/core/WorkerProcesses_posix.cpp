@@ -575,8 +575,10 @@ struct CWorkerProcesses::SState {
                         abandoned.end());
     }
 
-    // A worker with a request that was given up long ago may be stuck in it: it goes, and what it
-    // holds goes to the others (should it answer them all the same, its answers go nowhere).
+    // A worker with a request that was given up long ago may be stuck in it: it takes nothing
+    // new, and what it holds goes to the others (should it answer them all the same, its answers go
+    // nowhere). A request that has sent parts cannot start again elsewhere: it stays, and the
+    // worker goes once it has answered.
     void LetGoOfStuck(SWorker& w)
     {
         const auto now = std::chrono::steady_clock::now();
@@ -584,12 +586,18 @@ struct CWorkerProcesses::SState {
                                         [&](const auto& a) { return now - a.second >= kLetGo; }))
             return;
         w.bRetiring = true;
+        std::vector<qint64> kept;
         for (auto it = w.held.rbegin(); it != w.held.rend(); ++it) {
+            SItem& item = items[*it];
+            if (item.bParts) {
+                kept.insert(kept.begin(), *it);
+                continue;
+            }
             SendMessage(w.fd, *it, EMessage::Cancel);
-            items[*it].bSent = false;
+            item.bSent = false;
             toSend.push_front(*it);
         }
-        w.held.clear();
+        w.held = std::move(kept);
     }
 
     static bool Erase(std::vector<qint64>& ids, qint64 nId)

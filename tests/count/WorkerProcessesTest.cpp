@@ -258,6 +258,46 @@ TEST(WorkerProcesses, AnItemThatNeverAnswersIsNamedAndGivenUp)
         EXPECT_EQ(results[i], i == 3 ? QByteArray("no answer from 3") : QByteArray::number(i)) << i;
 }
 
+// A worker stuck in a request that was given up is let go, and what else it holds goes to the
+// others; a request that has sent parts (a walk's files) stays with it to its end, told once.
+TEST(WorkerProcesses, AWorkerLetGoKeepsTheRequestWhosePartsWentOut)
+{
+    CWorkerProcesses workers(CWorkerSpawner::Fork([](const QByteArray& item, IReplySink& sink) {
+                                 if (item == "stuck")
+                                     std::this_thread::sleep_for(std::chrono::hours(1));
+                                 if (item == "parts") {
+                                     sink.Part("found");
+                                     std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+                                 }
+                                 return item;
+                             }),
+                             {1, 8});
+    const qint64 nStuck = workers.Submit("stuck");
+    const qint64 nParts = workers.Submit("parts");
+    workers.Submit("quick");
+    int nPartsSeen = 0;
+    QVector<QByteArray> done;
+    bool bCancelled = false;
+    QElapsedTimer clock;
+    clock.start();
+    while (done.size() < 2 && clock.elapsed() < 20000) {
+        for (const SWorkEvent& event : workers.Pump()) {
+            if (event.eKind == SWorkEvent::EKind::Part && event.nId == nParts)
+                ++nPartsSeen;
+            if (event.eKind == SWorkEvent::EKind::Done)
+                done.append(event.bytes);
+        }
+        // Given up once the other two are under way.
+        if (!bCancelled && nPartsSeen > 0) {
+            workers.Cancel(nStuck);
+            bCancelled = true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(nPartsSeen, 1);
+    EXPECT_EQ(done, QVector<QByteArray>({"quick", "parts"}));
+}
+
 // Where neither a process nor a thread can be had, the work is done all the same, here, and the
 // engine says why. The test runs again in a process of its own whose address space leaves no room
 // for another thread's stack (a process that has ended threads keeps their stacks for new ones).
