@@ -567,12 +567,11 @@ struct CWorkerProcesses::SState {
         w.lastDone = now;
     }
 
-    template <class Time>
-    static void Forget(std::vector<std::pair<qint64, Time>>& abandoned, qint64 nId)
+    static void Forget(SWorker& w, qint64 nId)
     {
-        abandoned.erase(std::remove_if(abandoned.begin(), abandoned.end(),
-                                       [nId](const auto& a) { return a.first == nId; }),
-                        abandoned.end());
+        w.abandoned.erase(std::remove_if(w.abandoned.begin(), w.abandoned.end(),
+                                         [nId](const auto& a) { return a.first == nId; }),
+                          w.abandoned.end());
     }
 
     // A worker with a request that was given up long ago may be stuck in it: it takes nothing
@@ -649,7 +648,7 @@ struct CWorkerProcesses::SState {
             // goes nowhere.
             if (std::find(w.held.begin(), w.held.end(), header.nId) == w.held.end()) {
                 if (header.eKind == EMessage::Done)
-                    Forget(w.abandoned, header.nId);
+                    Forget(w, header.nId);
                 continue;
             }
             switch (header.eKind) {

@@ -43,6 +43,24 @@ RequestHandler Handler(const std::function<QByteArray(int)>& work)
     return [work](const QByteArray& item, IReplySink&) { return work(item.toInt()); };
 }
 
+// Workers that answer each item with itself, taking this long over the one item named.
+std::shared_ptr<CWorkerSpawner> EchoSlowOn(const QByteArray& slow, std::chrono::milliseconds time)
+{
+    return CWorkerSpawner::Fork([slow, time](const QByteArray& item, IReplySink&) {
+        if (item == slow)
+            std::this_thread::sleep_for(time);
+        return item;
+    });
+}
+
+// The items 0 to nItems - 1, all queued at once.
+void QueueNumbers(CItemQueue& queue, int nItems)
+{
+    for (int i = 0; i < nItems; ++i)
+        queue.Push(QByteArray::number(i));
+    queue.Close();
+}
+
 bool RunItems(int nItems, int nWorkers, const std::function<QByteArray(int)>& work,
               const std::function<bool(int, const QByteArray&)>& onResult, int nInFlight = 0,
               bool bProcesses = true)
@@ -190,16 +208,9 @@ TEST(WorkerProcesses, ARefusedResultEndsEverythingAtOnce)
 TEST(WorkerProcesses, ResultsAreToldAsTheyArriveInAnyOrder)
 {
     for (const int nWorkers : {1, 2}) {
-        CWorkerProcesses workers(CWorkerSpawner::Fork([](const QByteArray& item, IReplySink&) {
-                                     if (item == "0")
-                                         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                                     return item;
-                                 }),
-                                 {nWorkers, 8});
+        CWorkerProcesses workers(EchoSlowOn("0", std::chrono::milliseconds(300)), {nWorkers, 8});
         CItemQueue queue;
-        for (int i = 0; i < 50; ++i)
-            queue.Push(QByteArray::number(i));
-        queue.Close();
+        QueueNumbers(queue, 50);
         QVector<qint64> arrived;
         SListedCount count;
         count.onResult = [&](qint64 nIndex, const QByteArray&, const QByteArray& result) {
@@ -222,16 +233,9 @@ TEST(WorkerProcesses, ResultsAreToldAsTheyArriveInAnyOrder)
 // limit, given up: the rest of the list is counted, the run ends, and the worker stuck in it is let go.
 TEST(WorkerProcesses, AnItemThatNeverAnswersIsNamedAndGivenUp)
 {
-    CWorkerProcesses workers(CWorkerSpawner::Fork([](const QByteArray& item, IReplySink&) {
-                                 if (item == "3")
-                                     std::this_thread::sleep_for(std::chrono::hours(1));
-                                 return item;
-                             }),
-                             {2, 4});
+    CWorkerProcesses workers(EchoSlowOn("3", std::chrono::hours(1)), {2, 4});
     CItemQueue queue;
-    for (int i = 0; i < 20; ++i)
-        queue.Push(QByteArray::number(i));
-    queue.Close();
+    QueueNumbers(queue, 20);
     QVector<QByteArray> results;
     QByteArray named;
     SListedCount count;
